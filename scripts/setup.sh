@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Installs everything the project needs on a Debian 12 machine, as root:
+# Debian packages (the i386 architecture and Wine among them), the Polish locale
+# that gives Wine its CP1250/CP852 code pages, and libjpeg-turbo and liblzma
+# cross-built for i686-w64-mingw32 from Debian's source packages.
+# Idempotent: a second run finds everything in place and returns in seconds.
+set -euo pipefail
+
+DEPS_ROOT=${SETUP_DEPS_ROOT:-/opt/setup-deps}
+log() { printf 'setup: %s\n' "$*" >&2; }
+die() { printf 'setup: error: %s\n' "$*" >&2; exit 1; }
+
+SUDO=""
+if [ "$(id -u)" != 0 ]; then
+  command -v sudo >/dev/null || die "run as root (or install sudo)"
+  SUDO=sudo
+fi
+
+PACKAGES=(
+  dpkg-dev build-essential cmake ninja-build nasm pkg-config
+  g++-mingw-w64-i686
+  googletest libgtest-dev
+  libjpeg62-turbo-dev liblzma-dev xz-utils
+  wine wine32:i386
+  xvfb xauth xdotool imagemagick
+  locales clang-format time
+)
+
+missing_packages() {
+  local p status
+  for p in "${PACKAGES[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+    [ "$status" = installed ] || printf '%s\n' "$p"
+  done
+}
+
+apt_updated=0
+apt_update() {
+  [ "$apt_updated" = 1 ] && return 0
+  # A third-party list that cannot be reached must not stop the Debian ones.
+  $SUDO apt-get update -q || log "apt-get update reported errors; going on with the lists it got"
+  apt_updated=1
+}
+
+ensure_i386() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    log "adding the i386 architecture"
+    $SUDO dpkg --add-architecture i386
+    apt_updated=0
+  fi
+}
+
+# apt-get source needs deb-src lines for the same archive as the deb lines.
+ensure_deb_src() {
+  local src=/etc/apt/sources.list.d/debian.sources out=/etc/apt/sources.list.d/setup-deb-src.sources
+  [ -f "$out" ] && return 0
+  if grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then return 0; fi
+  log "adding deb-src entries"
+  if [ -f "$src" ]; then
+    sed -e 's/^Types:.*/Types: deb-src/' "$src" | $SUDO tee "$out" >/dev/null
+  elif [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
+      $SUDO tee /etc/apt/sources.list.d/setup-deb-src.list >/dev/null
+    : | $SUDO tee "$out" >/dev/null
+  else
+    die "no Debian apt source found to derive deb-src entries from"
+  fi
+  apt_updated=0
+}
+
+install_packages() {
+  local missing
+  missing=$(missing_packages)
+  [ -z "$missing" ] && return 0
+  ensure_i386
+  apt_update
+  log "installing: $(echo $missing)"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
+  missing=$(missing_packages)
+  [ -z "$missing" ] || die "packages still missing after install: $missing"
+}
+
+ensure_locale() {
+  if ! locale -a 2>/dev/null | grep -qix 'pl_PL.utf8'; then
+    log "generating the pl_PL.UTF-8 locale"
+    $SUDO localedef -i pl_PL -f UTF-8 pl_PL.UTF-8
+  fi
+}
+
+# Cross-builds one library from the Debian source package whose binary package
+# is installed natively, so both builds use the same upstream version.
+# $1 source package, $2 native binary package, $3 cmake target, $4.. cmake options
+cross_build() {
+  local srcpkg=$1 binpkg=$2 target=$3; shift 3
+  local version cxx key prefix work
+  version=$(dpkg-query -W -f='${Version}' "$binpkg")
+  cxx=$(i686-w64-mingw32-g++-posix -dumpfullversion)
+  key="$srcpkg-${version//:/_}-mingw$cxx"
+  prefix="$DEPS_ROOT/$key"
+  if [ -f "$prefix/.done" ]; then
+    echo "$prefix"; return 0
+  fi
+  ensure_deb_src
+  apt_update >&2
+  work=$(mktemp -d)
+  log "cross-building $srcpkg $version"
+  # dpkg-source -x applies Debian's own patches, as the native package has them.
+  (cd "$work" && apt-get source -q --download-only "$srcpkg=$version" >&2 &&
+    dpkg-source -x ./*.dsc src >/dev/null) || die "could not fetch the source of $srcpkg $version"
+  cmake -S "$work/src" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >"$work/configure.log" 2>&1 ||
+    { cat "$work/configure.log" >&2; die "configure of $srcpkg failed"; }
+  cmake --build "$work/build" --target "$target" >"$work/build.log" 2>&1 ||
+    { tail -50 "$work/build.log" >&2; die "build of $srcpkg failed"; }
+  echo "$prefix $work"
+}
+
+install_jpeg() {
+  local out prefix work
+  out=$(cross_build libjpeg-turbo libjpeg62-turbo-dev jpeg-static \
+    -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON)
+  read -r prefix work <<<"$out"
+  if [ -n "${work:-}" ]; then
+    $SUDO mkdir -p "$prefix/lib" "$prefix/include"
+    $SUDO cp "$work/build/libjpeg.a" "$prefix/lib/"
+    $SUDO cp "$work/build/jconfig.h" "$work/src/jerror.h" "$work/src/jmorecfg.h" \
+      "$work/src/jpeglib.h" "$prefix/include/"
+    $SUDO touch "$prefix/.done"
+    rm -rf "$work"
+  fi
+  JPEG_PREFIX=$prefix
+}
+
+install_lzma() {
+  local out prefix work
+  out=$(cross_build xz-utils liblzma-dev liblzma -DBUILD_SHARED_LIBS=OFF)
+  read -r prefix work <<<"$out"
+  if [ -n "${work:-}" ]; then
+    $SUDO mkdir -p "$prefix/lib" "$prefix/include"
+    $SUDO cp "$work/build/liblzma.a" "$prefix/lib/"
+    $SUDO cp -r "$work/src/src/liblzma/api/lzma.h" "$work/src/src/liblzma/api/lzma" "$prefix/include/"
+    $SUDO touch "$prefix/.done"
+    rm -rf "$work"
+  fi
+  LZMA_PREFIX=$prefix
+}
+
+# The stable names the build looks for; they point at the versioned builds.
+link_prefixes() {
+  $SUDO mkdir -p "$DEPS_ROOT/mingw-i686"
+  $SUDO ln -sfn "$JPEG_PREFIX" "$DEPS_ROOT/mingw-i686/jpeg"
+  $SUDO ln -sfn "$LZMA_PREFIX" "$DEPS_ROOT/mingw-i686/lzma"
+}
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+TOOLCHAIN="$here/../cmake/mingw-i686.cmake"
+
+install_packages
+ensure_locale
+$SUDO mkdir -p "$DEPS_ROOT"
+install_jpeg
+install_lzma
+link_prefixes
+log "ready (deps in $DEPS_ROOT/mingw-i686)"

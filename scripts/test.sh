@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds and runs every test: the native build, the native build under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build under Wine.
+# The last line sums them up: "N passed, M failed".
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+cd "$here/.."
+
+"$here/setup.sh" || { echo "0 passed, 1 failed"; exit 1; }
+
+passed=0
+failed=0
+jobs=$(nproc)
+
+# ctest's summary: "NN% tests passed, F tests failed out of T".
+count() {
+  local log=$1 line total fails
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  fails=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+  passed=$((passed + total - fails))
+  failed=$((failed + fails))
+}
+
+suite() {
+  local preset=$1 log
+  log=$(mktemp)
+  echo "== $preset"
+  if cmake --preset "$preset" >"$log" 2>&1 && cmake --build --preset "$preset" >>"$log" 2>&1; then
+    ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log"
+    count "$log"
+  else
+    tail -40 "$log"
+    echo "== $preset: build failed"
+    failed=$((failed + 1))
+  fi
+  rm -f "$log"
+}
+
+suite native
+suite native-asan
+
+# One persistent wineserver for the whole Windows run: without it every test program waits
+# seconds for the server to shut down.
+export WINEPREFIX=$PWD/build/windows/wineprefix
+"$here/wine-prefix.sh"
+LC_ALL=pl_PL.UTF-8 WINEDEBUG=-all wineserver -p >/dev/null 2>&1 </dev/null
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+suite windows
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include "cli.h"
+
+using uha::Command;
+using uha::parse_command_line;
+
+TEST(CommandLine, TheInstallersExtractCommand) {
+    // What the installer's command line becomes after the C runtime splits it.
+    auto cl =
+        parse_command_line({"x", "-o+", "-y+", "-tC:\\Program Files\\Gra", "C:\\d\\data.uha"});
+    EXPECT_EQ(cl.command, Command::extract);
+    EXPECT_TRUE(cl.overwrite);
+    EXPECT_TRUE(cl.assume_yes);
+    EXPECT_EQ(cl.target, "C:\\Program Files\\Gra");
+    EXPECT_EQ(cl.archive, "C:\\d\\data.uha");
+}
+
+TEST(CommandLine, Defaults) {
+    auto cl = parse_command_line({"x", "a.uha"});
+    EXPECT_FALSE(cl.overwrite);
+    EXPECT_EQ(cl.target, ".");
+    EXPECT_EQ(cl.level.preset, 9);
+    EXPECT_TRUE(cl.level.extreme);
+}
+
+TEST(CommandLine, AddWithSwitches) {
+    auto cl = parse_command_line({"a", "-m5", "-b4", "-j2", "out.uha", "dir", "file"});
+    EXPECT_EQ(cl.command, Command::add);
+    EXPECT_EQ(cl.level.preset, 5);
+    EXPECT_FALSE(cl.level.extreme);
+    EXPECT_EQ(cl.block_size, 4u << 20);
+    EXPECT_EQ(cl.threads, 2u);
+    EXPECT_EQ(cl.inputs, (std::vector<std::string>{"dir", "file"}));
+    EXPECT_EQ(parse_command_line({"a", "o.uha", "--", "-dash"}).inputs,
+              std::vector<std::string>{"-dash"});
+}
+
+TEST(CommandLine, MistakesAreUsageErrors) {
+    const std::vector<std::vector<std::string>> bad = {{},
+                                                       {"z", "a.uha"},
+                                                       {"x"},
+                                                       {"a", "out.uha"},
+                                                       {"x", "a.uha", "extra"},
+                                                       {"x", "-q", "a.uha"},
+                                                       {"x", "-o?", "a.uha"},
+                                                       {"x", "-t", "a.uha"},
+                                                       {"a", "-m10", "o", "f"},
+                                                       {"a", "-b0", "o", "f"},
+                                                       {"a", "-b65", "o", "f"},
+                                                       {"a", "-mx", "o", "f"}};
+    for (const auto& args : bad) EXPECT_THROW(parse_command_line(args), uha::UsageError);
+    EXPECT_EQ(parse_command_line({"-h"}).command, Command::help);
+}

@@ -1,0 +1,121 @@
+#include "cli.h"
+
+#include <charconv>
+
+namespace uha {
+
+namespace {
+
+unsigned number(const std::string& text, unsigned min, unsigned max, const std::string& sw) {
+    unsigned value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < min ||
+        value > max)
+        throw UsageError("switch " + sw + " needs a number from " + std::to_string(min) + " to " +
+                         std::to_string(max));
+    return value;
+}
+
+// "+" or nothing turns a switch on, "-" off.
+bool on_off(const std::string& rest, const std::string& sw) {
+    if (rest.empty() || rest == "+") return true;
+    if (rest == "-") return false;
+    throw UsageError("switch " + sw + " takes + or -");
+}
+
+}  // namespace
+
+CommandLine parse_command_line(const std::vector<std::string>& args) {
+    CommandLine cl;
+    std::vector<std::string> positional;
+    bool switches = true;
+    for (const std::string& arg : args) {
+        if (switches && arg == "--") {
+            switches = false;
+            continue;
+        }
+        if (!switches || arg.size() < 2 || arg[0] != '-') {
+            positional.push_back(arg);
+            continue;
+        }
+        char letter = arg[1];
+        std::string rest = arg.substr(2);
+        switch (letter) {
+            case 'h':
+            case '?':
+                cl.command = Command::help;
+                return cl;
+            case 'o':
+                cl.overwrite = on_off(rest, arg);
+                break;
+            case 'y':
+                cl.assume_yes = on_off(rest, arg);
+                break;
+            case 't':
+                if (rest.empty()) throw UsageError("switch -t needs a folder: -t<folder>");
+                cl.target = rest;
+                break;
+            case 'm': {
+                bool extreme = !rest.empty() && rest.back() == 'e';
+                if (extreme) rest.pop_back();
+                cl.level = Level{static_cast<int>(number(rest, 0, 9, arg)), extreme};
+                break;
+            }
+            case 'b':
+                cl.block_size = uint64_t{number(rest, 1, 64, arg)} << 20;
+                break;
+            case 'j':
+                cl.threads = number(rest, 1, 64, arg);
+                break;
+            default:
+                if (arg == "--help") {
+                    cl.command = Command::help;
+                    return cl;
+                }
+                throw UsageError("unknown switch " + arg);
+        }
+    }
+    if (positional.empty()) throw UsageError("no command given");
+    const std::string& cmd = positional[0];
+    if (cmd == "a")
+        cl.command = Command::add;
+    else if (cmd == "x")
+        cl.command = Command::extract;
+    else if (cmd == "l")
+        cl.command = Command::list;
+    else if (cmd == "t")
+        cl.command = Command::test;
+    else
+        throw UsageError("unknown command " + cmd);
+    if (positional.size() < 2) throw UsageError("no archive named");
+    cl.archive = positional[1];
+    cl.inputs.assign(positional.begin() + 2, positional.end());
+    if (cl.command == Command::add && cl.inputs.empty())
+        throw UsageError("a needs files or folders to add");
+    if (cl.command != Command::add && !cl.inputs.empty())
+        throw UsageError("unexpected argument " + cl.inputs.front());
+    return cl;
+}
+
+const char* usage_text() {
+    return "uha - archiver\n"
+           "usage: uha <command> [switches] <archive> [files and folders]\n"
+           "commands:\n"
+           "  a  add: create <archive> from the files and folders named (a folder's\n"
+           "     contents are stored relative to it)\n"
+           "  x  extract <archive>\n"
+           "  l  list <archive>\n"
+           "  t  test <archive>: decode and check everything, write nothing\n"
+           "switches:\n"
+           "  -t<folder>  extract into <folder> (created if missing; default: here)\n"
+           "  -o+ / -o-   overwrite existing files / keep them (default)\n"
+           "  -y+ / -y-   answer yes to every question (nothing is ever asked)\n"
+           "  -m<0-9>[e]  compression level, e for extreme (default -m9e)\n"
+           "  -b<MiB>     largest block, 1 to 64 (default 16); smaller blocks decode on\n"
+           "              more threads, larger ones pack tighter\n"
+           "  -j<n>       threads (default: one per processor)\n"
+           "  -h          this text\n"
+           "exit status: 0 success, 1 failure (one line says what failed), 2 bad usage\n";
+}
+
+}  // namespace uha

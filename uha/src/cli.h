@@ -1,0 +1,34 @@
+#pragma once
+// The command line: uha <command> [switches] <archive> [files and folders...]
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "codec.h"
+#include "error.h"
+
+namespace uha {
+
+class UsageError : public Error {
+  public:
+    using Error::Error;
+};
+
+enum class Command { add, extract, list, test, help };
+
+struct CommandLine {
+    Command command = Command::help;
+    std::string archive;
+    std::vector<std::string> inputs;
+    std::string target = ".";
+    bool overwrite = false;   // -o+
+    bool assume_yes = false;  // -y+ (nothing is ever asked; accepted for the installer)
+    Level level;
+    uint64_t block_size = 0;  // 0: the default
+    unsigned threads = 0;
+};
+
+CommandLine parse_command_line(const std::vector<std::string>& args);
+const char* usage_text();
+
+}  // namespace uha

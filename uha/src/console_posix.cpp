@@ -1,0 +1,25 @@
+#include <cstdio>
+
+#include "output.h"
+
+namespace uha {
+
+namespace {
+class PosixConsole : public LineSink {
+  public:
+    void line(const std::string& text) override {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fputs("\r\n", stdout);
+        std::fflush(stdout);
+    }
+};
+}  // namespace
+
+void prepare_console() {}
+
+LineSink& console() {
+    static PosixConsole instance;
+    return instance;
+}
+
+}  // namespace uha

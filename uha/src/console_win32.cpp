@@ -1,0 +1,72 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "output.h"
+#include "text_win32.h"
+
+namespace uha {
+
+namespace win32 {
+
+std::wstring widen(const std::string& text, unsigned code_page) {
+    if (text.empty()) return {};
+    int n =
+        MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string narrow(const std::wstring& text, unsigned code_page) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                0, "?", nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        "?", nullptr);
+    return out;
+}
+
+std::optional<std::string> narrow_exact(const std::wstring& text, unsigned code_page) {
+    if (text.empty()) return std::string();
+    BOOL lossy = FALSE;
+    int n = WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, text.data(),
+                                static_cast<int>(text.size()), nullptr, 0, nullptr, &lossy);
+    if (n <= 0 || lossy) return std::nullopt;
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                        out.data(), n, nullptr, &lossy);
+    // A round trip catches what the flag misses (code pages without best-fit tables).
+    if (lossy || widen(out, code_page) != text) return std::nullopt;
+    return out;
+}
+
+}  // namespace win32
+
+namespace {
+class Win32Console : public LineSink {
+  public:
+    void line(const std::string& text) override {
+        std::string oem = win32::narrow(win32::widen(text, CP_UTF8), CP_OEMCP);
+        oem += "\r\n";
+        std::fwrite(oem.data(), 1, oem.size(), stdout);
+        std::fflush(stdout);
+    }
+};
+}  // namespace
+
+void prepare_console() {
+    // The installer runs the archiver hidden: a system error box would wait for nobody.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    _setmode(_fileno(stdout), _O_BINARY);  // "\r\n" as written, not "\r\r\n"
+}
+
+LineSink& console() {
+    static Win32Console instance;
+    return instance;
+}
+
+}  // namespace uha

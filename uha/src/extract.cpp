@@ -1,0 +1,251 @@
+#include "extract.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "codec.h"
+#include "crc32.h"
+#include "error.h"
+#include "names.h"
+
+namespace uha {
+
+namespace {
+
+constexpr size_t kInputChunk = 1u << 20;
+constexpr size_t kOutputChunk = 1u << 20;
+
+// State of one file while its pieces are decoded, possibly by several threads.
+struct FileJob {
+    const Entry* entry = nullptr;
+    bool write = false;  // false: skipped (kept existing file) or testing
+    std::unique_ptr<OutputFile> out;
+    std::vector<uint32_t> piece_crcs;  // by piece order within the file, for combining
+    std::vector<uint64_t> piece_lengths;
+    std::atomic<uint32_t> pieces_left{0};
+    std::atomic<bool> announced{false};
+    std::mutex open_mutex;
+};
+
+class Extraction {
+  public:
+    Extraction(const Archive& a, ByteSource& src, Destination* dest, const ExtractOptions& opt,
+               LineSink& sink)
+        : a_(a),
+          src_(src),
+          dest_(dest),
+          opt_(opt),
+          progress_(sink, dest ? "Extracting" : "Testing", a.file_bytes, a.file_count) {}
+
+    ExtractResult run() {
+        plan_ = plan_stream(a_.table);
+        jobs_ = std::make_unique<FileJob[]>(a_.table.entries.size());
+        prepare();
+        decode_blocks();
+        if (dest_) set_folder_times();
+        result_.files = a_.file_count - result_.skipped;
+        result_.folders = a_.folder_count;
+        result_.bytes = result_bytes_;
+        return result_;
+    }
+
+  private:
+    // Decides what to write, makes the folders, writes the empty files, and opens the files
+    // whose data spans several blocks (their pieces are written by different threads).
+    void prepare() {
+        const auto& entries = a_.table.entries;
+        std::set<std::string> folders;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const Entry& e = entries[i];
+            FileJob& job = jobs_[i];
+            job.entry = &e;
+            job.pieces_left = plan_.spans[i];
+            job.piece_crcs.resize(plan_.spans[i]);
+            job.piece_lengths.resize(plan_.spans[i]);
+            if (!dest_) continue;
+            Existing there = dest_->existing(e.name);
+            if (e.kind == EntryKind::folder) {
+                if (there != Existing::none && there != Existing::folder)
+                    throw Error("cannot create folder " + e.name + ": a file stands there");
+                folders.insert(e.name);
+                continue;
+            }
+            if (there == Existing::folder || there == Existing::other)
+                throw Error("cannot create " + e.name + ": a folder or special file stands there");
+            if (there == Existing::file && !opt_.overwrite) {
+                progress_.note("Skipping " + e.name + ": it exists");
+                ++result_.skipped;
+            } else {
+                job.write = true;
+            }
+            size_t slash = e.name.rfind('/');
+            if (slash != std::string::npos) folders.insert(e.name.substr(0, slash));
+        }
+        if (dest_)
+            for (const std::string& folder : folders) dest_->make_folder(folder);
+
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const Entry& e = entries[i];
+            FileJob& job = jobs_[i];
+            if (e.kind != EntryKind::file) continue;
+            if (e.size == 0) {
+                announce(job);
+                if (e.crc != 0) throw FormatError(a_.display_name + ": " + e.name + " is damaged");
+                if (job.write) {
+                    dest_->create_file(e.name)->commit({e.attributes, e.mtime}, opt_.overwrite);
+                }
+                progress_.file_done();
+            } else if (job.write && plan_.spans[i] > 1) {
+                job.out = dest_->create_file(e.name);
+            }
+        }
+    }
+
+    void announce(FileJob& job) {
+        if (!job.announced.exchange(true)) progress_.file_started(job.entry->name);
+    }
+
+    void decode_blocks() {
+        // Largest blocks first, so the threads finish at about the same time.
+        order_.resize(plan_.blocks.size());
+        for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+        std::stable_sort(order_.begin(), order_.end(), [&](size_t x, size_t y) {
+            return a_.table.blocks[x].size > a_.table.blocks[y].size;
+        });
+        unsigned threads = opt_.threads ? opt_.threads : std::thread::hardware_concurrency();
+        threads = std::clamp<unsigned>(threads, 1, std::max<size_t>(order_.size(), 1));
+        std::vector<std::thread> pool;
+        for (unsigned t = 1; t < threads; ++t) pool.emplace_back([this] { worker(); });
+        worker();
+        for (std::thread& t : pool) t.join();
+        if (error_) std::rethrow_exception(error_);
+    }
+
+    void worker() {
+        try {
+            std::vector<uint8_t> in(kInputChunk), out(kOutputChunk);
+            for (size_t next; (next = next_block_++) < order_.size() && !stop_;)
+                decode_block(plan_.blocks[order_[next]], in, out);
+        } catch (...) {
+            std::lock_guard lock(error_mutex_);
+            if (!error_) error_ = std::current_exception();
+            stop_ = true;
+        }
+    }
+
+    void decode_block(const BlockPlan& bp, std::vector<uint8_t>& in, std::vector<uint8_t>& out) {
+        const Block& block = a_.table.blocks[bp.block];
+        const std::string what = a_.display_name + ": block " + std::to_string(bp.block + 1);
+        BlockDecoder decoder(block.filter, block.dict_size, what);
+        uint64_t packed_read = 0;
+        const uint8_t* in_ptr = in.data();
+        size_t in_left = 0;
+        size_t piece = 0;         // current piece
+        uint64_t piece_done = 0;  // its bytes handled so far
+        uint32_t crc = 0;
+        bool ended = false;
+        uint64_t produced = 0;
+
+        while (!ended) {
+            if (stop_) return;
+            if (in_left == 0 && packed_read < block.packed_size) {
+                size_t n = static_cast<size_t>(
+                    std::min<uint64_t>(in.size(), block.packed_size - packed_read));
+                src_.read_at(block.offset + packed_read, in.data(), n);
+                packed_read += n;
+                in_ptr = in.data();
+                in_left = n;
+            }
+            bool input_done = packed_read == block.packed_size;
+            size_t n = decoder.decode(in_ptr, in_left, out.data(), out.size(), input_done, ended);
+            if (n == 0 && !ended && input_done && in_left == 0)
+                throw FormatError(what + " is damaged (truncated)");
+            if (n > block.size - produced) throw FormatError(what + " is damaged (too long)");
+            produced += n;
+            // Hand the output to the pieces it belongs to.
+            const uint8_t* p = out.data();
+            while (n > 0) {
+                const Piece& pc = bp.pieces[piece];
+                FileJob& job = jobs_[pc.entry];
+                if (piece_done == 0) {
+                    announce(job);
+                    crc = 0;
+                    if (job.write && !job.out) job.out = dest_->create_file(job.entry->name);
+                }
+                size_t take = static_cast<size_t>(std::min<uint64_t>(n, pc.length - piece_done));
+                crc = crc32_update(crc, p, take);
+                if (job.write) job.out->write_at(pc.file_offset + piece_done, p, take);
+                progress_.add_bytes(take);
+                p += take;
+                n -= take;
+                piece_done += take;
+                if (piece_done == pc.length) {
+                    finish_piece(pc, crc);
+                    ++piece;
+                    piece_done = 0;
+                }
+            }
+        }
+        if (produced != block.size || in_left != 0 || packed_read != block.packed_size)
+            throw FormatError(what + " is damaged (size)");
+    }
+
+    void finish_piece(const Piece& pc, uint32_t crc) {
+        FileJob& job = jobs_[pc.entry];
+        job.piece_crcs[pc.rank] = crc;
+        job.piece_lengths[pc.rank] = pc.length;
+        if (--job.pieces_left != 0) return;
+        // The last piece of this file: all of its CRCs are in.
+        uint32_t whole = job.piece_crcs[0];
+        for (size_t k = 1; k < job.piece_crcs.size(); ++k)
+            whole = crc32_combine(whole, job.piece_crcs[k], job.piece_lengths[k]);
+        if (whole != job.entry->crc)
+            throw FormatError(a_.display_name + ": " + job.entry->name +
+                              " is damaged (CRC mismatch)");
+        if (job.write) {
+            job.out->commit({job.entry->attributes, job.entry->mtime}, opt_.overwrite);
+            job.out.reset();
+        }
+        if (job.write || !dest_) result_bytes_ += job.entry->size;
+        progress_.file_done();
+    }
+
+    void set_folder_times() {
+        // Writing files changes their folders' times, so folders come last, deepest first.
+        std::vector<const Entry*> folders;
+        for (const Entry& e : a_.table.entries)
+            if (e.kind == EntryKind::folder) folders.push_back(&e);
+        std::sort(folders.begin(), folders.end(),
+                  [](const Entry* x, const Entry* y) { return x->name > y->name; });
+        for (const Entry* e : folders) dest_->set_folder_meta(e->name, {e->attributes, e->mtime});
+    }
+
+    const Archive& a_;
+    ByteSource& src_;
+    Destination* dest_;
+    ExtractOptions opt_;
+    Progress progress_;
+    StreamPlan plan_;
+    std::unique_ptr<FileJob[]> jobs_;
+    std::vector<size_t> order_;
+    std::atomic<size_t> next_block_{0};
+    std::atomic<bool> stop_{false};
+    std::exception_ptr error_;
+    std::mutex error_mutex_;
+    ExtractResult result_;
+    std::atomic<uint64_t> result_bytes_{0};
+};
+
+}  // namespace
+
+ExtractResult extract(const Archive& archive, ByteSource& source, Destination* dest,
+                      const ExtractOptions& options, LineSink& sink) {
+    return Extraction(archive, source, dest, options, sink).run();
+}
+
+}  // namespace uha

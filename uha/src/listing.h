@@ -1,0 +1,11 @@
+#pragma once
+#include "archive.h"
+#include "output.h"
+
+namespace uha {
+
+// One line per entry: size, its estimated share of the packed archive, name (folders end
+// in "/"); then a summary line.
+void list_archive(const Archive& archive, uint64_t archive_size, LineSink& sink);
+
+}  // namespace uha

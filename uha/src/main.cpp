@@ -1,0 +1,78 @@
+// uha: the archiver whose Windows build the installer carries and runs to unpack a product.
+#include <cstdio>
+#include <new>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "archive.h"
+#include "cli.h"
+#include "extract.h"
+#include "fs.h"
+#include "listing.h"
+#include "output.h"
+#include "pack.h"
+
+namespace {
+
+using namespace uha;
+
+int run(const CommandLine& cl) {
+    LineSink& out = console();
+    if (cl.command == Command::help) {
+        std::istringstream text(usage_text());
+        for (std::string line; std::getline(text, line);) out.line(line);
+        return 0;
+    }
+    const std::string shown = native_to_utf8(cl.archive);
+    if (cl.command == Command::add) {
+        PackOptions opt;
+        opt.level = cl.level;
+        if (cl.block_size) opt.max_block_size = cl.block_size;
+        opt.threads = cl.threads;
+        PackResult r = pack(cl.archive, cl.inputs, opt, out);
+        out.line("Created " + shown + ": " + std::to_string(r.files) + " files, " +
+                 std::to_string(r.folders) + " folders, " + std::to_string(r.bytes) +
+                 " bytes packed to " + std::to_string(r.packed));
+        return 0;
+    }
+    auto source = open_file(cl.archive);
+    Archive archive = read_archive(*source, shown);
+    if (cl.command == Command::list) {
+        list_archive(archive, source->size(), out);
+        return 0;
+    }
+    ExtractOptions opt;
+    opt.overwrite = cl.overwrite;
+    opt.threads = cl.threads;
+    if (cl.command == Command::test) {
+        ExtractResult r = extract(archive, *source, nullptr, opt, out);
+        out.line("Tested " + std::to_string(r.files) + " files, " + std::to_string(r.bytes) +
+                 " bytes: all OK");
+        return 0;
+    }
+    auto dest = open_destination(cl.target);
+    ExtractResult r = extract(archive, *source, dest.get(), opt, out);
+    out.line("Done: " + std::to_string(r.files) + " files, " + std::to_string(r.folders) +
+             " folders, " + std::to_string(r.bytes) + " bytes" +
+             (r.skipped ? ", " + std::to_string(r.skipped) + " existing files kept" : ""));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    prepare_console();
+    try {
+        std::vector<std::string> args(argv + 1, argv + argc);
+        return run(parse_command_line(args));
+    } catch (const UsageError& e) {
+        console().line(std::string("Error: ") + e.what() + " (uha -h shows the usage)");
+        return 2;
+    } catch (const std::bad_alloc&) {
+        console().line("Error: out of memory");
+    } catch (const std::exception& e) {
+        console().line(std::string("Error: ") + e.what());
+    }
+    return 1;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The archiver's output lines. The installer reads them from a pipe: a file line is
+// "Extracting " + name (the name starts at the 12th character), a progress line contains
+// "Total:" and ends with the overall percentage right-aligned in three characters and "%".
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace uha {
+
+// Receives finished lines (UTF-8, without line end).
+class LineSink {
+  public:
+    virtual ~LineSink() = default;
+    virtual void line(const std::string& text) = 0;
+};
+
+// The console: each line converted to the console's code page (OEM on Windows), ended with
+// CR LF and flushed at once, since a pipe would otherwise hold it until the program ends.
+LineSink& console();
+// Sets the process up for unattended console use (binary output, no error dialogs).
+void prepare_console();
+
+std::string total_line(int percent);
+int percent_of(uint64_t done, uint64_t total);
+
+// Thread-safe progress of an extraction or test over `total` bytes in `files` files.
+class Progress {
+  public:
+    Progress(LineSink& sink, std::string verb, uint64_t total_bytes, uint64_t total_files);
+    void file_started(const std::string& name);
+    // Called as data is written; prints a progress line when the last one is 250 ms old.
+    void add_bytes(uint64_t n);
+    void file_done();
+    void note(const std::string& text);
+
+  private:
+    void total_locked();
+    int percent_locked() const;
+
+    LineSink& sink_;
+    std::string verb_;
+    uint64_t total_bytes_, total_files_;
+    uint64_t done_bytes_ = 0, done_files_ = 0;
+    std::chrono::steady_clock::time_point last_total_;
+    std::mutex mutex_;
+};
+
+}  // namespace uha
