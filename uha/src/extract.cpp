@@ -78,7 +78,7 @@ class Extraction {
             if (there == Existing::folder || there == Existing::other)
                 throw Error("cannot create " + e.name + ": a folder or special file stands there");
             if (there == Existing::file && !opt_.overwrite) {
-                progress_.note("Skipping " + e.name + ": it exists");
+                progress_.note("Skipping " + shown_name(e.name) + ": it exists");
                 ++result_.skipped;
             } else {
                 job.write = true;
@@ -107,7 +107,7 @@ class Extraction {
     }
 
     void announce(FileJob& job) {
-        if (!job.announced.exchange(true)) progress_.file_started(job.entry->name);
+        if (!job.announced.exchange(true)) progress_.file_started(shown_name(job.entry->name));
     }
 
     void decode_blocks() {

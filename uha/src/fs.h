@@ -81,4 +81,7 @@ std::unique_ptr<ArchiveSink> create_archive(const std::string& native_path);
 // Text conversions for messages: the program's messages are UTF-8.
 std::string native_to_utf8(const std::string& native);
 
+// An archive name as this system writes paths ("\\" between folders on Windows).
+std::string shown_name(const std::string& name);
+
 }  // namespace uha

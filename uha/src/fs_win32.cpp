@@ -405,4 +405,10 @@ std::string native_to_utf8(const std::string& native) {
     return narrow(widen(native, CP_ACP), CP_UTF8);
 }
 
+std::string shown_name(const std::string& name) {
+    std::string out = name;
+    std::replace(out.begin(), out.end(), '/', '\\');
+    return out;
+}
+
 }  // namespace uha

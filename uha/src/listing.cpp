@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "fs.h"
+
 namespace uha {
 
 void list_archive(const Archive& a, uint64_t archive_size, LineSink& sink) {
@@ -20,13 +22,13 @@ void list_archive(const Archive& a, uint64_t archive_size, LineSink& sink) {
     for (size_t i = 0; i < a.table.entries.size(); ++i) {
         const Entry& e = a.table.entries[i];
         if (e.kind == EntryKind::folder) {
-            sink.line("           -       -  " + e.name + "/");
+            sink.line("           -       -  " + shown_name(e.name + "/"));
             continue;
         }
         double share = archive_size ? 100.0 * packed[i] / static_cast<double>(archive_size) : 0.0;
         std::snprintf(buf, sizeof buf, "%12llu  %5.1f%%  ", static_cast<unsigned long long>(e.size),
                       share);
-        sink.line(buf + e.name);
+        sink.line(buf + shown_name(e.name));
     }
     double ratio =
         a.file_bytes ? 100.0 * static_cast<double>(archive_size) / static_cast<double>(a.file_bytes)

@@ -118,6 +118,8 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
     uint64_t total_bytes = 0;
     for (const BlockSpec& b : specs) total_bytes += b.size;
 
+    for (const InputFile& f : files)
+        if (f.item.size == 0) sink.line("Adding " + shown_name(f.item.name));
     std::unique_ptr<ArchiveSink> out = create_archive(native_archive);
     std::array<uint8_t, kHeaderSize> placeholder{};
     out->write(placeholder.data(), placeholder.size());
@@ -140,7 +142,7 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
             uint64_t pos = 0;
             for (auto [index, length] : spec.runs) {
                 InputFile& f = files[index];
-                if (file_done[index] == 0) sink.line("Adding " + f.item.name);
+                if (file_done[index] == 0) sink.line("Adding " + shown_name(f.item.name));
                 open_file(f.item.native_path)
                     ->read_at(file_done[index], data[k].data() + pos, static_cast<size_t>(length));
                 f.crc = crc32_update(f.crc, data[k].data() + pos, static_cast<size_t>(length));
@@ -183,7 +185,6 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
         ++result.folders;
     }
     for (const InputFile& f : files) {
-        if (f.item.size == 0) sink.line("Adding " + f.item.name);
         table.entries.push_back(Entry{EntryKind::file, f.item.meta.attributes & kKeptAttributes,
                                       f.item.meta.mtime, f.item.size, f.crc, f.item.name});
         ++result.files;
