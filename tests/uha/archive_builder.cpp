@@ -24,14 +24,15 @@ std::string build_archive(const std::vector<EntrySpec>& entries, const BuildOpti
         size_t n = std::min<size_t>(options.block_size, stream.size() - pos);
         uint32_t dict = uha::dict_size_for(n, uha::Level{6, false});
         auto packed = uha::compress(reinterpret_cast<const uint8_t*>(stream.data()) + pos, n,
-                                    options.filter, dict, uha::Level{6, false});
-        table.blocks.push_back(uha::Block{out.size(), packed.size(), n, options.filter, dict});
+                                    uha::Coding{options.filter, dict}, uha::Level{6, false});
+        table.blocks.push_back(uha::Block{out.size(), packed.size(), n, options.filter, dict, 0});
         out.append(packed.begin(), packed.end());
     }
     if (options.tweak) options.tweak(table);
     auto raw = uha::encode_table(table);
-    auto packed = uha::compress(raw.data(), raw.size(), uha::Filter::lzma2, uha::kTableDictSize,
-                                uha::Level{6, false});
+    auto packed =
+        uha::compress(raw.data(), raw.size(), uha::Coding{uha::Filter::lzma2, uha::kTableDictSize},
+                      uha::Level{6, false});
     uha::Header header{out.size(), static_cast<uint32_t>(packed.size()),
                        static_cast<uint32_t>(raw.size()),
                        uha::crc32_update(0, raw.data(), raw.size())};

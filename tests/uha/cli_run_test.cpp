@@ -87,7 +87,8 @@ TEST_F(UhaProgram, InstallerCommandLineProducesParsableProgress) {
         if (auto p = installer_percent(line)) percents.push_back(*p);
     }
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{console_text(shown(polish)), "a.txt", shown("z/empty")}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{console_text(shown(polish)), "a.txt", shown("z/empty")}));
     ASSERT_GE(percents.size(), 3u);
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
     EXPECT_EQ(percents.back(), 100);
@@ -140,7 +141,8 @@ TEST_F(UhaProgram, ListAndTest) {
     write_file(tmp / "a.uha", build_archive({{"docs", "", true}, {"docs/żółw.txt", "x"}}));
     ProcessResult list = run({"l", path("a.uha")});
     EXPECT_EQ(list.exit_code, 0);
-    EXPECT_NE(list.output.find(console_text(shown("docs/żółw.txt"))), std::string::npos) << list.output;
+    EXPECT_NE(list.output.find(console_text(shown("docs/żółw.txt"))), std::string::npos)
+        << list.output;
     EXPECT_NE(list.output.find("1 files, 1 folders"), std::string::npos) << list.output;
     ProcessResult test = run({"t", path("a.uha")});
     EXPECT_EQ(test.exit_code, 0) << test.output;

@@ -47,7 +47,7 @@ TEST(CommandLine, MistakesAreUsageErrors) {
                                                        {"x", "-t", "a.uha"},
                                                        {"a", "-m10", "o", "f"},
                                                        {"a", "-b0", "o", "f"},
-                                                       {"a", "-b65", "o", "f"},
+                                                       {"a", "-b4097", "o", "f"},
                                                        {"a", "-mx", "o", "f"}};
     for (const auto& args : bad) EXPECT_THROW(parse_command_line(args), uha::UsageError);
     EXPECT_EQ(parse_command_line({"-h"}).command, Command::help);

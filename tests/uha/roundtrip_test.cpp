@@ -51,7 +51,11 @@ TEST_F(UhaTest, FilesSpanningBlocksDecodeOnSeveralThreads) {
 
     auto source = uha::open_file(native("a.uha"));
     uha::Archive a = uha::read_archive(*source, "a.uha");
-    EXPECT_GE(a.table.blocks.size(), 8u);
+    ASSERT_GE(a.table.blocks.size(), 8u);
+    // Every block after the first starts from the stream's head.
+    EXPECT_EQ(a.table.blocks[0].preset_size, 0u);
+    for (size_t b = 1; b < a.table.blocks.size(); ++b)
+        EXPECT_EQ(a.table.blocks[b].preset_size, a.table.blocks[0].size) << b;
     for (unsigned threads : {1u, 2u, 4u}) {
         std::string target = "out" + std::to_string(threads);
         extract("a.uha", target, {false, threads});
@@ -59,17 +63,86 @@ TEST_F(UhaTest, FilesSpanningBlocksDecodeOnSeveralThreads) {
     }
 }
 
-TEST_F(UhaTest, ProgramsGoThroughTheBranchFilter) {
-    write_file(tmp / "src/app.exe", fake_program(100000));
-    write_file(tmp / "src/readme.txt", "text");
-    pack("a.uha", "src");
-    auto source = uha::open_file(native("a.uha"));
-    uha::Archive a = uha::read_archive(*source, "a.uha");
-    ASSERT_EQ(a.table.blocks.size(), 2u);
-    EXPECT_EQ(a.table.blocks[0].filter, uha::Filter::x86_lzma2);
-    EXPECT_EQ(a.table.blocks[1].filter, uha::Filter::lzma2);
-    EXPECT_TRUE(
-        uha::is_x86_program(reinterpret_cast<const uint8_t*>(fake_program(512).data()), 512));
+// Code whose calls go to a few functions: the x86 filter turns their relative targets into
+// repeating absolute ones, so it should be chosen for that block; on text it should not.
+TEST_F(UhaTest, BranchFilterIsChosenForCodeOnly) {
+    std::string code = noise(1u << 20, 9);
+    for (size_t i = 0; i + 5 < code.size(); i += 12) {
+        uint32_t target = 0x1000 * (1 + (i / 12) % 8);
+        uint32_t rel = target - static_cast<uint32_t>(i + 5);
+        code[i] = static_cast<char>(0xE8);
+        for (int b = 0; b < 4; ++b) code[i + 1 + b] = static_cast<char>(rel >> (8 * b));
+        for (int b = 5; b < 12; ++b) code[i + b] = static_cast<char>(0x90 + (i / 12) % 3);
+    }
+    std::string text;
+    while (text.size() < 300000) text += "Zażółć gęślą jaźń, a call is not an E8 byte. ";
+    for (const auto& [payload, filter] :
+         {std::pair{code, uha::Filter::x86_lzma2}, std::pair{text, uha::Filter::lzma2}}) {
+        testing_support::TempDir dir;
+        write_file(dir / "src/data", payload);
+        uha::PackOptions opt;
+        opt.level = uha::Level{1, false};
+        uha::pack(testing_support::native(dir / "a.uha"), {testing_support::native(dir / "src")},
+                  opt, out);
+        auto source = uha::open_file(testing_support::native(dir / "a.uha"));
+        uha::Archive a = uha::read_archive(*source, "a.uha");
+        ASSERT_EQ(a.table.blocks.size(), 1u);
+        EXPECT_EQ(a.table.blocks[0].filter, filter);
+    }
+    auto as_bytes = [](const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); };
+    EXPECT_TRUE(uha::is_x86_program(as_bytes(fake_program(512)), 512));
+    EXPECT_FALSE(uha::is_x86_program(as_bytes(text), 512));
+}
+
+TEST(Packing, FamiliesIgnoreNumbersCaseAndExtension) {
+    EXPECT_EQ(uha::family_of("bin/d3dx9_43.dll"), "bin/d3dx");
+    EXPECT_EQ(uha::family_of("bin/D3DX9_24.DLL"), "bin/d3dx");
+    EXPECT_EQ(uha::family_of("msvcr100.dll"), "msvcr");
+    EXPECT_NE(uha::family_of("d3dcompiler_47.dll"), uha::family_of("d3dx9_43.dll"));
+    EXPECT_EQ(uha::family_of("2024/readme"), "2024/readme");
+    EXPECT_EQ(uha::family_of("123"), "");
+}
+
+TEST(Packing, BlockCountIsAPowerOfTwoAndTwoFrom8MiB) {
+    constexpr uint64_t MiB = 1u << 20;
+    struct Case {
+        uint64_t total, max_block, count;
+    };
+    const Case cases[] = {{1, 128 * MiB, 1},         {8 * MiB - 1, 128 * MiB, 1},
+                          {8 * MiB, 128 * MiB, 2},   {100 * MiB, 128 * MiB, 2},
+                          {550 * MiB, 128 * MiB, 8}, {3 * MiB, 1 * MiB, 4},
+                          {256 * MiB, 128 * MiB, 2}, {257 * MiB, 128 * MiB, 4}};
+    for (const Case& c : cases)
+        EXPECT_EQ(uha::block_count(c.total, c.max_block), c.count) << c.total;
+}
+
+TEST(Packing, SplitsBalanceTheEstimatedCost) {
+    // The first 10 bytes cost 90, the next 90 bytes cost 10.
+    std::vector<uha::CostPoint> curve = {{10, 90.0}, {100, 100.0}};
+    EXPECT_EQ(uha::balanced_splits(curve, 2, 0), std::vector<uint64_t>{5});
+    EXPECT_EQ(uha::balanced_splits(curve, 4, 0), (std::vector<uint64_t>{2, 5, 8}));
+    std::vector<uha::CostPoint> even = {{25, 1.0}, {50, 2.0}, {75, 3.0}, {100, 4.0}};
+    EXPECT_EQ(uha::balanced_splits(even, 2, 0), std::vector<uint64_t>{50});
+    // The second block waits for the first 25 bytes (cost 1): the first takes half of that.
+    EXPECT_EQ(uha::balanced_splits(even, 2, 25), std::vector<uint64_t>{62});
+}
+
+TEST(Packing, CutsPreferFamilyChangesNearTheSplit) {
+    using uha::Cut;
+    struct Case {
+        std::vector<uint64_t> splits;
+        std::vector<Cut> boundaries;
+        std::vector<uint64_t> cuts;
+    };
+    const Case cases[] = {
+        {{50}, {{30, true}, {49, false}, {53, true}, {70, true}}, {53}},  // family change in reach
+        {{50}, {{30, true}, {48, false}, {51, false}}, {51}},             // nearest file start
+        {{50}, {{10, true}, {90, true}}, {50}},                           // none in reach
+        {{50}, {}, {50}},
+        {{20, 22}, {{21, true}}, {21, 22}},  // a start is used once
+        {{20, 21}, {{21, true}}, {21}},      // splits that fall together make one cut
+    };
+    for (const Case& c : cases) EXPECT_EQ(uha::snap_cuts(c.splits, 6, c.boundaries), c.cuts);
 }
 
 TEST_F(UhaTest, TimesAndReadOnlyAttributeAreRestored) {

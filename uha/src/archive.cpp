@@ -19,8 +19,8 @@ Archive read_archive(ByteSource& source, const std::string& display_name) {
         std::vector<uint8_t> packed(a.header.table_packed_size);
         source.read_at(a.header.table_offset, packed.data(), packed.size());
         std::vector<uint8_t> table =
-            decompress_all(packed.data(), packed.size(), a.header.table_size, Filter::lzma2,
-                           kTableDictSize, "archive table");
+            decompress_all(packed.data(), packed.size(), a.header.table_size,
+                           Coding{Filter::lzma2, kTableDictSize}, "archive table");
         if (crc32_update(0, table.data(), table.size()) != a.header.table_crc)
             throw FormatError("archive table is damaged (CRC mismatch)");
         a.table = decode_table(table.data(), table.size(), a.header.table_offset);

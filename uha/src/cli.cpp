@@ -62,7 +62,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
                 break;
             }
             case 'b':
-                cl.block_size = uint64_t{number(rest, 1, 64, arg)} << 20;
+                cl.block_size = uint64_t{number(rest, 1, 4096, arg)} << 20;
                 break;
             case 'j':
                 cl.threads = number(rest, 1, 64, arg);
@@ -111,8 +111,8 @@ const char* usage_text() {
            "  -o+ / -o-   overwrite existing files / keep them (default)\n"
            "  -y+ / -y-   answer yes to every question (nothing is ever asked)\n"
            "  -m<0-9>[e]  compression level, e for extreme (default -m9e)\n"
-           "  -b<MiB>     largest block, 1 to 64 (default 16); smaller blocks decode on\n"
-           "              more threads, larger ones pack tighter\n"
+           "  -b<MiB>     largest block, 1 to 4096 (default 128); data of 8 MiB or more\n"
+           "              is cut in two blocks at least, so two threads decode it\n"
            "  -j<n>       threads (default: one per processor)\n"
            "  -h          this text\n"
            "exit status: 0 success, 1 failure (one line says what failed), 2 bad usage\n";

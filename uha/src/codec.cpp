@@ -12,15 +12,18 @@ struct Filters {
     lzma_options_lzma lzma{};
     lzma_filter chain[3];
 
-    Filters(Filter filter, uint32_t dict_size, const Level* level) {
+    Filters(const Coding& coding, const Level* level) {
         if (level != nullptr) {
             uint32_t preset = static_cast<uint32_t>(std::clamp(level->preset, 0, 9));
             if (level->extreme) preset |= LZMA_PRESET_EXTREME;
             if (lzma_lzma_preset(&lzma, preset)) throw Error("LZMA preset is not supported");
+            lzma.pb = coding.pb;
         }
-        lzma.dict_size = dict_size;
+        lzma.dict_size = coding.dict_size;
+        lzma.preset_dict = coding.preset;
+        lzma.preset_dict_size = static_cast<uint32_t>(coding.preset_size);
         int n = 0;
-        if (filter == Filter::x86_lzma2) chain[n++] = {LZMA_FILTER_X86, nullptr};
+        if (coding.filter == Filter::x86_lzma2) chain[n++] = {LZMA_FILTER_X86, nullptr};
         chain[n++] = {LZMA_FILTER_LZMA2, &lzma};
         chain[n] = {LZMA_VLI_UNKNOWN, nullptr};
     }
@@ -54,9 +57,8 @@ uint32_t dict_size_for(uint64_t data_size, Level level) {
     return static_cast<uint32_t>(std::min<uint64_t>({need, opt.dict_size, kMaxDictSize}));
 }
 
-std::vector<uint8_t> compress(const uint8_t* data, size_t size, Filter filter, uint32_t dict_size,
-                              Level level) {
-    Filters f(filter, dict_size, &level);
+std::vector<uint8_t> compress(const uint8_t* data, size_t size, const Coding& coding, Level level) {
+    Filters f(coding, &level);
     std::vector<uint8_t> out(lzma_stream_buffer_bound(size));
     size_t out_pos = 0;
     lzma_ret ret =
@@ -67,9 +69,9 @@ std::vector<uint8_t> compress(const uint8_t* data, size_t size, Filter filter, u
 }
 
 std::vector<uint8_t> decompress_all(const uint8_t* packed, size_t packed_size, size_t size,
-                                    Filter filter, uint32_t dict_size, const std::string& what) {
+                                    const Coding& coding, const std::string& what) {
     std::vector<uint8_t> out(size);
-    BlockDecoder decoder(filter, dict_size, what);
+    BlockDecoder decoder(coding, what);
     size_t produced = 0;
     bool ended = false;
     while (!ended) {
@@ -86,9 +88,8 @@ std::vector<uint8_t> decompress_all(const uint8_t* packed, size_t packed_size, s
     return out;
 }
 
-BlockDecoder::BlockDecoder(Filter filter, uint32_t dict_size, std::string what)
-    : what_(std::move(what)) {
-    Filters f(filter, dict_size, nullptr);
+BlockDecoder::BlockDecoder(const Coding& coding, std::string what) : what_(std::move(what)) {
+    Filters f(coding, nullptr);
     lzma_ret ret = lzma_raw_decoder(&strm_, f.chain);
     if (ret != LZMA_OK) throw Error(what_ + ": cannot start decoding: " + lzma_message(ret));
 }
@@ -113,6 +114,31 @@ size_t BlockDecoder::decode(const uint8_t*& in, size_t& in_left, uint8_t* out, s
         throw FormatError(what_ + " is damaged (" + lzma_message(ret) + ")");
     }
     return produced;
+}
+
+SizeEstimator::SizeEstimator(uint64_t total_size, Filter filter, uint32_t pb) : scratch_(1u << 16) {
+    Coding coding{filter, dict_size_for(total_size, Level{9, false}), pb};
+    Filters f(coding, nullptr);
+    if (lzma_lzma_preset(&f.lzma, 0)) throw Error("LZMA preset is not supported");
+    f.lzma.dict_size = coding.dict_size;
+    f.lzma.pb = pb;
+    lzma_ret ret = lzma_raw_encoder(&strm_, f.chain);
+    if (ret != LZMA_OK) throw Error("cannot start the size estimate: " + lzma_message(ret));
+}
+
+SizeEstimator::~SizeEstimator() {
+    lzma_end(&strm_);
+}
+
+void SizeEstimator::feed(const uint8_t* data, size_t size) {
+    strm_.next_in = data;
+    strm_.avail_in = size;
+    while (strm_.avail_in > 0) {
+        strm_.next_out = scratch_.data();
+        strm_.avail_out = scratch_.size();
+        lzma_ret ret = lzma_code(&strm_, LZMA_RUN);
+        if (ret != LZMA_OK) throw Error("size estimate failed: " + lzma_message(ret));
+    }
 }
 
 }  // namespace uha

@@ -16,20 +16,46 @@ struct Level {
     bool extreme = true;
 };
 
-// The preset's dictionary, but no larger than the data needs (a reader allocates it).
+// How one block is coded. The preset dictionary, when there is one, is history the block's
+// matches may refer to without storing it: the start of the archive's data stream.
+struct Coding {
+    Filter filter = Filter::lzma2;
+    uint32_t dict_size = kMinDictSize;
+    uint32_t pb = 2;  // LZMA position bits; the decoder reads them from the stream
+    const uint8_t* preset = nullptr;
+    size_t preset_size = 0;
+};
+
+// The level's dictionary, but no larger than the data (and its preset) need, since a reader
+// allocates all of it.
 uint32_t dict_size_for(uint64_t data_size, Level level);
 
-std::vector<uint8_t> compress(const uint8_t* data, size_t size, Filter filter, uint32_t dict_size,
-                              Level level);
+std::vector<uint8_t> compress(const uint8_t* data, size_t size, const Coding& coding, Level level);
 
 // Decodes exactly `size` bytes from exactly `packed_size` bytes; anything else is damage.
 std::vector<uint8_t> decompress_all(const uint8_t* packed, size_t packed_size, size_t size,
-                                    Filter filter, uint32_t dict_size, const std::string& what);
+                                    const Coding& coding, const std::string& what);
+
+// Packs data fast, only to see how well it packs: how many bytes the output has reached
+// after each piece of input. Its 64 MiB window sees the repeats a slow pass would use.
+class SizeEstimator {
+  public:
+    SizeEstimator(uint64_t total_size, Filter filter, uint32_t pb);
+    ~SizeEstimator();
+    SizeEstimator(const SizeEstimator&) = delete;
+    SizeEstimator& operator=(const SizeEstimator&) = delete;
+    void feed(const uint8_t* data, size_t size);
+    uint64_t packed_so_far() const { return strm_.total_out; }
+
+  private:
+    lzma_stream strm_ = LZMA_STREAM_INIT;
+    std::vector<uint8_t> scratch_;
+};
 
 // Streaming decoder of one block. Owns the liblzma state.
 class BlockDecoder {
   public:
-    BlockDecoder(Filter filter, uint32_t dict_size, std::string what);
+    BlockDecoder(const Coding& coding, std::string what);
     ~BlockDecoder();
     BlockDecoder(const BlockDecoder&) = delete;
     BlockDecoder& operator=(const BlockDecoder&) = delete;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -111,12 +112,19 @@ class Extraction {
     }
 
     void decode_blocks() {
-        // Largest blocks first, so the threads finish at about the same time.
+        // The first block first, since the others may take their preset dictionary from it;
+        // then the largest packed ones (decoding time follows the packed size), so the
+        // threads finish at about the same time.
         order_.resize(plan_.blocks.size());
         for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
         std::stable_sort(order_.begin(), order_.end(), [&](size_t x, size_t y) {
-            return a_.table.blocks[x].size > a_.table.blocks[y].size;
+            if (x == 0 || y == 0) return x == 0 && y != 0;
+            return a_.table.blocks[x].packed_size > a_.table.blocks[y].packed_size;
         });
+        for (const Block& b : a_.table.blocks)
+            preset_need_ = std::max<size_t>(preset_need_, b.preset_size);
+        preset_.reserve(preset_need_);
+        preset_ready_ = preset_need_ == 0;
         unsigned threads = opt_.threads ? opt_.threads : std::thread::hardware_concurrency();
         threads = std::clamp<unsigned>(threads, 1, std::max<size_t>(order_.size(), 1));
         std::vector<std::thread> pool;
@@ -132,16 +140,44 @@ class Extraction {
             for (size_t next; (next = next_block_++) < order_.size() && !stop_;)
                 decode_block(plan_.blocks[order_[next]], in, out);
         } catch (...) {
-            std::lock_guard lock(error_mutex_);
-            if (!error_) error_ = std::current_exception();
+            {
+                std::lock_guard lock(error_mutex_);
+                if (!error_) error_ = std::current_exception();
+            }
+            std::lock_guard lock(preset_mutex_);
             stop_ = true;
+            preset_cv_.notify_all();
+        }
+    }
+
+    // Waits until the first block has produced the preset bytes; false when stopping.
+    bool wait_for_preset() {
+        std::unique_lock lock(preset_mutex_);
+        preset_cv_.wait(lock, [this] { return preset_ready_ || stop_; });
+        return !stop_;
+    }
+
+    // Keeps the first block's leading output as the other blocks' preset dictionary.
+    void keep_preset(const uint8_t* data, size_t n) {
+        size_t take = std::min(n, preset_need_ - preset_.size());
+        preset_.insert(preset_.end(), data, data + take);
+        if (preset_.size() == preset_need_) {
+            std::lock_guard lock(preset_mutex_);
+            preset_ready_ = true;
+            preset_cv_.notify_all();
         }
     }
 
     void decode_block(const BlockPlan& bp, std::vector<uint8_t>& in, std::vector<uint8_t>& out) {
         const Block& block = a_.table.blocks[bp.block];
         const std::string what = a_.display_name + ": block " + std::to_string(bp.block + 1);
-        BlockDecoder decoder(block.filter, block.dict_size, what);
+        Coding coding{block.filter, block.dict_size};
+        if (block.preset_size > 0) {
+            if (!wait_for_preset()) return;
+            coding.preset = preset_.data();
+            coding.preset_size = block.preset_size;
+        }
+        BlockDecoder decoder(coding, what);
         uint64_t packed_read = 0;
         const uint8_t* in_ptr = in.data();
         size_t in_left = 0;
@@ -167,6 +203,7 @@ class Extraction {
                 throw FormatError(what + " is damaged (truncated)");
             if (n > block.size - produced) throw FormatError(what + " is damaged (too long)");
             produced += n;
+            if (bp.block == 0 && preset_.size() < preset_need_) keep_preset(out.data(), n);
             // Hand the output to the pieces it belongs to.
             const uint8_t* p = out.data();
             while (n > 0) {
@@ -239,6 +276,11 @@ class Extraction {
     std::mutex error_mutex_;
     ExtractResult result_;
     std::atomic<uint64_t> result_bytes_{0};
+    std::vector<uint8_t> preset_;
+    size_t preset_need_ = 0;
+    bool preset_ready_ = false;
+    std::mutex preset_mutex_;
+    std::condition_variable preset_cv_;
 };
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace uha {
 
 namespace {
 
-constexpr size_t kBlockRecordSize = 8 + 8 + 8 + 1 + 4;
+constexpr size_t kBlockRecordSize = 8 + 8 + 8 + 1 + 4 + 4;
 constexpr size_t kEntryRecordMin = 1 + 4 + 8 + 8 + 4 + 2;
 
 uint64_t checked_add(uint64_t a, uint64_t b, const char* what) {
@@ -76,6 +76,7 @@ std::vector<uint8_t> encode_table(const Table& t) {
         w.u64(b.size);
         w.u8(static_cast<uint8_t>(b.filter));
         w.u32(b.dict_size);
+        w.u32(b.preset_size);
     }
     for (const Entry& e : t.entries) {
         w.u8(static_cast<uint8_t>(e.kind));
@@ -108,6 +109,7 @@ Table decode_table(const uint8_t* bytes, size_t size, uint64_t data_end) {
         b.size = r.u64();
         uint8_t filter = r.u8();
         b.dict_size = r.u32();
+        b.preset_size = r.u32();
         const std::string which = "archive block " + std::to_string(i + 1);
         if (filter != static_cast<uint8_t>(Filter::lzma2) &&
             filter != static_cast<uint8_t>(Filter::x86_lzma2))
@@ -118,6 +120,9 @@ Table decode_table(const uint8_t* bytes, size_t size, uint64_t data_end) {
             throw FormatError(which + " lies outside the archive's data area");
         if (b.dict_size < kMinDictSize || b.dict_size > kMaxDictSize)
             throw FormatError(which + " has an unsupported dictionary size");
+        if (b.preset_size > kMaxPresetSize ||
+            (b.preset_size > 0 && (i == 0 || b.preset_size > t.blocks[0].size)))
+            throw FormatError(which + " has an impossible preset dictionary");
         next_offset = b.offset + b.packed_size;
         stream_size = checked_add(stream_size, b.size, "the data size");
     }

@@ -15,6 +15,7 @@ inline constexpr uint32_t kMinDictSize = 4096;
 inline constexpr uint32_t kMaxDictSize = 64u << 20;   // bounds a reader's memory per thread
 inline constexpr uint32_t kMaxTableSize = 64u << 20;  // 20 bytes and a name per entry
 inline constexpr uint32_t kTableDictSize = 1u << 20;
+inline constexpr uint32_t kMaxPresetSize = 16u << 20;
 
 // Windows file attribute bits that an archive keeps; the others are dropped.
 inline constexpr uint32_t kAttrReadOnly = 0x01;
@@ -39,6 +40,9 @@ struct Block {
     uint64_t size = 0;  // unpacked
     Filter filter = Filter::lzma2;
     uint32_t dict_size = kMinDictSize;
+    // The block's decoder starts with this many bytes from the start of the data stream as
+    // its history; they lie in the first block, which itself has none.
+    uint32_t preset_size = 0;
 };
 
 enum class EntryKind : uint8_t { file = 0, folder = 1 };

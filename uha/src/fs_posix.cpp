@@ -370,6 +370,8 @@ std::string native_to_utf8(const std::string& native) {
     return out;
 }
 
-std::string shown_name(const std::string& name) { return name; }
+std::string shown_name(const std::string& name) {
+    return name;
+}
 
 }  // namespace uha

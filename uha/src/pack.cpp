@@ -1,6 +1,7 @@
 #include "pack.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <memory>
 #include <thread>
@@ -25,42 +26,150 @@ struct InputFile {
     uint32_t crc = 0;
 };
 
+struct Run {
+    size_t file;
+    uint64_t length;
+};
+
 struct BlockSpec {
-    Filter filter;
-    std::vector<std::pair<size_t, uint64_t>> runs;  // file index, length (in stream order)
+    std::vector<Run> runs;  // in stream order
     uint64_t size = 0;
+    Coding coding;
 };
 
 uint32_t le32(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-// Cuts each group into blocks of equal size, no larger than max_block.
-std::vector<BlockSpec> cut_blocks(const std::vector<InputFile>& files, uint64_t max_block) {
-    std::vector<BlockSpec> blocks;
-    for (bool programs : {true, false}) {
-        uint64_t group = 0;
-        for (const InputFile& f : files)
-            if (f.program == programs) group += f.item.size;
-        if (group == 0) continue;
-        uint64_t count = (group + max_block - 1) / max_block;
-        uint64_t target = (group + count - 1) / count;
-        BlockSpec current{programs ? Filter::x86_lzma2 : Filter::lzma2, {}, 0};
-        for (size_t i = 0; i < files.size(); ++i) {
-            if (files[i].program != programs) continue;
-            uint64_t left = files[i].item.size;
-            while (left > 0) {
-                uint64_t take = std::min(left, target - current.size);
-                current.runs.emplace_back(i, take);
-                current.size += take;
-                left -= take;
-                if (current.size == target) {
-                    blocks.push_back(std::move(current));
-                    current = BlockSpec{programs ? Filter::x86_lzma2 : Filter::lzma2, {}, 0};
+// Decoding time grows with the packed bytes and a little with the unpacked ones.
+constexpr double kUnpackedCost = 0.03;
+constexpr size_t kEstimateChunk = 1u << 20;
+
+// The codings a block may get: with or without the x86 filter. LZMA's position bits are 0,
+// not its usual 2: programs and text, what installers carry, pack about 1% smaller so (the
+// fast passes cannot tell, their matches are too short to show it).
+constexpr uint32_t kPositionBits = 0;
+constexpr std::array<Filter, 2> kCandidates = {Filter::lzma2, Filter::x86_lzma2};
+
+// How each candidate coding packs the stream: the packed bytes reached after each chunk.
+struct Estimate {
+    std::vector<uint64_t> offsets;
+    std::array<std::vector<uint64_t>, kCandidates.size()> packed;
+
+    // Packed bytes of candidate c up to `offset`, interpolated between chunks.
+    double at(size_t c, uint64_t offset) const {
+        size_t i = static_cast<size_t>(std::lower_bound(offsets.begin(), offsets.end(), offset) -
+                                       offsets.begin());
+        if (i >= offsets.size()) return static_cast<double>(packed[c].back());
+        uint64_t from = i ? offsets[i - 1] : 0;
+        double base = i ? static_cast<double>(packed[c][i - 1]) : 0.0;
+        double step = static_cast<double>(packed[c][i]) - base;
+        return base +
+               step * static_cast<double>(offset - from) / static_cast<double>(offsets[i] - from);
+    }
+};
+
+// A fast pass per candidate, on as many threads as there are candidates or processors.
+// The passes see what a slow one will: whether the x86 filter's absolute addresses break the
+// long-distance repeats between near-identical programs, which samples cannot show.
+Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, unsigned threads) {
+    Estimate est;
+    for (uint64_t offset = 0; const InputFile& f : files)
+        for (uint64_t done = 0; done < f.item.size;) {
+            uint64_t n = std::min<uint64_t>(kEstimateChunk, f.item.size - done);
+            done += n;
+            offset += n;
+            est.offsets.push_back(offset);
+        }
+    std::array<std::exception_ptr, kCandidates.size()> errors;
+    auto run = [&](size_t c) {
+        try {
+            SizeEstimator estimator(total, kCandidates[c], kPositionBits);
+            std::vector<uint8_t> buffer(kEstimateChunk);
+            for (const InputFile& f : files) {
+                if (f.item.size == 0) continue;
+                auto source = open_file(f.item.native_path);
+                for (uint64_t done = 0; done < f.item.size;) {
+                    size_t n =
+                        static_cast<size_t>(std::min<uint64_t>(buffer.size(), f.item.size - done));
+                    source->read_at(done, buffer.data(), n);
+                    estimator.feed(buffer.data(), n);
+                    done += n;
+                    est.packed[c].push_back(estimator.packed_so_far());
                 }
             }
+        } catch (...) {
+            errors[c] = std::current_exception();
         }
-        if (current.size > 0) blocks.push_back(std::move(current));
+    };
+    for (size_t first = 0; first < kCandidates.size(); first += threads) {
+        std::vector<std::thread> pool;
+        for (size_t c = first; c < std::min<size_t>(first + threads, kCandidates.size()); ++c)
+            pool.emplace_back(run, c);
+        for (std::thread& t : pool) t.join();
+    }
+    for (auto& e : errors)
+        if (e) std::rethrow_exception(e);
+    return est;
+}
+
+std::vector<BlockSpec> plan_blocks(const std::vector<InputFile>& files, uint64_t max_block,
+                                   unsigned threads) {
+    uint64_t total = 0;
+    std::vector<Cut> boundaries;
+    std::string previous;
+    for (const InputFile& f : files) {
+        if (f.item.size == 0) continue;
+        std::string family = family_of(f.item.name);
+        if (total > 0) boundaries.push_back({total, family != previous});
+        previous = std::move(family);
+        total += f.item.size;
+    }
+    if (total == 0) return {};
+    const Estimate est = estimate_stream(files, total, threads);
+    const uint64_t count = block_count(total, max_block);
+    std::vector<uint64_t> cuts;
+    if (count > 1) {
+        std::vector<CostPoint> curve;
+        for (size_t i = 0; i < est.offsets.size(); ++i)
+            curve.push_back(
+                {est.offsets[i], static_cast<double>(est.packed[0][i]) +
+                                     kUnpackedCost * static_cast<double>(est.offsets[i])});
+        cuts = snap_cuts(balanced_splits(curve, count, std::min(kPresetSize, total)),
+                         total / count / 16, boundaries);
+    }
+    cuts.push_back(total);
+
+    std::vector<BlockSpec> blocks(1);
+    uint64_t pos = 0;
+    size_t next_cut = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        uint64_t left = files[i].item.size;
+        while (left > 0) {
+            uint64_t take = std::min(left, cuts[next_cut] - pos);
+            blocks.back().runs.push_back({i, take});
+            blocks.back().size += take;
+            pos += take;
+            left -= take;
+            if (pos == cuts[next_cut] && pos < total) {
+                ++next_cut;
+                blocks.emplace_back();
+            }
+        }
+    }
+    // Each block takes the candidate coding that packed its range smallest.
+    uint64_t start = 0;
+    for (BlockSpec& b : blocks) {
+        double best = 0.0;
+        for (size_t c = 0; c < kCandidates.size(); ++c) {
+            double packed = est.at(c, start + b.size) - est.at(c, start);
+            if (c == 0 || packed < best) {
+                best = packed;
+                b.coding.filter = kCandidates[c];
+                b.coding.pb = kPositionBits;
+            }
+        }
+        start += b.size;
     }
     return blocks;
 }
@@ -75,6 +184,81 @@ bool is_x86_program(const uint8_t* head, size_t size) {
         return false;
     uint16_t machine = static_cast<uint16_t>(head[pe + 4] | (head[pe + 5] << 8));
     return machine == 0x014C || machine == 0x8664;
+}
+
+std::string family_of(const std::string& name) {
+    size_t leaf = name.rfind('/') + 1;
+    size_t dot = name.rfind('.');
+    std::string stem = name.substr(0, dot != std::string::npos && dot > leaf ? dot : name.size());
+    while (stem.size() > leaf &&
+           std::string_view("0123456789_-. ").find(stem.back()) != std::string_view::npos)
+        stem.pop_back();
+    std::transform(stem.begin(), stem.end(), stem.begin(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; });
+    return stem;
+}
+
+uint64_t block_count(uint64_t total, uint64_t max_block) {
+    const uint64_t need = (total + max_block - 1) / std::max<uint64_t>(max_block, 1);
+    if (need <= 1 && total < kMinSplitSize) return 1;
+    uint64_t count = 2;
+    while (count < need) count *= 2;
+    return count;
+}
+
+std::vector<uint64_t> balanced_splits(const std::vector<CostPoint>& curve, uint64_t count,
+                                      uint64_t head) {
+    std::vector<uint64_t> splits;
+    if (curve.empty()) return splits;
+    // The cost of the point at `offset`, interpolated.
+    auto offset_at = [&](double target) {
+        CostPoint before{0, 0.0};
+        size_t i = 0;
+        while (i < curve.size() && curve[i].cost < target) before = curve[i++];
+        const CostPoint& after = i < curve.size() ? curve[i] : curve.back();
+        double share =
+            after.cost > before.cost ? (target - before.cost) / (after.cost - before.cost) : 0.0;
+        return before.offset +
+               static_cast<uint64_t>(share * static_cast<double>(after.offset - before.offset));
+    };
+    double head_cost = 0.0;
+    for (const CostPoint& p : curve)
+        if (p.offset <= head) head_cost = p.cost;
+    // The blocks after the first wait for the first to decode the head before they start,
+    // so the first block is given that much more work.
+    const double whole = curve.back().cost + head_cost;
+    for (uint64_t k = 1; k < count; ++k) {
+        double target = whole * static_cast<double>(k) / static_cast<double>(count);
+        if (target < curve.back().cost) splits.push_back(offset_at(target));
+    }
+    return splits;
+}
+
+std::vector<uint64_t> snap_cuts(const std::vector<uint64_t>& splits, uint64_t reach,
+                                const std::vector<Cut>& boundaries) {
+    std::vector<uint64_t> cuts;
+    uint64_t last = 0;
+    for (uint64_t ideal : splits) {
+        uint64_t best = ideal;
+        uint64_t best_distance = UINT64_MAX;
+        bool best_family = false;
+        for (const Cut& b : boundaries) {
+            if (b.offset <= last) continue;
+            uint64_t distance = b.offset > ideal ? b.offset - ideal : ideal - b.offset;
+            if (distance > reach) continue;
+            // A family change beats any plain boundary; among equals the nearer wins.
+            if ((b.family_change && !best_family) ||
+                (b.family_change == best_family && distance < best_distance)) {
+                best = b.offset;
+                best_distance = distance;
+                best_family = b.family_change;
+            }
+        }
+        if (best <= last) continue;  // two splits fell together: one block fewer
+        cuts.push_back(best);
+        last = best;
+    }
+    return cuts;
 }
 
 PackResult pack(const std::string& native_archive, const std::vector<std::string>& native_inputs,
@@ -113,10 +297,12 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
         return x.item.name < y.item.name;
     });
 
-    const std::vector<BlockSpec> specs =
-        cut_blocks(files, std::max<uint64_t>(options.max_block_size, 1));
+    unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();
+    threads = std::max(threads, 1u);
+    const std::vector<BlockSpec> specs = plan_blocks(files, options.max_block_size, threads);
     uint64_t total_bytes = 0;
     for (const BlockSpec& b : specs) total_bytes += b.size;
+    const uint64_t preset_size = specs.size() > 1 ? std::min(kPresetSize, specs[0].size) : 0;
 
     for (const InputFile& f : files)
         if (f.item.size == 0) sink.line("Adding " + shown_name(f.item.name));
@@ -126,16 +312,16 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
     uint64_t offset = kHeaderSize;
 
     Table table;
-    unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();
-    threads = std::max(threads, 1u);
     uint64_t compressed_input = 0;
     std::vector<uint64_t> file_done(files.size(), 0);
+    std::vector<uint8_t> preset;  // the stream's head, kept for the blocks after the first
 
     // Blocks go through in batches of one per thread: read in order (which also carries
     // each file's CRC along), compressed in parallel, written in order.
     for (size_t first = 0; first < specs.size(); first += threads) {
         size_t count = std::min<size_t>(threads, specs.size() - first);
         std::vector<std::vector<uint8_t>> data(count), packed(count);
+        std::vector<Coding> codings(count);
         for (size_t k = 0; k < count; ++k) {
             const BlockSpec& spec = specs[first + k];
             data[k].resize(spec.size);
@@ -149,15 +335,23 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
                 file_done[index] += length;
                 pos += length;
             }
+            if (first + k == 0) preset.assign(data[k].begin(), data[k].begin() + preset_size);
         }
         std::vector<std::exception_ptr> errors(count);
         std::vector<std::thread> pool;
         for (size_t k = 0; k < count; ++k) {
             pool.emplace_back([&, k] {
                 try {
-                    const BlockSpec& spec = specs[first + k];
-                    packed[k] = compress(data[k].data(), data[k].size(), spec.filter,
-                                         dict_size_for(spec.size, options.level), options.level);
+                    const bool with_preset = first + k > 0 && preset_size > 0;
+                    Coding c = specs[first + k].coding;
+                    c.dict_size = dict_size_for(data[k].size() + (with_preset ? preset_size : 0),
+                                                options.level);
+                    if (with_preset) {
+                        c.preset = preset.data();
+                        c.preset_size = preset.size();
+                    }
+                    packed[k] = compress(data[k].data(), data[k].size(), c, options.level);
+                    codings[k] = c;
                     std::vector<uint8_t>().swap(data[k]);
                 } catch (...) {
                     errors[k] = std::current_exception();
@@ -170,8 +364,9 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
         for (size_t k = 0; k < count; ++k) {
             const BlockSpec& spec = specs[first + k];
             out->write(packed[k].data(), packed[k].size());
-            table.blocks.push_back(Block{offset, packed[k].size(), spec.size, spec.filter,
-                                         dict_size_for(spec.size, options.level)});
+            table.blocks.push_back(Block{offset, packed[k].size(), spec.size, codings[k].filter,
+                                         codings[k].dict_size,
+                                         static_cast<uint32_t>(codings[k].preset_size)});
             offset += packed[k].size();
             compressed_input += spec.size;
             sink.line(total_line(percent_of(compressed_input, total_bytes)));
@@ -194,7 +389,7 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
     std::vector<uint8_t> raw = encode_table(table);
     if (raw.size() > kMaxTableSize) throw Error("too many files for one archive");
     std::vector<uint8_t> packed_table =
-        compress(raw.data(), raw.size(), Filter::lzma2, kTableDictSize, Level{6, false});
+        compress(raw.data(), raw.size(), Coding{Filter::lzma2, kTableDictSize}, Level{6, false});
     out->write(packed_table.data(), packed_table.size());
     Header header{offset, static_cast<uint32_t>(packed_table.size()),
                   static_cast<uint32_t>(raw.size()), crc32_update(0, raw.data(), raw.size())};
