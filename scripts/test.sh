@@ -52,5 +52,13 @@ LC_ALL=pl_PL.UTF-8 WINEDEBUG=-all wineserver -p >/dev/null 2>&1 </dev/null
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 suite windows
 
+echo "== cross-platform archives"
+cross=$(mktemp)
+tests/cross_platform.sh | tee "$cross"
+passed=$((passed + $(grep -c '^PASS ' "$cross")))
+failed=$((failed + $(grep -c '^FAIL ' "$cross")))
+grep -qE '^(PASS|FAIL) ' "$cross" || failed=$((failed + 1))
+rm -f "$cross"
+
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
