@@ -22,11 +22,12 @@ build/native/uha/uha l "$work/data.uha"
 
 echo "== unpacking with uha.exe under Wine (its output is OEM code page 852, shown as UTF-8)"
 export WINEPREFIX=$PWD/build/windows/wineprefix
+"$here/wine-start.sh"
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 target="$work/Program Files/Przykład"
 # The installer's command line: "{uha.exe}" x -o+ -y+ -t"{target}" "{archive}"
 "$here/wine-run.sh" build/windows/uha/uha.exe x -o+ -y+ "-t$target" "$work/data.uha" |
   iconv -f cp852 -t utf-8 | tr -d '\r'
-wineserver -k 2>/dev/null || true
 
 echo "== comparing"
 diff -r sample/product "$target" && echo "all $(find sample/product -type f | wc -l) files unpacked byte for byte into $target"

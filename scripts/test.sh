@@ -44,11 +44,8 @@ suite() {
 suite native
 suite native-asan
 
-# One persistent wineserver for the whole Windows run: without it every test program waits
-# seconds for the server to shut down.
 export WINEPREFIX=$PWD/build/windows/wineprefix
-"$here/wine-prefix.sh"
-LC_ALL=pl_PL.UTF-8 WINEDEBUG=-all wineserver -p >/dev/null 2>&1 </dev/null
+"$here/wine-start.sh"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 suite windows
 
