@@ -49,13 +49,16 @@ export WINEPREFIX=$PWD/build/windows/wineprefix
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 suite windows
 
-echo "== cross-platform archives"
-cross=$(mktemp)
-tests/cross_platform.sh | tee "$cross"
-passed=$((passed + $(grep -c '^PASS ' "$cross")))
-failed=$((failed + $(grep -c '^FAIL ' "$cross")))
-grep -qE '^(PASS|FAIL) ' "$cross" || failed=$((failed + 1))
-rm -f "$cross"
+# Shell checks that need both builds; each prints PASS, FAIL or SKIP lines.
+for check in tests/cross_platform.sh tests/full_disk.sh; do
+  echo "== $check"
+  out=$(mktemp)
+  "$check" | tee "$out"
+  passed=$((passed + $(grep -c '^PASS ' "$out")))
+  failed=$((failed + $(grep -c '^FAIL ' "$out")))
+  grep -qE '^(PASS|FAIL|SKIP) ' "$out" || failed=$((failed + 1))
+  rm -f "$out"
+done
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
