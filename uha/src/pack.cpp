@@ -31,7 +31,7 @@ struct Run {
     uint64_t length;
 };
 
-struct BlockSpec {
+struct PlannedBlock {
     std::vector<Run> runs;  // in stream order
     uint64_t size = 0;
     Coding coding;
@@ -113,8 +113,8 @@ Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, un
     return est;
 }
 
-std::vector<BlockSpec> plan_blocks(const std::vector<InputFile>& files, uint64_t max_block,
-                                   unsigned threads) {
+std::vector<PlannedBlock> plan_blocks(const std::vector<InputFile>& files, uint64_t max_block,
+                                      unsigned threads) {
     uint64_t total = 0;
     std::vector<Cut> boundaries;
     std::string previous;
@@ -140,7 +140,7 @@ std::vector<BlockSpec> plan_blocks(const std::vector<InputFile>& files, uint64_t
     }
     cuts.push_back(total);
 
-    std::vector<BlockSpec> blocks(1);
+    std::vector<PlannedBlock> blocks(1);
     uint64_t pos = 0;
     size_t next_cut = 0;
     for (size_t i = 0; i < files.size(); ++i) {
@@ -159,7 +159,7 @@ std::vector<BlockSpec> plan_blocks(const std::vector<InputFile>& files, uint64_t
     }
     // Each block takes the candidate coding that packed its range smallest.
     uint64_t start = 0;
-    for (BlockSpec& b : blocks) {
+    for (PlannedBlock& b : blocks) {
         double best = 0.0;
         for (size_t c = 0; c < kCandidates.size(); ++c) {
             double packed = est.at(c, start + b.size) - est.at(c, start);
@@ -299,10 +299,10 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
 
     unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();
     threads = std::max(threads, 1u);
-    const std::vector<BlockSpec> specs = plan_blocks(files, options.max_block_size, threads);
+    const std::vector<PlannedBlock> planned = plan_blocks(files, options.max_block_size, threads);
     uint64_t total_bytes = 0;
-    for (const BlockSpec& b : specs) total_bytes += b.size;
-    const uint64_t preset_size = specs.size() > 1 ? std::min(kPresetSize, specs[0].size) : 0;
+    for (const PlannedBlock& b : planned) total_bytes += b.size;
+    const uint64_t preset_size = planned.size() > 1 ? std::min(kPresetSize, planned[0].size) : 0;
 
     for (const InputFile& f : files)
         if (f.item.size == 0) sink.line("Adding " + shown_name(f.item.name));
@@ -318,15 +318,15 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
 
     // Blocks go through in batches of one per thread: read in order (which also carries
     // each file's CRC along), compressed in parallel, written in order.
-    for (size_t first = 0; first < specs.size(); first += threads) {
-        size_t count = std::min<size_t>(threads, specs.size() - first);
+    for (size_t first = 0; first < planned.size(); first += threads) {
+        size_t count = std::min<size_t>(threads, planned.size() - first);
         std::vector<std::vector<uint8_t>> data(count), packed(count);
         std::vector<Coding> codings(count);
         for (size_t k = 0; k < count; ++k) {
-            const BlockSpec& spec = specs[first + k];
-            data[k].resize(spec.size);
+            const PlannedBlock& block = planned[first + k];
+            data[k].resize(block.size);
             uint64_t pos = 0;
-            for (auto [index, length] : spec.runs) {
+            for (auto [index, length] : block.runs) {
                 InputFile& f = files[index];
                 if (file_done[index] == 0) sink.line("Adding " + shown_name(f.item.name));
                 open_file(f.item.native_path)
@@ -343,7 +343,7 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
             pool.emplace_back([&, k] {
                 try {
                     const bool with_preset = first + k > 0 && preset_size > 0;
-                    Coding c = specs[first + k].coding;
+                    Coding c = planned[first + k].coding;
                     c.dict_size = dict_size_for(data[k].size() + (with_preset ? preset_size : 0),
                                                 options.level);
                     if (with_preset) {
@@ -362,13 +362,13 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
         for (auto& e : errors)
             if (e) std::rethrow_exception(e);
         for (size_t k = 0; k < count; ++k) {
-            const BlockSpec& spec = specs[first + k];
+            const PlannedBlock& block = planned[first + k];
             out->write(packed[k].data(), packed[k].size());
-            table.blocks.push_back(Block{offset, packed[k].size(), spec.size, codings[k].filter,
+            table.blocks.push_back(Block{offset, packed[k].size(), block.size, codings[k].filter,
                                          codings[k].dict_size,
                                          static_cast<uint32_t>(codings[k].preset_size)});
             offset += packed[k].size();
-            compressed_input += spec.size;
+            compressed_input += block.size;
             sink.line(total_line(percent_of(compressed_input, total_bytes)));
         }
     }
