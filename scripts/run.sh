@@ -31,3 +31,16 @@ target="$work/Program Files/Przykład"
 
 echo "== comparing"
 diff -r sample/product "$target" && echo "all $(find sample/product -type f | wc -l) files unpacked byte for byte into $target"
+
+# Setup.exe carries the sample script (resources/setup.ini) and uha.exe; the archive lies
+# beside it, as a user gets them. Wine runs it without a display, so a small driver of ours
+# reports its window (texts in CP1250, shown as UTF-8) and closes it.
+installer="$work/installer"
+mkdir -p "$installer"
+cp build/windows/app/Setup.exe "$work/data.uha" "$installer/"
+show() { "$here/wine-run.sh" build/windows/tests/tools/show_window.exe "$1" | iconv -f cp1250 -t utf-8 | tr -d '\r'; }
+echo "== starting $installer/Setup.exe under Wine"
+show "$installer/Setup.exe"
+echo "== the same without the archive beside it"
+rm "$installer/data.uha"
+show "$installer/Setup.exe"

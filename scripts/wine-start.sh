@@ -10,5 +10,5 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/../build/windows/wineprefix}
 "$here/wine-prefix.sh"
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=pl_PL.UTF-8
-wineserver -p >/dev/null 2>&1 </dev/null
+wineserver -p >/dev/null 2>&1 </dev/null || true  # one may be running already
 wine wineboot >/dev/null 2>&1 </dev/null

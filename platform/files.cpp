@@ -1,0 +1,77 @@
+#include "files.h"
+
+#include <thread>
+
+#include "runtime_error.h"
+#include "win_handle.h"
+
+namespace setup::platform {
+
+std::string GetTempDirectory() {
+    char buffer[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, buffer);
+    return buffer;
+}
+
+std::string own_module_path() {
+    char buffer[MAX_PATH * 2] = {};
+    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    return std::string(buffer, n);
+}
+
+bool file_exists(const std::string& path) {
+    if (path.empty()) return false;
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool folder_exists(const std::string& path) {
+    if (path.empty()) return false;
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool delete_file(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+void wait_for_file(const std::string& path, std::chrono::milliseconds bound) {
+    const auto until = std::chrono::steady_clock::now() + bound;
+    while (!file_exists(path)) {
+        if (std::chrono::steady_clock::now() > until)
+            throw RuntimeError("Plik " + path + " nie pojawił się na dysku");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+std::string system_message(DWORD code) {
+    char* buffer = nullptr;
+    DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = n ? std::string(buffer, n) : "kod błędu " + std::to_string(code);
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+void SaveResourceToFile(HMODULE module, const char* name, const std::string& path) {
+    HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr) throw RuntimeError(std::string("Nie znaleziono zasobu ") + name);
+    const DWORD size = SizeofResource(module, found);
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        throw RuntimeError("Nie można utworzyć pliku " + path + ": " +
+                           system_message(GetLastError()));
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes, size, &written, nullptr) || written != size)
+        throw RuntimeError("Nie można zapisać pliku " + path + ": " +
+                           system_message(GetLastError()));
+    file.reset();
+}
+
+}  // namespace setup::platform

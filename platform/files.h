@@ -1,0 +1,31 @@
+#pragma once
+// Small file operations of the installer, through the ANSI API.
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+
+namespace setup::platform {
+
+// The system's temporary folder as GetTempPathA reports it (up to its first NUL).
+std::string GetTempDirectory();
+std::string own_module_path();
+
+// A file exists: the path names something that is not a folder. A folder exists: the
+// path's attributes can be read and carry the directory flag. "" names neither.
+bool file_exists(const std::string& path);
+bool folder_exists(const std::string& path);
+bool delete_file(const std::string& path);
+
+// Waits for a file that was just written to show, checking every few milliseconds; throws
+// RuntimeError naming the file when it has not shown within `bound`.
+void wait_for_file(const std::string& path, std::chrono::milliseconds bound);
+
+// The system's text for an error code, without its line end.
+std::string system_message(DWORD code);
+
+// Finds the raw-data (RCDATA) resource `name` in `module` and writes its bytes to `path`
+// with one write, replacing an existing file. Throws RuntimeError naming what failed.
+void SaveResourceToFile(HMODULE module, const char* name, const std::string& path);
+
+}  // namespace setup::platform

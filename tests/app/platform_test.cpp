@@ -1,0 +1,100 @@
+// The installer's Windows layer, in this process under Wine.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+
+#include "files.h"
+#include "ini_reader.h"
+#include "private_profile.h"
+#include "process_safety.h"
+#include "runtime_error.h"
+#include "system_queries.h"
+#include "temp_tree.h"
+
+using namespace setup;
+using namespace testing_support;
+
+TEST(Registry, TextValuesMissingOnesAndOtherTypes) {
+    const std::string key = "Software\\SetupTests\\" + std::to_string(GetCurrentProcessId());
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    const char text[] = "C:\\Program Files";
+    const char expand[] = "%SystemRoot%\\x";
+    DWORD number = 7;
+    RegSetValueExA(k, "Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+    RegSetValueExA(k, "Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand),
+                   sizeof expand);
+    RegSetValueExA(k, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof number);
+    RegCloseKey(k);
+
+    EXPECT_EQ(platform::read_registry_text(HKEY_CURRENT_USER, key, "Text"), text);
+    EXPECT_EQ(platform::read_registry_text(HKEY_CURRENT_USER, key, "Expand"), expand);
+    EXPECT_EQ(platform::read_registry_text(HKEY_CURRENT_USER, key, "Missing"), "");
+    EXPECT_EQ(platform::read_registry_text(HKEY_CURRENT_USER, key + "\\Nowhere", "Text"), "");
+    EXPECT_THROW(platform::read_registry_text(HKEY_CURRENT_USER, key, "Number"), RuntimeError);
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+}
+
+TEST(Files, ExistenceTestsTellFilesFromFolders) {
+    TempDir dir;
+    write_file(dir / "f.txt", "x");
+    const std::string file = native(dir / "f.txt"), folder = native(dir.path());
+    EXPECT_TRUE(platform::file_exists(file));
+    EXPECT_FALSE(platform::folder_exists(file));
+    EXPECT_TRUE(platform::folder_exists(folder));
+    EXPECT_FALSE(platform::file_exists(folder));
+    EXPECT_FALSE(platform::file_exists(""));
+    EXPECT_FALSE(platform::folder_exists(""));
+    EXPECT_THROW(platform::wait_for_file(folder + "\\never", std::chrono::milliseconds(50)),
+                 RuntimeError);
+}
+
+TEST(Resources, WrittenWholeOverAnExistingFileOrNamedWhenMissing) {
+    TempDir dir;
+    const std::string path = native(dir / "out.bin");
+    write_file(dir / "out.bin", std::string(5000, 'o'));  // longer than the resource
+    platform::SaveResourceToFile(GetModuleHandleA(nullptr), "PROBE", path);
+    EXPECT_EQ(read_file(dir / "out.bin"), std::string("probe bytes \x00\x01\x02 end", 19));
+    try {
+        platform::SaveResourceToFile(GetModuleHandleA(nullptr), "NOSUCH", path);
+        FAIL() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_NE(std::string(e.what()).find("NOSUCH"), std::string::npos);
+    }
+}
+
+// The portable stand-in that the native tests read scripts with must answer as Windows'
+// private-profile reader does.
+TEST(PrivateProfile, AnswersAsThePortableStandIn) {
+    const std::string text =
+        "[I]\r\n1=  Gra \xB3\xF3\x64\xBC  \r\n2=\r\n; 3=comment\r\n[m]\r\n0 = 3 \r\n1A=a=b\r\n"
+        "noequals\r\n[S]\r\n1e=\"quoted\"\r\n2e='single'\r\n3e=\"open\r\n" +
+        std::string("[Long]\r\nv=") + std::string(3000, 'x') + "\r\n";
+    TempDir dir;
+    write_file(dir / "s.ini", text);
+    platform::ProfileFile windows(native(dir / "s.ini"));
+    IniText portable(text);
+    const std::vector<std::array<const char*, 3>> lookups = {
+        {"I", "1", "d"},    {"i", "1", "d"}, {"I", "2", "d"},  {"I", "3", "d"},
+        {"I", "9", "def"},  {"M", "0", "d"}, {"M", "1a", "d"}, {"M", "noequals", "d"},
+        {"X", "1", "none"}, {"S", "1e", ""}, {"S", "2e", ""},  {"S", "3e", ""},
+        {"Long", "v", ""}};
+    for (const auto& [section, key, def] : lookups)
+        EXPECT_EQ(portable.read(section, key, def), windows.read(section, key, def))
+            << section << "/" << key;
+}
+
+TEST(ProcessSafety, DllsBesideTheProgramAreNotLoadedByName) {
+    HMODULE before = LoadLibraryA("dll_probe.dll");
+    ASSERT_NE(before, nullptr) << "the probe DLL should load from beside the program at first";
+    FreeLibrary(before);
+    ASSERT_TRUE(platform::restrict_dll_search());
+    HMODULE after = LoadLibraryA("dll_probe.dll");
+    EXPECT_EQ(after, nullptr);
+    if (after) FreeLibrary(after);
+    EXPECT_NE(LoadLibraryA("shell32.dll"), nullptr) << "system DLLs still load";
+}

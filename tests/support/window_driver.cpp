@@ -1,0 +1,109 @@
+#include "window_driver.h"
+
+#include <stdexcept>
+#include <thread>
+
+namespace testing_support {
+
+RunningProgram::RunningProgram(const std::string& command_line,
+                               const std::vector<std::string>& env_overrides) {
+    // The parent's environment with the overrides replacing variables of the same name.
+    std::vector<std::string> vars;
+    char* block = GetEnvironmentStringsA();
+    for (const char* p = block; *p; p += strlen(p) + 1) {
+        std::string var = p;
+        bool replaced = false;
+        for (const std::string& o : env_overrides)
+            if (_strnicmp(var.c_str(), o.c_str(), o.find('=') + 1) == 0) replaced = true;
+        if (!replaced) vars.push_back(var);
+    }
+    FreeEnvironmentStringsA(block);
+    vars.insert(vars.end(), env_overrides.begin(), env_overrides.end());
+    std::string env;
+    for (const std::string& v : vars) env += v + '\0';
+    env += '\0';
+
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cmd = command_line;
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &si,
+                        &pi_))
+        throw std::runtime_error("cannot start " + command_line);
+}
+
+RunningProgram::~RunningProgram() {
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+}
+
+long RunningProgram::wait_exit(std::chrono::milliseconds bound) {
+    if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(bound.count())) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return static_cast<long>(code);
+}
+
+namespace {
+
+struct Search {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect_of_process(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == s->pid) s->found.push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK collect(HWND hwnd, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> top_level_windows(DWORD pid) {
+    Search search{pid, {}};
+    EnumWindows(collect_of_process, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> child_windows(HWND parent) {
+    std::vector<HWND> found;
+    EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::string window_text(HWND hwnd) {
+    char buffer[4096] = {};
+    LRESULT n = SendMessageA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return std::string(buffer, static_cast<size_t>(n));
+}
+
+std::string class_of(HWND hwnd) {
+    char buffer[256] = {};
+    int n = GetClassNameA(hwnd, buffer, sizeof buffer);
+    return std::string(buffer, static_cast<size_t>(n));
+}
+
+HWND wait_for_window(DWORD pid, const std::string& class_name, const std::string& caption,
+                     std::chrono::milliseconds bound) {
+    const auto until = std::chrono::steady_clock::now() + bound;
+    do {
+        for (HWND hwnd : top_level_windows(pid)) {
+            if (!IsWindowVisible(hwnd)) continue;
+            if (!class_name.empty() && class_of(hwnd) != class_name) continue;
+            if (!caption.empty() && window_text(hwnd) != caption) continue;
+            return hwnd;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < until);
+    return nullptr;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,37 @@
+#pragma once
+// Drives another process's windows as a user would (Windows only): finds them, reads their
+// texts with WM_GETTEXT (GetWindowText does not cross processes) and presses buttons.
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A started program; killed if still running when this goes.
+class RunningProgram {
+  public:
+    // command_line and environment overrides (NAME=value) in the ANSI code page.
+    RunningProgram(const std::string& command_line, const std::vector<std::string>& env_overrides);
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+    DWORD pid() const { return pi_.dwProcessId; }
+    // The exit code, or -1 when it did not end in time.
+    long wait_exit(std::chrono::milliseconds bound);
+
+  private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// A top-level window of the process with this class and/or caption ("" matches any),
+// waited for up to `bound`; nullptr when none showed.
+HWND wait_for_window(DWORD pid, const std::string& class_name, const std::string& caption,
+                     std::chrono::milliseconds bound);
+std::vector<HWND> top_level_windows(DWORD pid);
+std::vector<HWND> child_windows(HWND parent);
+std::string window_text(HWND hwnd);
+std::string class_of(HWND hwnd);
+
+}  // namespace testing_support
