@@ -1,0 +1,1 @@
+# gradient tests.

@@ -1,0 +1,1 @@
+# folders: sources added by its part.

@@ -1,0 +1,1 @@
+# gradient: sources added by its part.

@@ -1,0 +1,1 @@
+# pictures: sources added by its part.
