@@ -1,9 +1,11 @@
 // Setup.exe: the installer's entry.
 #include <windows.h>
 
+#include "TForm1.h"
 #include "com_apartment.h"
 #include "error_box.h"
-#include "form.h"
+#include "files.h"
+#include "layout.h"
 #include "process_safety.h"
 #include "startup.h"
 #include "system_queries.h"
@@ -14,7 +16,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     setup::platform::ComApartment com;
     setup::TForm1 form;
     try {
-        form.create(instance);
+        form.create(instance,
+                    setup::parse_layout(setup::platform::load_resource(instance, "TFORM1")));
     } catch (const std::exception& e) {
         setup::platform::show_error_box(e.what());
         return 1;
@@ -24,6 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     form.show();
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (form.translate_dialog_message(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

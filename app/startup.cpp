@@ -16,9 +16,16 @@ namespace {
 // that never lets it show.
 constexpr auto kFileWait = std::chrono::seconds(5);
 
-void window_content(TForm1& form) {
-    form.credit_line = UnscrambleText(stored_credit_text());
-    form.set_caption(Product.ProductTitle + " - Kreator instalacyjny");
+void window_content(TForm1& form, HMODULE module) {
+    WindowContent content;
+    content.credit = UnscrambleText(stored_credit_text());
+    content.title = Product.ProductTitle;
+    content.folder_name = Product.ProductFolderName;
+    content.accent_color = Product.AccentColor;
+    content.program_files = ProgramFilesDir;
+    content.programs_folder = ProgramsFolder;
+    content.module = module;
+    form.fill_content(content);
 }
 
 void run_sequence(TForm1& form, SystemQueries& system, HMODULE module) {
@@ -45,7 +52,7 @@ void run_sequence(TForm1& form, SystemQueries& system, HMODULE module) {
     ProgramsFolder = folders.ProgramsFolder;
     DesktopFolder = folders.DesktopFolder;
 
-    window_content(form);
+    window_content(form, module);
 
     platform::SaveResourceToFile(module, "UHA", ExtractorPath);
     platform::wait_for_file(ExtractorPath, kFileWait);

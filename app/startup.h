@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "form.h"
+#include "TForm1.h"
 #include "startup_rules.h"
 
 namespace setup {

@@ -56,12 +56,30 @@ std::string system_message(DWORD code) {
     return text;
 }
 
-void SaveResourceToFile(HMODULE module, const char* name, const std::string& path) {
+namespace {
+
+struct ResourceBytes {
+    const void* data;
+    DWORD size;
+};
+
+ResourceBytes find_resource(HMODULE module, const char* name) {
     HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (bytes == nullptr) throw RuntimeError(std::string("Nie znaleziono zasobu ") + name);
-    const DWORD size = SizeofResource(module, found);
+    return {bytes, SizeofResource(module, found)};
+}
+
+}  // namespace
+
+std::string load_resource(HMODULE module, const char* name) {
+    ResourceBytes r = find_resource(module, name);
+    return std::string(static_cast<const char*>(r.data), r.size);
+}
+
+void SaveResourceToFile(HMODULE module, const char* name, const std::string& path) {
+    const auto [bytes, size] = find_resource(module, name);
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)

@@ -24,6 +24,10 @@ void wait_for_file(const std::string& path, std::chrono::milliseconds bound);
 // The system's text for an error code, without its line end.
 std::string system_message(DWORD code);
 
+// The bytes of the raw-data (RCDATA) resource `name` in `module`; throws RuntimeError
+// naming it when missing.
+std::string load_resource(HMODULE module, const char* name);
+
 // Finds the raw-data (RCDATA) resource `name` in `module` and writes its bytes to `path`
 // with one write, replacing an existing file. Throws RuntimeError naming what failed.
 void SaveResourceToFile(HMODULE module, const char* name, const std::string& path);

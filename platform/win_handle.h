@@ -47,4 +47,12 @@ struct KeyTraits {
 };
 using UniqueKey = Unique<HKEY, KeyTraits>;
 
+struct GdiTraits {
+    static HGDIOBJ empty() { return nullptr; }
+    static bool valid(HGDIOBJ h) { return h != nullptr; }
+    static void close(HGDIOBJ h) { DeleteObject(h); }
+};
+// Fonts, brushes and bitmaps the program created itself (never stock objects).
+using UniqueGdi = Unique<HGDIOBJ, GdiTraits>;
+
 }  // namespace setup::platform

@@ -1,1 +1,6 @@
-# folders: sources added by its part.
+# The target-folder page's folder list and drive list: the rows they show are portable; the
+# controls themselves are Windows windows.
+target_sources(setup_ui_rules PRIVATE folder_tree.cpp)
+if(WIN32)
+  target_sources(setup_ui PRIVATE TDirectoryListBox.cpp TDriveComboBox.cpp)
+endif()

@@ -1,4 +1,4 @@
-target_sources(setup_ui_rules PRIVATE wizard_rules.cpp)
+target_sources(setup_ui_rules PRIVATE layout.cpp wizard_rules.cpp)
 if(WIN32)
-  target_sources(setup_ui PRIVATE foreground.cpp)
+  target_sources(setup_ui PRIVATE foreground.cpp TForm1.cpp)
 endif()

@@ -45,22 +45,37 @@ PicturePlacement place_header_picture(int page_width, int picture_width, int pic
 
 int control_id(std::string_view name) {
     static constexpr std::array<std::pair<std::string_view, int>, 7> fixed = {
-        {{"Welcome", 101}, {"Path", 102}, {"MenuStart", 103}, {"Podsumowanie", 104},
-         {"Progress", 105}, {"Finish", 106}, {"Anuluj", 110}}};
+        {{"Welcome", 101},
+         {"Path", 102},
+         {"MenuStart", 103},
+         {"Podsumowanie", 104},
+         {"Progress", 105},
+         {"Finish", 106},
+         {"Anuluj", 110}}};
     for (const auto& [n, id] : fixed)
         if (n == name) return id;
     // Longer kinds first, so "DirectoryListBox" is not taken for "ListBox".
     static constexpr std::array<std::pair<std::string_view, int>, 13> kinds = {
-        {{"DirectoryListBox", 1800}, {"DriveComboBox", 1900}, {"ProgressBar", 1600},
-         {"GroupBox", 1500}, {"Gradient", 1400}, {"ListBox", 1700}, {"Button", 1000},
-         {"Label", 1100}, {"Image", 1200}, {"Panel", 1300}, {"Edit", 2000}, {"Memo", 2100},
+        {{"DirectoryListBox", 1800},
+         {"DriveComboBox", 1900},
+         {"ProgressBar", 1600},
+         {"GroupBox", 1500},
+         {"Gradient", 1400},
+         {"ListBox", 1700},
+         {"Button", 1000},
+         {"Label", 1100},
+         {"Image", 1200},
+         {"Panel", 1300},
+         {"Edit", 2000},
+         {"Memo", 2100},
          {"Form", 0}}};
     for (const auto& [kind, base] : kinds) {
         if (!name.starts_with(kind) || base == 0) continue;
         std::string_view digits = name.substr(kind.size());
         int n = 0;
         auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-        if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || n < 0 || n > 99)
+        if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || n < 0 ||
+            n > 99)
             return 0;
         return base + n;
     }

@@ -6,15 +6,19 @@
 namespace testing_support {
 
 RunningProgram::RunningProgram(const std::string& command_line,
-                               const std::vector<std::string>& env_overrides) {
+                               const std::vector<std::string>& env_overrides,
+                               const std::string& current_folder) {
     // The parent's environment with the overrides replacing variables of the same name.
     std::vector<std::string> vars;
     char* block = GetEnvironmentStringsA();
     for (const char* p = block; *p; p += strlen(p) + 1) {
         std::string var = p;
         bool replaced = false;
-        for (const std::string& o : env_overrides)
-            if (_strnicmp(var.c_str(), o.c_str(), o.find('=') + 1) == 0) replaced = true;
+        for (const std::string& o : env_overrides) {
+            // A name may start with "=" (a drive's current folder, "=Z:=Z:\\").
+            size_t eq = o.find('=', 1);
+            if (_strnicmp(var.c_str(), o.c_str(), eq + 1) == 0) replaced = true;
+        }
         if (!replaced) vars.push_back(var);
     }
     FreeEnvironmentStringsA(block);
@@ -26,8 +30,8 @@ RunningProgram::RunningProgram(const std::string& command_line,
     STARTUPINFOA si{};
     si.cb = sizeof si;
     std::string cmd = command_line;
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &si,
-                        &pi_))
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, env.data(),
+                        current_folder.empty() ? nullptr : current_folder.c_str(), &si, &pi_))
         throw std::runtime_error("cannot start " + command_line);
 }
 
@@ -83,6 +87,19 @@ std::string window_text(HWND hwnd) {
     char buffer[4096] = {};
     LRESULT n = SendMessageA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
     return std::string(buffer, static_cast<size_t>(n));
+}
+
+std::string list_item_text(HWND list, long index) {
+    LRESULT n = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+    if (n == LB_ERR) return "";
+    std::wstring w(static_cast<size_t>(n) + 1, L'\0');
+    n = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(w.data()));
+    w.resize(n == LB_ERR ? 0 : static_cast<size_t>(n));
+    int m = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(m), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, out.data(), m, nullptr, nullptr);
+    out.resize(out.empty() ? 0 : out.size() - 1);
+    return out;
 }
 
 std::string class_of(HWND hwnd) {

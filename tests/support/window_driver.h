@@ -13,7 +13,8 @@ namespace testing_support {
 class RunningProgram {
   public:
     // command_line and environment overrides (NAME=value) in the ANSI code page.
-    RunningProgram(const std::string& command_line, const std::vector<std::string>& env_overrides);
+    RunningProgram(const std::string& command_line, const std::vector<std::string>& env_overrides,
+                   const std::string& current_folder = "");
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -33,5 +34,8 @@ std::vector<HWND> top_level_windows(DWORD pid);
 std::vector<HWND> child_windows(HWND parent);
 std::string window_text(HWND hwnd);
 std::string class_of(HWND hwnd);
+// A list box item's text in the ANSI code page. Asked for in UTF-16: Wine hands another
+// process's ANSI request the first character only.
+std::string list_item_text(HWND list, long index);
 
 }  // namespace testing_support

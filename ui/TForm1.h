@@ -1,0 +1,97 @@
+#pragma once
+// The installer's one window: a fixed-size wizard of six pages built from the layout in
+// the resource TFORM1. Controls carry ids derived from their names (wizard_rules.h), so a
+// test program can find them; the window keeps its colour in the window property
+// "SetupColor" for the same reason.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "layout.h"
+#include "win_handle.h"
+
+namespace setup {
+
+class TGradient;
+class TImage;
+class TDirectoryListBox;
+class TDriveComboBox;
+
+// What the window shows, filled in by the start-up.
+struct WindowContent {
+    std::string credit;  // plain text
+    std::string title;
+    std::string folder_name;
+    int32_t accent_color = 0xFFFFFF;
+    std::string program_files;
+    std::string programs_folder;
+    HMODULE module = nullptr;  // holds the "JPG" resource
+};
+
+class TForm1 {
+  public:
+    TForm1();
+    ~TForm1();
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    // Builds the window and its controls from the layout, hidden. Throws on failure.
+    void create(HINSTANCE instance, const Layout& layout);
+    // Shows the window and brings it to the foreground.
+    void show();
+    HWND handle() const { return hwnd_; }
+    HWND control(std::string_view name) const;
+
+    // The window-content steps of the start-up; a runtime error stops them where it happens.
+    void fill_content(const WindowContent& content);
+    void set_caption(const std::string& caption);
+
+    std::string text(std::string_view name) const;
+    void set_text(std::string_view name, const std::string& text);
+    void set_color(COLORREF color);
+    COLORREF color() const { return color_; }
+
+    // Runs the installation when the summary is confirmed; set by the program.
+    std::function<void()> on_install;
+
+    // Messages of the wizard that the message loop must let through: Tab, Enter, Escape.
+    bool translate_dialog_message(MSG& msg);
+
+  private:
+    struct Fonts;
+    static LRESULT CALLBACK form_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+    static LRESULT CALLBACK panel_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+    LRESULT handle_message(UINT msg, WPARAM wparam, LPARAM lparam);
+    LRESULT panel_message(HWND panel, UINT msg, WPARAM wparam, LPARAM lparam);
+    void create_control(const ControlSpec& item, HINSTANCE instance, const Layout& layout);
+    void command(int id, int code);
+    void show_page(std::string_view show, std::string_view hide);
+    int default_button() const;
+    void fill_groups(const std::string& programs_folder);
+    void autosize_label(HWND label);
+
+    void FormCloseQuery();
+    void FormClose();
+    void AnulujClick();
+    void DirectoryListBox1Change();
+    void ListBox1Clickx1Click();
+    void Button9Click();
+
+    HWND hwnd_ = nullptr;
+    COLORREF color_ = RGB(255, 255, 255);
+    std::string folder_name_;
+    std::map<std::string, HWND, std::less<>> controls_;
+    std::map<std::string, std::string, std::less<>> panel_kind_;  // panel name -> page/bar/body
+    std::map<std::string, std::unique_ptr<TGradient>, std::less<>> gradients_;
+    std::map<std::string, std::unique_ptr<TImage>, std::less<>> images_;
+    std::unique_ptr<TDirectoryListBox> directories_;
+    std::unique_ptr<TDriveComboBox> drives_;
+    std::unique_ptr<Fonts> fonts_;
+    std::map<HWND, COLORREF> panel_colors_;
+};
+
+}  // namespace setup
