@@ -75,6 +75,12 @@ class Wizard : public ::testing::Test {
     COLORREF color() {
         return static_cast<COLORREF>(reinterpret_cast<uintptr_t>(GetPropA(form, "SetupColor")) - 1);
     }
+    int focused_id() {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
+        return GetDlgCtrlID(info.hwndFocus);
+    }
     // A key as the user presses it: to the control that has the focus.
     void press(WORD key) {
         GUITHREADINFO info{};
@@ -163,6 +169,20 @@ TEST_F(Wizard, EscapeDoesNothingAndEnterPressesThePagesDefaultButton) {
     press(VK_ESCAPE);
     EXPECT_EQ(page(), "Path");
     EXPECT_TRUE(IsWindow(form));
+}
+
+TEST_F(Wizard, TabVisitsTheButtonsLeftToRightThenTheInputs) {
+    click("Button4");
+    std::vector<int> seen;
+    for (int i = 0; i < 7; ++i) {
+        seen.push_back(focused_id());
+        press(VK_TAB);
+    }
+    using setup::control_id;
+    EXPECT_EQ(seen,
+              (std::vector<int>{control_id("Button6"), control_id("Button7"), control_id("Button8"),
+                                control_id("Edit1"), control_id("DirectoryListBox1"),
+                                control_id("DriveComboBox1"), control_id("Button6")}));
 }
 
 TEST_F(Wizard, CancelClosesAndDeletesTheExtractor) {
