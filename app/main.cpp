@@ -5,6 +5,7 @@
 #include "com_apartment.h"
 #include "error_box.h"
 #include "files.h"
+#include "installation.h"
 #include "layout.h"
 #include "process_safety.h"
 #include "startup.h"
@@ -22,6 +23,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         setup::platform::show_error_box(e.what());
         return 1;
     }
+    form.on_install = [&form] { setup::RunInstallation(form); };
     setup::platform::WindowsSystemQueries system;
     setup::FormCreate(form, system, instance);
     form.show();

@@ -192,6 +192,7 @@ void TForm1::create_control(const ControlSpec& item, HINSTANCE instance, const L
     if (!hwnd) throw RuntimeError("Nie można utworzyć kontrolki " + item.name);
     (void)instance;
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->get(item)), FALSE);
+    if (item.kind == ControlKind::Memo) SendMessageA(hwnd, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
     if (item.kind == ControlKind::ProgressBar) {
         SendMessageA(hwnd, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
         SendMessageA(hwnd, PBM_SETSTEP, 1, 0);
@@ -323,7 +324,42 @@ int TForm1::default_button() const {
     return 0;
 }
 
+void TForm1::append_memo(const std::string& line) {
+    // Appended at the end, not the whole text set anew, so a long output stays fast.
+    HWND memo = control("Memo1");
+    const LRESULT length = GetWindowTextLengthA(memo);
+    SendMessageA(memo, EM_SETSEL, length, length);
+    const std::string text = (length > 0 ? "\r\n" : "") + line;
+    SendMessageA(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TForm1::set_progress(int position) {
+    SendMessageA(control("ProgressBar1"), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+int TForm1::progress() const {
+    return static_cast<int>(SendMessageA(control("ProgressBar1"), PBM_GETPOS, 0, 0));
+}
+
+void TForm1::pump_messages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (translate_dialog_message(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void TForm1::request_close() {
+    if (IsWindow(hwnd_)) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
 bool TForm1::translate_dialog_message(MSG& msg) {
+    if (!IsWindow(hwnd_)) return false;
     if (msg.message == WM_KEYDOWN && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd))) {
         // No button is a cancel button: Escape does nothing.
         if (msg.wParam == VK_ESCAPE) return true;

@@ -55,6 +55,15 @@ class TForm1 {
     void set_color(COLORREF color);
     COLORREF color() const { return color_; }
 
+    // The progress page, for the installation while it runs.
+    void append_memo(const std::string& line);
+    void set_progress(int position);
+    int progress() const;
+    // Handles the window messages that are waiting, then returns. A quit request met on the
+    // way is left for the main loop.
+    void pump_messages();
+    void request_close();
+
     // Runs the installation when the summary is confirmed; set by the program.
     std::function<void()> on_install;
 

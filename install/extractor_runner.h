@@ -1,0 +1,58 @@
+#pragma once
+// RunExtractor: runs the extractor hidden and turns its output into the progress page. The
+// loop is portable; the process, the pipe, the clock and the page come through the two
+// interfaces below, which the Windows layer implements and tests replace.
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace setup {
+
+// The started extractor and the read end of its output pipe.
+class ExtractorProcess {
+  public:
+    enum class Wait { ended, timeout, failed };
+    virtual ~ExtractorProcess() = default;
+    // Waits up to `ms` for the process to end.
+    virtual Wait wait(unsigned ms) = 0;
+    // Takes up to `max` bytes that wait in the pipe, without waiting for more; 0 when none
+    // wait or the read fails.
+    virtual size_t read(char* buffer, size_t max) = 0;
+    // Ends the process with exit code 0 (ended or not) and closes its handles, then the
+    // pipe's read end, then its write end.
+    virtual void end() = 0;
+};
+
+// What the runner needs of the installer around it.
+class ExtractorHost {
+  public:
+    enum class Start { started, pipe_failed, start_failed };
+    virtual ~ExtractorHost() = default;
+    // Makes the pipe and starts the extractor hidden. With start_failed the returned object
+    // still owns the pipe (its end() closes it); with pipe_failed it is null.
+    virtual std::unique_ptr<ExtractorProcess> start(const std::string& command_line,
+                                                    Start& result) = 0;
+    // Converts bytes from the console (OEM) code page to the ANSI one, in place.
+    virtual void oem_to_ansi(char* text) = 0;
+    virtual double now_days() = 0;  // the local date and time, in days
+    virtual void pump_messages() = 0;
+    virtual bool& cancel_requested() = 0;
+    virtual void set_label(const char* name, const std::string& text) = 0;
+    virtual void set_position(int position) = 0;  // the bar, 0..100
+    virtual int position() = 0;
+    virtual void append_line(const std::string& line) = 0;  // to Memo1
+    virtual bool delete_extractor() = 0;  // deletes the file; true when it is gone
+    virtual void sleep(unsigned ms) = 0;
+    virtual void close_window() = 0;
+};
+
+inline constexpr size_t kReadSize = 2000;
+inline constexpr unsigned kPollMs = 100;
+// The extractor's file may stay locked a moment after its process ends: it is tried again
+// every 10 ms, about five seconds in all, then left.
+inline constexpr unsigned kDeleteRetryMs = 10;
+inline constexpr int kDeleteAttempts = 500;
+
+void RunExtractor(const std::string& command_line, ExtractorHost& host);
+
+}  // namespace setup

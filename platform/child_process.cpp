@@ -1,0 +1,90 @@
+#include "child_process.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "win_handle.h"
+
+namespace setup::platform {
+
+namespace {
+
+class PipedProcess : public ExtractorProcess {
+  public:
+    PipedProcess(UniqueHandle read_end, UniqueHandle write_end)
+        : read_end_(std::move(read_end)), write_end_(std::move(write_end)) {}
+    ~PipedProcess() override { end(); }
+
+    void started(const PROCESS_INFORMATION& pi) {
+        process_ = UniqueHandle(pi.hProcess);
+        thread_ = UniqueHandle(pi.hThread);
+    }
+
+    Wait wait(unsigned ms) override {
+        switch (WaitForSingleObject(process_.get(), ms)) {
+            case WAIT_TIMEOUT:
+                return Wait::timeout;
+            case WAIT_OBJECT_0:
+                return Wait::ended;
+            default:
+                return Wait::failed;
+        }
+    }
+
+    // Asks the pipe first, so a read never waits for output that may not come: the
+    // installer holds the write end too, so the pipe never reports its end by itself.
+    size_t read(char* buffer, size_t max) override {
+        DWORD waiting = 0;
+        if (!PeekNamedPipe(read_end_.get(), nullptr, 0, nullptr, &waiting, nullptr) || waiting == 0)
+            return 0;
+        DWORD got = 0;
+        if (!ReadFile(read_end_.get(), buffer, static_cast<DWORD>(std::min<size_t>(max, waiting)),
+                      &got, nullptr))
+            return 0;
+        return got;
+    }
+
+    void end() override {
+        if (process_) TerminateProcess(process_.get(), 0);
+        process_.reset();
+        thread_.reset();
+        read_end_.reset();
+        write_end_.reset();
+    }
+
+  private:
+    UniqueHandle read_end_, write_end_, process_, thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<ExtractorProcess> start_extractor(const std::string& command_line,
+                                                  ExtractorHost::Start& result) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE read_end = nullptr, write_end = nullptr;
+    if (!CreatePipe(&read_end, &write_end, &sa, 0)) {
+        result = ExtractorHost::Start::pipe_failed;
+        return nullptr;
+    }
+    auto process = std::make_unique<PipedProcess>(UniqueHandle(read_end), UniqueHandle(write_end));
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;  // 257
+    si.wShowWindow = SW_HIDE;
+    si.hStdInput = read_end;
+    si.hStdOutput = write_end;
+    si.hStdError = nullptr;
+    PROCESS_INFORMATION pi{};
+    std::string cmd = command_line;  // CreateProcessA may write into it
+    if (!CreateProcessA(nullptr, cmd.data(), &sa, &sa, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
+                        nullptr, &si, &pi)) {
+        result = ExtractorHost::Start::start_failed;
+        return process;
+    }
+    process->started(pi);
+    result = ExtractorHost::Start::started;
+    return process;
+}
+
+}  // namespace setup::platform

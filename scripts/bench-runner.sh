@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Benchmark of the installer's extractor runner, under Wine: unpacking through Setup.exe
+# (the wizard confirmed, the runner reading uha.exe's output into the progress page) against
+# running the same "uha.exe x -o+ -y+" directly with its output read through a pipe, on the
+# same archive in the same run.
+# Payloads: the first 100 MiB of Wine's 32-bit DLLs (scripts/bench-uha.sh's), and 20,000
+# small files. Prints the ratios (target: at most 1.05).
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+cd "$here/.."
+"$here/setup.sh" >/dev/null
+cmake --preset native >/dev/null && cmake --build --preset native --target uha >/dev/null
+cmake --preset windows >/dev/null && cmake --build --preset windows --target Setup install_timer uha >/dev/null
+export WINEPREFIX=$PWD/build/windows/wineprefix
+"$here/wine-start.sh"
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+
+work=$PWD/build/bench-runner
+rm -rf "$work"
+mkdir -p "$work/dlls" "$work/small"
+limit=$((100 * 1024 * 1024)) total=0
+src=/usr/lib/i386-linux-gnu/wine/i386-windows
+while IFS= read -r name; do
+  size=$(stat -c %s "$src/$name")
+  [ $((total + size)) -gt "$limit" ] && break
+  cp "$src/$name" "$work/dlls/"
+  total=$((total + size))
+done < <(find "$src" -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort)
+python3 - "$work/small" <<'PY'
+import os, sys
+root = sys.argv[1]
+for i in range(20000):
+    d = os.path.join(root, "katalog%03d" % (i // 200))
+    os.makedirs(d, exist_ok=True)
+    with open(os.path.join(d, "plik%05d.txt" % i), "w") as f:
+        f.write("wiersz %d\n" % i * (1 + i % 7))
+PY
+
+run() {
+  local name=$1 dir=$2
+  mkdir -p "$work/$name-installer"
+  build/native/uha/uha a "$work/$name-installer/data.uha" "$dir" >/dev/null
+  cp build/windows/app/Setup.exe "$work/$name-installer/"
+  local t0 t1 direct setup
+  t0=$(date +%s.%N)
+  # Its output read through a pipe, as the installer reads it.
+  "$here/wine-run.sh" build/windows/uha/uha.exe x -o+ -y+ "-t$work/$name-direct" "$work/$name-installer/data.uha" | cat >/dev/null
+  t1=$(date +%s.%N)
+  direct=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')
+  setup=$("$here/wine-run.sh" build/windows/tests/tools/install_timer.exe "$work/$name-installer/Setup.exe" \
+    "Z:${work//\//\\}\\$name-setup" | tr -d '\r')
+  diff -r "$dir" "$work/$name-setup" >/dev/null || { echo "bench: $name: Setup.exe did not unpack everything" >&2; exit 1; }
+  printf '%-22s %10s %10s %8s\n' "$name" "$setup" "$direct" "$(awk -v a="$setup" -v b="$direct" 'BEGIN { printf "%.3f", a / b }')"
+}
+
+printf '%-22s %10s %10s %8s\n' "" "Setup s" "uha x s" "ratio"
+run "100 MiB of DLLs" "$work/dlls"
+run "20,000 small files" "$work/small"
+echo "target: ratio at most 1.05"

@@ -1,0 +1,151 @@
+// The unpacking as the user sees it on the progress page: Setup.exe with a scripted
+// extractor (SetupFake.exe) for the display, cancel and failures, and the real Setup.exe
+// with uha.exe for the files.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "process.h"
+#include "temp_tree.h"
+#include "window_driver.h"
+#include "wizard_rules.h"
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+using namespace std::chrono_literals;
+
+namespace {
+
+class Extraction : public ::testing::Test {
+  protected:
+    TempDir dir;
+    std::unique_ptr<RunningProgram> program;
+    HWND form = nullptr;
+    std::string target;
+
+    // Starts `exe` with `archive` beside it as data.uha and walks to the summary page.
+    void start(const std::string& exe, const std::string& archive, bool remove_extractor = false) {
+        fs::create_directories(dir / "Pobrane");
+        fs::create_directories(dir / "tmp");
+        const std::string setup = native(dir / "Pobrane") + "\\Setup.exe";
+        ASSERT_TRUE(CopyFileA(test_program_path(exe).c_str(), setup.c_str(), FALSE));
+        write_file(dir / "Pobrane/data.uha", archive);
+        const std::string temp = native(dir / "tmp") + "\\";
+        program = std::make_unique<RunningProgram>(
+            "\"" + setup + "\"", std::vector<std::string>{"TMP=" + temp, "TEMP=" + temp}, temp);
+        form = wait_for_window(program->pid(), "TForm1", "", 30s);
+        ASSERT_NE(form, nullptr);
+        target = native(dir / "Docelowy folder");
+        SendMessageA(find("Button4"), BM_CLICK, 0, 0);
+        SendMessageA(find("Edit1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+        SendMessageA(find("Button7"), BM_CLICK, 0, 0);
+        SendMessageA(find("Button9"), BM_CLICK, 0, 0);
+        if (remove_extractor) {
+            ASSERT_TRUE(DeleteFileA((temp + "Uha.exe").c_str()));
+        }
+        // Posted: the click returns only when the installation has ended.
+        PostMessageA(find("Button12"), BM_CLICK, 0, 0);
+    }
+    void TearDown() override {
+        if (form && IsWindow(form)) PostMessageA(form, WM_CLOSE, 0, 0);
+        if (program) program->wait_exit(10s);
+    }
+    HWND find(const char* name) {
+        const int id = setup::control_id(name);
+        for (HWND child : child_windows(form))
+            if (GetDlgCtrlID(child) == id) return child;
+        return nullptr;
+    }
+    std::string text(const char* name) { return window_text(find(name)); }
+    int bar() { return static_cast<int>(SendMessageA(find("ProgressBar1"), PBM_GETPOS, 0, 0)); }
+    // Waits until the label shows `expected`; returns what it shows then.
+    std::string wait_text(const char* name, const std::string& expected,
+                          std::chrono::seconds bound = 20s) {
+        const auto until = std::chrono::steady_clock::now() + bound;
+        std::string now;
+        while ((now = text(name)) != expected && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(20ms);
+        return now;
+    }
+    bool extractor_gone(std::chrono::seconds bound = 20s) {
+        const auto until = std::chrono::steady_clock::now() + bound;
+        while (fs::exists(dir / "tmp/Uha.exe") && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(20ms);
+        return !fs::exists(dir / "tmp/Uha.exe");
+    }
+};
+
+}  // namespace
+
+TEST_F(Extraction, OutputDrivesThePageWhileItRuns) {
+    start(SETUP_FAKE_EXE,
+          "args\n"
+          "touch ran.txt\n"
+          "out Extracting Dokumenty\\\\\\x8Dr\\xA2d\\x88a.txt (10%)\\r\\n\n"  // CP852 for "Źródła"
+          "out Total:  10%\\r\\n\n"
+          "sleep 1500\n"
+          "out Extracting b.bin\\r\\nTotal:  42\\b\\b\\b 60%\\r\\n\n"
+          "repeat 300 Extracting many.txt\\r\\n\n"
+          "out Total: 100%\\r\\n\n"
+          "out tail without a line end\n");
+    // While the extractor sleeps: the first file and 10%.
+    EXPECT_EQ(wait_text("Label1", "Instaluję: Dokumenty\\Źródła.txt"),
+              "Instaluję: Dokumenty\\Źródła.txt");
+    EXPECT_EQ(text("Label25"), "10%");
+    EXPECT_EQ(bar(), 10);
+    // At the end.
+    EXPECT_EQ(wait_text("Label25", "100%"), "100%");
+    EXPECT_EQ(wait_text("Label1", "Instaluję: many.txt"), "Instaluję: many.txt");
+    EXPECT_EQ(bar(), 100);
+    EXPECT_TRUE(extractor_gone());
+    EXPECT_EQ(text("Label24"), "Pozostało: 00:00:00");
+    EXPECT_EQ(text("Label22").rfind("Czas: 00:00:0", 0), 0u) << text("Label22");
+    EXPECT_TRUE(fs::exists(dir / "Docelowy folder/ran.txt"));
+
+    // The summary's five lines, then every completed line of the output.
+    const std::string memo = text("Memo1");
+    EXPECT_NE(memo.find("\r\n\"" + native(dir / "tmp") + "\\Uha.exe\" x -o+ -y+ -t\"" + target +
+                        "\" \"" + native(dir / "Pobrane") + "\\data.uha\"\r\n"),
+              std::string::npos)
+        << memo.substr(0, 600);
+    EXPECT_NE(memo.find("Total:  42 60%"), std::string::npos);
+    EXPECT_EQ(memo.find("tail without"), std::string::npos);
+    EXPECT_TRUE(IsWindow(form));  // no cancel: the window stays
+}
+
+TEST_F(Extraction, CancelEndsTheExtractorDeletesItAndClosesTheWindow) {
+    start(SETUP_FAKE_EXE, "out Extracting first.txt\\r\\nTotal:   5%\\r\\n\nhang\n");
+    ASSERT_EQ(wait_text("Label25", "5%"), "5%");
+    const auto pressed = std::chrono::steady_clock::now();
+    PostMessageA(find("Button16"), BM_CLICK, 0, 0);
+    EXPECT_EQ(program->wait_exit(20s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, 5s);
+    EXPECT_FALSE(fs::exists(dir / "tmp/Uha.exe"));
+}
+
+// An extractor that cannot be started: no message, the display reset, the window stays.
+TEST_F(Extraction, ExtractorThatCannotStartLeavesThePageReset) {
+    start(SETUP_FAKE_EXE, "out never\\r\n", true);
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(IsWindow(form));
+    EXPECT_EQ(text("Label22"), "Czas: 00:00:00");
+    EXPECT_EQ(text("Label1"), "Instaluję");
+    for (HWND w : top_level_windows(program->pid()))
+        EXPECT_FALSE(IsWindowVisible(w) && w != form) << "a message showed: " << window_text(w);
+}
+
+TEST_F(Extraction, RealExtractorUnpacksTheSampleProductByteForByte) {
+    // The archive made by uha.exe itself from the sample product.
+    TempDir packing;
+    ProcessResult packed = run_process(test_program_path(UHA_EXE),
+                                       {"a", "-m1", utf8_of(packing / "data.uha"), SAMPLE_PRODUCT});
+    ASSERT_EQ(packed.exit_code, 0) << packed.output;
+    start(SETUP_EXE, read_file(packing / "data.uha"));
+    EXPECT_EQ(wait_text("Label25", "100%", 60s), "100%");
+    EXPECT_TRUE(extractor_gone(60s));
+    EXPECT_EQ(snapshot(dir / "Docelowy folder"), snapshot(u8(SAMPLE_PRODUCT)));
+}

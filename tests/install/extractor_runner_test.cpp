@@ -1,0 +1,184 @@
+// The extractor runner's loop against a scripted process and a recording page.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+
+#include "extractor_runner.h"
+
+using namespace setup;
+
+namespace {
+
+struct Pass {
+    ExtractorProcess::Wait wait;
+    std::deque<std::string> chunks;  // what the extractor writes to the pipe during this wait
+};
+
+struct Record {
+    std::vector<std::string> events;
+};
+
+class ScriptedProcess : public ExtractorProcess {
+  public:
+    ScriptedProcess(std::deque<Pass> passes, Record& record)
+        : passes_(std::move(passes)), r_(record) {}
+    Wait wait(unsigned) override {
+        r_.events.push_back("wait");
+        if (passes_.empty()) return Wait::ended;
+        Pass pass = std::move(passes_.front());
+        passes_.pop_front();
+        pipe_.insert(pipe_.end(), pass.chunks.begin(), pass.chunks.end());
+        return pass.wait;
+    }
+    size_t read(char* buffer, size_t max) override {
+        r_.events.push_back("read");
+        if (pipe_.empty()) return 0;
+        std::string chunk = std::move(pipe_.front());
+        pipe_.pop_front();
+        EXPECT_LE(chunk.size(), max);
+        std::copy(chunk.begin(), chunk.end(), buffer);
+        return chunk.size();
+    }
+    void end() override { r_.events.push_back("end"); }
+
+  private:
+    std::deque<Pass> passes_;
+    std::deque<std::string> pipe_;  // each read takes one chunk
+    Record& r_;
+};
+
+class RecordingHost : public ExtractorHost {
+  public:
+    Record record;
+    std::deque<Pass> passes;
+    Start start_result = Start::started;
+    int cancel_at_pump = -1;  // the pump during which the user presses "Anuluj"
+    bool deletable = true;
+    std::map<std::string, std::string> labels;
+    std::vector<std::string> memo;
+    int pos = 0, pumps = 0, deletes = 0, sleeps = 0;
+    bool cancel = true, closed = false;
+    double clock = 0.0;
+
+    std::unique_ptr<ExtractorProcess> start(const std::string& command, Start& result) override {
+        record.events.push_back("start " + command);
+        result = start_result;
+        if (result == Start::pipe_failed) return nullptr;
+        return std::make_unique<ScriptedProcess>(std::move(passes), record);
+    }
+    void oem_to_ansi(char* text) override {
+        for (char* p = text; *p; ++p)
+            if (*p == '\x88') *p = '\xB3';  // OEM 852 "ł" -> ANSI 1250 "ł"
+    }
+    // 1.2 seconds a look: whole seconds truncate the same however the days round.
+    double now_days() override { return clock += 1.2 / 86400; }
+    void pump_messages() override {
+        if (++pumps == cancel_at_pump) cancel = true;
+    }
+    bool& cancel_requested() override { return cancel; }
+    void set_label(const char* name, const std::string& text) override { labels[name] = text; }
+    void set_position(int p) override { pos = p; }
+    int position() override { return pos; }
+    void append_line(const std::string& line) override { memo.push_back(line); }
+    bool delete_extractor() override {
+        ++deletes;
+        return deletable;
+    }
+    void sleep(unsigned) override { ++sleeps; }
+    void close_window() override { closed = true; }
+};
+
+using W = ExtractorProcess::Wait;
+
+}  // namespace
+
+TEST(ExtractorRunner, OutputBecomesTheProgressPage) {
+    RecordingHost host;
+    host.passes = {{W::timeout, {"Extracting dir\\a.txt (50%)\r\nTot", "al:  50%\r\n"}},
+                   {W::timeout, {}},
+                   // The extractor has ended; what is left in the pipe is still read.
+                   {W::ended,
+                    {"Extracting \x88\xF3"
+                     "d\xAB.txt\r\nTotal: 100%\r\n"}}};
+    RunExtractor("cmd", host);
+    EXPECT_FALSE(host.cancel);  // cleared at the start
+    EXPECT_EQ(host.memo, (std::vector<std::string>{"Extracting dir\\a.txt (50%)", "Total:  50%",
+                                                   "Extracting \xB3\xF3"
+                                                   "d\xAB.txt",
+                                                   "Total: 100%"}));
+    EXPECT_EQ(host.labels["Label1"],
+              "Instaluję: \xB3\xF3"
+              "d\xAB.txt");
+    EXPECT_EQ(host.labels["Label25"], "100%");
+    EXPECT_EQ(host.pos, 100);
+    EXPECT_EQ(host.labels["Label24"], "Pozostało: 00:00:00");
+    EXPECT_EQ(host.record.events.back(), "end");
+    EXPECT_EQ(host.deletes, 1);
+    EXPECT_FALSE(host.closed);
+}
+
+TEST(ExtractorRunner, FullChunksAreDrainedAtOnceAndAZeroByteEndsAChunksText) {
+    RecordingHost host;
+    const std::string full(kReadSize, 'x');
+    host.passes = {{W::timeout, {full, full, "ab\0zz\rcd"}}, {W::ended, {"\r"}}};
+    host.passes.front().chunks.back() = std::string("ab\0zz\rcd", 8);
+    RunExtractor("cmd", host);
+    // One wait, then three reads without waiting (two full, one short), then the last pass.
+    std::vector<std::string> expected = {"start cmd", "wait", "read", "read",
+                                         "read",      "wait", "read", "end"};
+    EXPECT_EQ(host.record.events, expected);
+    // "zz\rcd" after the zero byte never arrives; the line goes on in the next chunk.
+    EXPECT_EQ(host.memo, std::vector<std::string>{full + full + "ab"});
+}
+
+TEST(ExtractorRunner, CancelParsesTheChunkAtHandThenEndsDeletesAndCloses) {
+    RecordingHost host;
+    host.cancel_at_pump = 2;  // the pump after the first line of the chunk
+    host.passes = {{W::timeout, {"one\rtwo\rthree\r"}}, {W::timeout, {"four\r"}}};
+    RunExtractor("cmd", host);
+    EXPECT_EQ(host.memo, (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_TRUE(host.cancel);
+    EXPECT_EQ(host.record.events.back(), "end");
+    EXPECT_EQ(host.deletes, 1);
+    EXPECT_TRUE(host.closed);
+}
+
+TEST(ExtractorRunner, PipeAndStartFailures) {
+    RecordingHost pipe;
+    pipe.start_result = ExtractorHost::Start::pipe_failed;
+    pipe.labels["Label1"] = "Instaluję";
+    RunExtractor("cmd", pipe);
+    EXPECT_EQ(pipe.labels["Label22"], "Czas: 00:00:00");  // the display was reset
+    EXPECT_EQ(pipe.labels["Label1"], "Instaluję");
+    EXPECT_EQ(pipe.deletes, 0);
+    EXPECT_FALSE(pipe.closed);
+    EXPECT_FALSE(pipe.cancel);
+
+    RecordingHost start;
+    start.start_result = ExtractorHost::Start::start_failed;
+    RunExtractor("cmd", start);
+    EXPECT_EQ(start.record.events, (std::vector<std::string>{"start cmd", "end"}));
+    EXPECT_EQ(start.deletes, 1);
+    EXPECT_FALSE(start.closed);
+}
+
+TEST(ExtractorRunner, AnExtractorFileThatStaysIsLeftAfterBoundedAttempts) {
+    RecordingHost host;
+    host.deletable = false;
+    host.passes = {{W::ended, {}}};
+    RunExtractor("cmd", host);
+    EXPECT_EQ(host.deletes, kDeleteAttempts);
+    EXPECT_EQ(host.sleeps, kDeleteAttempts);
+}
+
+TEST(ExtractorRunner, TimesBeforeAndAfterTheFirstPercentage) {
+    RecordingHost host;
+    host.passes = {{W::timeout, {"Extracting a\r"}}, {W::ended, {"Total:  30%\r"}}};
+    RunExtractor("cmd", host);
+    EXPECT_EQ(host.memo.size(), 2u);
+    // The clock is read at the start and once per line: 2.4 seconds at the second line.
+    EXPECT_EQ(host.labels["Label22"], "Czas: 00:00:02");
+    EXPECT_EQ(host.labels["Label23"], "Razem: 00:00:07");  // 2 / 0.3 = 6.67
+    EXPECT_EQ(host.labels["Label24"], "Pozostało: 00:00:05");
+}

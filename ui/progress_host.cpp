@@ -1,0 +1,69 @@
+#include "progress_host.h"
+
+#include <windows.h>
+
+#include "child_process.h"
+#include "files.h"
+#include "globals.h"
+
+namespace setup {
+
+std::unique_ptr<ExtractorProcess> ProgressHost::start(const std::string& command_line,
+                                                      Start& result) {
+    return platform::start_extractor(command_line, result);
+}
+
+void ProgressHost::oem_to_ansi(char* text) {
+    OemToCharA(text, text);
+}
+
+double ProgressHost::now_days() {
+    SYSTEMTIME local;
+    GetLocalTime(&local);
+    FILETIME ft;
+    SystemTimeToFileTime(&local, &ft);
+    const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return static_cast<double>(ticks) / 864000000000.0;  // 100-ns ticks in a day
+}
+
+bool& ProgressHost::cancel_requested() {
+    return CancelRequested;
+}
+
+void ProgressHost::set_label(const char* name, const std::string& text) {
+    std::string& shown = labels_[name];
+    if (shown == text && !shown.empty()) return;
+    shown = text;
+    form_.set_text(name, text);
+}
+
+void ProgressHost::set_position(int position) {
+    // The bar's range is 0..100, so what it holds is what was set.
+    if (position == position_) return;
+    position_ = position;
+    form_.set_progress(position);
+}
+
+void ProgressHost::append_line(const std::string& line) {
+    if (!pending_.empty()) pending_ += "\r\n";
+    pending_ += line;
+    if (GetTickCount() - last_flush_ >= 250) flush_memo();
+}
+
+void ProgressHost::flush_memo() {
+    last_flush_ = GetTickCount();
+    if (pending_.empty()) return;
+    form_.append_memo(pending_);
+    pending_.clear();
+}
+
+bool ProgressHost::delete_extractor() {
+    platform::delete_file(ExtractorPath);
+    return !platform::file_exists(ExtractorPath);
+}
+
+void ProgressHost::sleep(unsigned ms) {
+    Sleep(ms);
+}
+
+}  // namespace setup

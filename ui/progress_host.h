@@ -1,0 +1,44 @@
+#pragma once
+// The extractor runner's view of the installer: the wizard's progress page, the window's
+// message queue, the clock and the extractor's process and file.
+#include <map>
+#include <string>
+
+#include "TForm1.h"
+#include "extractor_runner.h"
+
+namespace setup {
+
+class ProgressHost : public ExtractorHost {
+  public:
+    explicit ProgressHost(TForm1& form) : form_(form) {}
+    ~ProgressHost() override { flush_memo(); }
+    ProgressHost(const ProgressHost&) = delete;
+    ProgressHost& operator=(const ProgressHost&) = delete;
+    std::unique_ptr<ExtractorProcess> start(const std::string& command_line,
+                                            Start& result) override;
+    void oem_to_ansi(char* text) override;
+    double now_days() override;
+    void pump_messages() override { form_.pump_messages(); }
+    bool& cancel_requested() override;
+    void set_label(const char* name, const std::string& text) override;
+    void set_position(int position) override;
+    int position() override { return position_; }
+    void append_line(const std::string& line) override;
+    bool delete_extractor() override;
+    void sleep(unsigned ms) override;
+    void close_window() override { form_.request_close(); }
+
+  private:
+    void flush_memo();
+
+    TForm1& form_;
+    // Window texts cost a trip to the window system each: a label is written only when its
+    // text changes, and the memo (on a page hidden meanwhile) takes its lines in batches.
+    std::map<std::string, std::string> labels_;
+    std::string pending_;
+    int position_ = -1;
+    unsigned long last_flush_ = 0;
+};
+
+}  // namespace setup
