@@ -54,12 +54,7 @@ class Extraction : public ::testing::Test {
         if (form && IsWindow(form)) PostMessageA(form, WM_CLOSE, 0, 0);
         if (program) program->wait_exit(10s);
     }
-    HWND find(const char* name) {
-        const int id = setup::control_id(name);
-        for (HWND child : child_windows(form))
-            if (GetDlgCtrlID(child) == id) return child;
-        return nullptr;
-    }
+    HWND find(const char* name) { return find_by_id(form, setup::control_id(name)); }
     std::string text(const char* name) { return window_text(find(name)); }
     int bar() { return static_cast<int>(SendMessageA(find("ProgressBar1"), PBM_GETPOS, 0, 0)); }
     // Waits until the label shows `expected`; returns what it shows then.

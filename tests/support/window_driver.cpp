@@ -89,6 +89,12 @@ std::string window_text(HWND hwnd) {
     return std::string(buffer, static_cast<size_t>(n));
 }
 
+HWND find_by_id(HWND top, int id) {
+    for (HWND child : child_windows(top))
+        if (GetDlgCtrlID(child) == id) return child;
+    return nullptr;
+}
+
 std::string list_item_text(HWND list, long index) {
     LRESULT n = SendMessageW(list, LB_GETTEXTLEN, index, 0);
     if (n == LB_ERR) return "";

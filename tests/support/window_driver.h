@@ -32,6 +32,8 @@ HWND wait_for_window(DWORD pid, const std::string& class_name, const std::string
                      std::chrono::milliseconds bound);
 std::vector<HWND> top_level_windows(DWORD pid);
 std::vector<HWND> child_windows(HWND parent);
+// The descendant of `top` with this control id; nullptr when there is none.
+HWND find_by_id(HWND top, int id);
 std::string window_text(HWND hwnd);
 std::string class_of(HWND hwnd);
 // A list box item's text in the ANSI code page. Asked for in UTF-16: Wine hands another

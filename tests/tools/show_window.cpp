@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     std::printf("window class \"%s\", caption \"%s\"\n", class_of(hwnd).c_str(),
                 window_text(hwnd).c_str());
     for (HWND child : child_windows(hwnd))
-        if (class_of(child) == "Static" && !window_text(child).empty())
+        if (class_of(child) == "Static" && IsWindowVisible(child) && !window_text(child).empty())
             std::printf("  text \"%s\"\n", window_text(child).c_str());
     std::puts("closing it");
     PostMessageA(hwnd, WM_CLOSE, 0, 0);

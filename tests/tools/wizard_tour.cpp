@@ -18,9 +18,7 @@ using namespace testing_support;
 namespace {
 
 HWND find(HWND form, const char* name) {
-    for (HWND child : child_windows(form))
-        if (GetDlgCtrlID(child) == setup::control_id(name)) return child;
-    return nullptr;
+    return find_by_id(form, setup::control_id(name));
 }
 
 bool save_window(HWND hwnd, const std::string& path) {
