@@ -186,11 +186,10 @@ void TForm1::create_control(const ControlSpec& item, HINSTANCE instance, const L
         case ControlKind::Form:
             return;
     }
-    HWND hwnd = CreateWindowExA(
-        ex, cls, caption, style, item.left, item.top, item.width, item.height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), this);
+    HWND hwnd =
+        CreateWindowExA(ex, cls, caption, style, item.left, item.top, item.width, item.height,
+                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
     if (!hwnd) throw RuntimeError("Nie można utworzyć kontrolki " + item.name);
-    (void)instance;
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->get(item)), FALSE);
     if (item.kind == ControlKind::Memo) SendMessageA(hwnd, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
     if (item.kind == ControlKind::ProgressBar) {
@@ -200,6 +199,7 @@ void TForm1::create_control(const ControlSpec& item, HINSTANCE instance, const L
     if (item.kind == ControlKind::Panel)
         panel_colors_[hwnd] = item.has("page") ? kWhite : GetSysColor(COLOR_BTNFACE);
     controls_[item.name] = hwnd;
+    if (item.has("transparent")) transparent_.insert(hwnd);
     if (item.has("autosize")) autosize_label(hwnd);
 }
 
@@ -496,16 +496,8 @@ LRESULT TForm1::panel_message(HWND panel, UINT msg, WPARAM wparam, LPARAM lparam
             HDC dc = reinterpret_cast<HDC>(wparam);
             SetTextColor(dc, RGB(0, 0, 0));
             SetBkMode(dc, TRANSPARENT);
-            HWND child = reinterpret_cast<HWND>(lparam);
-            RECT r;
-            GetWindowRect(child, &r);
-            MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&r), 2);
-            // Titles lie over the header band: let it show.
-            if (r.top < 56 && panel_colors_[panel] == kWhite && GetParent(child) == panel &&
-                GetDlgCtrlID(child) != control_id("Label2") &&
-                GetDlgCtrlID(child) != control_id("Label3") &&
-                GetDlgCtrlID(child) != control_id("Label19") &&
-                GetDlgCtrlID(child) != control_id("Label20"))
+            // Titles lie over the header band: let it show through them.
+            if (transparent_.count(reinterpret_cast<HWND>(lparam)))
                 return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
             return reinterpret_cast<LRESULT>(panel_colors_[panel] == kWhite
                                                  ? GetStockObject(WHITE_BRUSH)

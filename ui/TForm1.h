@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -101,6 +102,7 @@ class TForm1 {
     std::unique_ptr<TDriveComboBox> drives_;
     std::unique_ptr<Fonts> fonts_;
     std::map<HWND, COLORREF> panel_colors_;
+    std::set<HWND> transparent_;  // labels drawn over the header band
 };
 
 }  // namespace setup

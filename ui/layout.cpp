@@ -25,9 +25,9 @@ constexpr std::array<std::pair<std::string_view, ControlKind>, 13> kKinds = {{
     {"TProgressBar", ControlKind::ProgressBar},
 }};
 
-constexpr std::array<std::string_view, 12> kFlags = {
-    "page",     "bar",     "body",   "bold",     "wordwrap", "right",
-    "disabled", "default", "hidden", "autosize", "sorted",   "readonly"};
+constexpr std::array<std::string_view, 13> kFlags = {
+    "page",    "bar",    "body",     "bold",   "wordwrap", "right",      "disabled",
+    "default", "hidden", "autosize", "sorted", "readonly", "transparent"};
 
 std::string_view next_token(std::string_view& line) {
     size_t start = line.find_first_not_of(" \t");
