@@ -11,6 +11,7 @@
 #include "globals.h"
 #include "picture.h"
 #include "runtime_error.h"
+#include "window_owner.h"
 #include "wizard_rules.h"
 
 namespace setup {
@@ -447,12 +448,8 @@ void TForm1::command(int id, int code) {
 }
 
 LRESULT CALLBACK TForm1::form_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    if (msg == WM_NCCREATE) {
-        auto* form = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-        form->hwnd_ = hwnd;
-    }
-    auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* form = platform::window_owner<TForm1>(hwnd, msg, lparam);
+    if (msg == WM_NCCREATE && form) form->hwnd_ = hwnd;
     if (!form) return DefWindowProcA(hwnd, msg, wparam, lparam);
     try {
         return form->handle_message(msg, wparam, lparam);
@@ -464,11 +461,7 @@ LRESULT CALLBACK TForm1::form_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
 }
 
 LRESULT CALLBACK TForm1::panel_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    if (msg == WM_NCCREATE) {
-        auto* form = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* form = platform::window_owner<TForm1>(hwnd, msg, lparam);
     if (!form) return DefWindowProcA(hwnd, msg, wparam, lparam);
     try {
         return form->panel_message(hwnd, msg, wparam, lparam);

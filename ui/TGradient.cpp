@@ -1,5 +1,7 @@
 #include "TGradient.h"
 
+#include "window_owner.h"
+
 #include <optional>
 #include <stdexcept>
 
@@ -181,13 +183,8 @@ void TGradient::Paint(HDC dc) {
 }
 
 LRESULT CALLBACK TGradient::window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    if (msg == WM_NCCREATE) {
-        auto* self =
-            static_cast<TGradient*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->hwnd_ = hwnd;
-    }
-    auto* self = reinterpret_cast<TGradient*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = platform::window_owner<TGradient>(hwnd, msg, lparam);
+    if (msg == WM_NCCREATE && self) self->hwnd_ = hwnd;
     if (!self) return DefWindowProcA(hwnd, msg, wparam, lparam);
     if (msg == WM_NCDESTROY) {
         // Destroyed by us or with the parent: the object no longer has a window.

@@ -1,5 +1,7 @@
 #include "picture.h"
 
+#include "window_owner.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -140,13 +142,8 @@ void TImage::paint(HDC dc) const noexcept {
 }
 
 LRESULT CALLBACK TImage::window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    if (msg == WM_NCCREATE) {
-        auto* image =
-            static_cast<TImage*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(image));
-        if (image) image->hwnd_ = hwnd;
-    }
-    auto* image = reinterpret_cast<TImage*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* image = platform::window_owner<TImage>(hwnd, msg, lparam);
+    if (msg == WM_NCCREATE && image) image->hwnd_ = hwnd;
     return image ? image->handle_message(msg, wparam, lparam)
                  : DefWindowProcA(hwnd, msg, wparam, lparam);
 }

@@ -1,5 +1,6 @@
 #include "window_driver.h"
 
+#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
@@ -87,6 +88,14 @@ std::string window_text(HWND hwnd) {
     char buffer[4096] = {};
     LRESULT n = SendMessageA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
     return std::string(buffer, static_cast<size_t>(n));
+}
+
+HWND start_wizard(std::unique_ptr<RunningProgram>& running, const std::string& program,
+                  std::chrono::seconds bound) {
+    running = std::make_unique<RunningProgram>("\"" + program + "\"", std::vector<std::string>{});
+    HWND form = wait_for_window(running->pid(), "TForm1", "", bound);
+    if (!form) std::puts("the wizard did not show");
+    return form;
 }
 
 HWND find_by_id(HWND top, int id) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ class RunningProgram {
   private:
     PROCESS_INFORMATION pi_{};
 };
+
+// Starts the installer `program` and waits for its wizard window (class "TForm1"); prints
+// why and returns nullptr when it did not show. For the tools that drive it.
+HWND start_wizard(std::unique_ptr<RunningProgram>& running, const std::string& program,
+                  std::chrono::seconds bound = std::chrono::seconds(60));
 
 // A top-level window of the process with this class and/or caption ("" matches any),
 // waited for up to `bound`; nullptr when none showed.

@@ -27,15 +27,9 @@ int main(int argc, char** argv) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string extractor = std::string(temp) + "Uha.exe";
-    std::string command = "\"";
-    command += argv[1];
-    command += '"';
-    RunningProgram program(command, {});
-    HWND form = wait_for_window(program.pid(), "TForm1", "", std::chrono::seconds(60));
-    if (!form) {
-        std::puts("the wizard did not show");
-        return 1;
-    }
+    std::unique_ptr<RunningProgram> program;
+    HWND form = start_wizard(program, argv[1]);
+    if (!form) return 1;
     SendMessageA(find(form, "Button4"), BM_CLICK, 0, 0);
     SendMessageA(find(form, "Edit1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
     SendMessageA(find(form, "Button7"), BM_CLICK, 0, 0);
@@ -48,6 +42,6 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%.3f\n", seconds);
     PostMessageA(form, WM_CLOSE, 0, 0);
-    program.wait_exit(std::chrono::seconds(30));
+    program->wait_exit(std::chrono::seconds(30));
     return 0;
 }

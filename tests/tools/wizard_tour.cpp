@@ -63,15 +63,9 @@ int main(int argc, char** argv) {
         std::puts("usage: wizard_tour <Setup.exe> <folder>");
         return 2;
     }
-    std::string command = "\"";
-    command += argv[1];
-    command += '"';
-    RunningProgram program(command, {});
-    HWND form = wait_for_window(program.pid(), "TForm1", "", std::chrono::seconds(60));
-    if (!form) {
-        std::puts("the wizard did not show");
-        return 1;
-    }
+    std::unique_ptr<RunningProgram> program;
+    HWND form = start_wizard(program, argv[1]);
+    if (!form) return 1;
     const std::string folder = argv[2];
     struct Step {
         const char* file;
@@ -91,10 +85,9 @@ int main(int argc, char** argv) {
         failures += !IsWindow(form);
     }
     PostMessageA(form, WM_CLOSE, 0, 0);
-    program.wait_exit(std::chrono::seconds(20));
+    program->wait_exit(std::chrono::seconds(20));
 
-    RunningProgram second(command, {});
-    form = wait_for_window(second.pid(), "TForm1", "", std::chrono::seconds(60));
+    form = start_wizard(program, argv[1]);
     if (!form) return 1;
     ShowWindow(find(form, "Finish"), SW_SHOW);
     ShowWindow(find(form, "Welcome"), SW_HIDE);
@@ -103,6 +96,6 @@ int main(int argc, char** argv) {
     std::string path = folder + "\\6-Finish.bmp";
     std::printf("%s %s\n", save_window(form, path) ? "saved" : "FAILED", path.c_str());
     PostMessageA(form, WM_CLOSE, 0, 0);
-    second.wait_exit(std::chrono::seconds(20));
+    program->wait_exit(std::chrono::seconds(20));
     return failures;
 }
