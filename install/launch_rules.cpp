@@ -1,0 +1,48 @@
+#include "launch_rules.h"
+
+namespace setup {
+namespace {
+
+bool has_extension(std::string_view path) {
+    const size_t dot = path.find_last_of('.');
+    return dot != std::string_view::npos &&
+           (path.find_last_of("\\/") == std::string_view::npos || dot > path.find_last_of("\\/"));
+}
+
+std::string quoted(std::string_view target, std::string_view program, std::string_view rest) {
+    std::string line = "\"";
+    line += target;
+    line += '\\';
+    line += program;
+    line += '"';
+    line += rest;
+    return line;
+}
+
+}  // namespace
+
+std::string launch_command_line(std::string_view target, std::string_view entry,
+                                const std::function<bool(const std::string&)>& file_exists) {
+    if (entry.starts_with('"')) {
+        const size_t close = entry.find('"', 1);
+        if (close != std::string_view::npos)
+            return quoted(target, entry.substr(1, close - 1), entry.substr(close + 1));
+    }
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    size_t first_word_end = std::string_view::npos;
+    // Each candidate ends at the first blank of a run of blanks, or at the end of the entry.
+    for (size_t i = 1; i <= entry.size(); ++i) {
+        if ((i < entry.size() && !blank(entry[i])) || blank(entry[i - 1])) continue;
+        const std::string_view program = entry.substr(0, i);
+        if (first_word_end == std::string_view::npos) first_word_end = i;
+        std::string candidate(target);
+        candidate += '\\';
+        candidate += program;
+        if (!has_extension(program)) candidate += ".exe";
+        if (file_exists(candidate)) return quoted(target, program, entry.substr(i));
+    }
+    if (first_word_end == std::string_view::npos) return quoted(target, entry, "");
+    return quoted(target, entry.substr(0, first_word_end), entry.substr(first_word_end));
+}
+
+}  // namespace setup

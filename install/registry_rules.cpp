@@ -1,0 +1,49 @@
+#include "registry_rules.h"
+
+#include "integer_text.h"
+
+namespace setup {
+
+RootChoice select_root(std::string_view root_code, RootChoice previous) {
+    const std::optional<int32_t> code = parse_integer_text(root_code);
+    if (!code) return {};
+    switch (*code) {
+        case 0:
+            return {RegistryRoot::local_machine, 2};
+        case 1:
+            return {RegistryRoot::current_user, 1};
+        case 2:
+            return {RegistryRoot::classes_root, 0};
+        case 3:
+            return {RegistryRoot::users, 3};
+        case 4:
+            return {RegistryRoot::current_config, 5};
+        default:
+            return previous;
+    }
+}
+
+ValueToWrite value_to_write(std::string_view type_code, std::string_view data) {
+    const std::optional<int32_t> code = parse_integer_text(type_code);
+    if (!code || *code == 0) return {};
+    if (*code != 1) return {ValueToWrite::Kind::nothing};
+    if (const std::optional<int32_t> n = parse_integer_text(data))
+        return {ValueToWrite::Kind::integer, *n};
+    return {};
+}
+
+std::string_view key_for_opening(std::string_view key_path) {
+    if (key_path.starts_with('\\')) key_path.remove_prefix(1);
+    return key_path;
+}
+
+std::string registry_record_line(int record_number, std::string_view key_path,
+                                 std::string_view value_name) {
+    std::string line = "J0," + std::to_string(record_number) + ",";
+    line += key_path;
+    line += ',';
+    line += value_name;
+    return line;
+}
+
+}  // namespace setup

@@ -1,0 +1,39 @@
+#pragma once
+// How the setup script's registry entries are written and recorded: which root a root code
+// selects, what a type code writes, and the record lines of the uninstaller.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace setup {
+
+enum class RegistryRoot { classes_root, current_user, local_machine, users, current_config };
+
+// A root and the number that names it in the uninstall record.
+struct RootChoice {
+    RegistryRoot root = RegistryRoot::local_machine;
+    int record_number = 2;
+};
+
+// The choice for an entry's root code: 0 HKLM (2), 1 HKCU (1), 2 HKCR (0), 3 HKU (3),
+// 4 HKCC (5); a text that is no integer HKLM (2); any other integer keeps `previous` (the
+// phase starts from HKLM, 2).
+RootChoice select_root(std::string_view root_code, RootChoice previous);
+
+// What an entry's type code writes with its expanded data.
+struct ValueToWrite {
+    enum class Kind { text, integer, nothing } kind = Kind::text;
+    int32_t integer = 0;
+};
+// 0 and a text that is no integer: a string value; 1: a 32-bit integer value when the data is
+// an integer text, else a string value; any other integer: nothing.
+ValueToWrite value_to_write(std::string_view type_code, std::string_view data);
+
+// The key path relative to its root: without one leading backslash.
+std::string_view key_for_opening(std::string_view key_path);
+
+// "J0,{number},{key},{value}"; the key line of a created key has an empty value name.
+std::string registry_record_line(int record_number, std::string_view key_path,
+                                 std::string_view value_name);
+
+}  // namespace setup

@@ -1,0 +1,39 @@
+#pragma once
+// What the installation hands its uninstaller: the record "uninstal.ini" (CP1250 lines, each
+// ended by CR LF, fields unquoted) and the entry in the system's list of removable programs.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace setup {
+
+inline constexpr std::string_view kUninstallerFile = "Odinstaluj.exe";
+inline constexpr std::string_view kRecordFile = "uninstal.ini";
+
+// target + "\Odinstaluj.exe"; a target ending in a backslash gives a doubled separator.
+std::string uninstaller_path(std::string_view target);
+// target + "\uninstal.ini".
+std::string record_path(std::string_view target);
+// "Software\Microsoft\Windows\CurrentVersion\Uninstall\" + the product's folder name, under
+// HKEY_LOCAL_MACHINE.
+std::string uninstall_key_path(std::string_view folder_name);
+// The "UninstallString": the uninstaller's path in double quotes, so that the system never
+// splits a target folder at its blanks.
+std::string uninstall_command(std::string_view target);
+
+// "U0,{folder},0" and "P0,{file},0".
+std::string folder_record_line(std::string_view folder);
+std::string file_record_line(std::string_view file);
+
+// The record's lines in their order: the target folder, the title (A10), the uninstall key
+// and its two values, `registry_lines`, the uninstaller, `shortcut_lines`, then the nineteen
+// fixed texts the uninstaller shows.
+std::vector<std::string> uninstall_record_lines(std::string_view target, std::string_view title,
+                                                std::string_view folder_name,
+                                                const std::vector<std::string>& registry_lines,
+                                                const std::vector<std::string>& shortcut_lines);
+
+// The file's bytes: every line followed by CR LF.
+std::string record_text(const std::vector<std::string>& lines);
+
+}  // namespace setup
