@@ -10,5 +10,6 @@ std::string DesktopFolder;
 ProductSettings Product;
 InstallPlan Plan;
 bool CancelRequested = false;
+std::string LastShortcutPath;
 
 }  // namespace setup

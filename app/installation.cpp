@@ -1,17 +1,118 @@
 #include "installation.h"
 
+#include <windows.h>
+
+#include "error_box.h"
 #include "extractor_runner.h"
+#include "files.h"
 #include "globals.h"
+#include "launch.h"
+#include "launch_rules.h"
 #include "progress_host.h"
 #include "progress_rules.h"
+#include "registry_rules.h"
+#include "registry_writer.h"
+#include "shortcut.h"
+#include "target_folder.h"
+#include "uninstall_record.h"
+#include "uninstall_record_writer.h"
 
 namespace setup {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+void add_shortcut(const std::string& target, const ShortcutEntry& entry, const std::string& folder,
+                  Lines& lines) {
+    CreateShortcut(target + "\\" + entry.ShortcutTarget, folder, entry.ShortcutCaption);
+    lines.push_back(file_record_line(LastShortcutPath));
+}
+
+// The Start-menu group (with the uninstaller's link first), the Autostart and the desktop
+// links, each recorded as made, saved or not.
+Lines make_shortcuts(const std::string& target, const std::string& group) {
+    Lines lines;
+    if (!Plan.StartMenuEntries.empty()) {
+        const std::string group_folder = ProgramsFolder + "\\" + group;
+        lines.push_back(folder_record_line(group_folder));
+        if (Product.CreateUninstaller) {
+            // Made before the uninstaller itself is written.
+            CreateShortcut(uninstaller_path(target), group_folder,
+                           "Odinstaluj " + Product.ProductFolderName);
+            lines.push_back(file_record_line(LastShortcutPath));
+        }
+        for (const ShortcutEntry& entry : Plan.StartMenuEntries)
+            add_shortcut(target, entry, group_folder, lines);
+    }
+    for (const ShortcutEntry& entry : Plan.AutostartEntries)
+        add_shortcut(target, entry, ProgramsFolder + "\\Autostart", lines);
+    for (const ShortcutEntry& entry : Plan.DesktopEntries)
+        add_shortcut(target, entry, DesktopFolder, lines);
+    return lines;
+}
+
+// The script's values; a key line for each key that did not exist before its entry, a value
+// line for each entry, also where its type writes nothing.
+Lines write_registry(const std::string& target) {
+    Lines lines;
+    if (Plan.RegistryEntries.empty()) return lines;
+    platform::RegistryWriter registry;
+    RootChoice root;
+    for (const RegistryEntry& entry : Plan.RegistryEntries) {
+        root = select_root(entry.RegistryRootCode, root);
+        registry.set_root(root.root);
+        const std::string key(key_for_opening(entry.RegistryKeyPath));
+        if (!registry.key_exists(key))
+            lines.push_back(registry_record_line(root.record_number, entry.RegistryKeyPath, ""));
+        registry.open_key(key);
+        const std::string data = ExpandTargetFolder(entry.RegistryData, target);
+        const ValueToWrite value = value_to_write(entry.RegistryTypeCode, data);
+        if (value.kind == ValueToWrite::Kind::text) {
+            registry.write_text(entry.RegistryValueName, data);
+        } else if (value.kind == ValueToWrite::Kind::integer) {
+            registry.write_integer(entry.RegistryValueName, value.integer);
+        }
+        lines.push_back(registry_record_line(root.record_number, entry.RegistryKeyPath,
+                                             entry.RegistryValueName));
+        registry.close_key();
+    }
+    return lines;
+}
+
+// The script's programs, one after the other from the target folder. The window answers
+// once, so that "Instaluję..." shows, and not again until the run has ended.
+void launch_programs(TForm1& form, const std::string& target) {
+    form.set_text("Label1", "Instaluję...");
+    form.pump_messages();
+    Sleep(500);
+    for (const std::string& entry : Plan.RunAfterInstall) {
+        platform::set_current_folder(target);
+        platform::LaunchProgram(launch_command_line(target, entry, platform::file_exists));
+    }
+}
+
+}  // namespace
 
 void RunInstallation(TForm1& form) {
-    ProgressHost host(form);
-    RunExtractor(extractor_command_line(ExtractorPath, form.text("Edit1"), Product.ArchivePath),
-                 host);
+    {
+        ProgressHost host(form);
+        RunExtractor(extractor_command_line(ExtractorPath, form.text("Edit1"), Product.ArchivePath),
+                     host);
+    }
     if (CancelRequested) return;  // the runner has asked the window to close
+
+    // Nothing is undone: a step that fails ends the run there, on the progress page.
+    try {
+        const std::string target = form.text("Edit1");
+        const Lines shortcut_lines = make_shortcuts(target, form.text("Edit2"));
+        const Lines registry_lines = write_registry(target);
+        if (Product.CreateUninstaller) WriteUninstallRecord(target, registry_lines, shortcut_lines);
+        if (!Plan.RunAfterInstall.empty()) launch_programs(form, target);
+    } catch (const std::exception& e) {
+        platform::show_error_box(e.what());
+        return;
+    }
+    if (!CancelRequested) form.show_finish();
 }
 
 }  // namespace setup

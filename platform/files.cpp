@@ -78,18 +78,34 @@ std::string load_resource(HMODULE module, const char* name) {
     return std::string(static_cast<const char*>(r.data), r.size);
 }
 
-void SaveResourceToFile(HMODULE module, const char* name, const std::string& path) {
-    const auto [bytes, size] = find_resource(module, name);
+void write_file(const std::string& path, const void* bytes, size_t size) {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         throw RuntimeError("Nie można utworzyć pliku " + path + ": " +
                            system_message(GetLastError()));
     DWORD written = 0;
-    if (!WriteFile(file.get(), bytes, size, &written, nullptr) || written != size)
+    const auto length = static_cast<DWORD>(size);
+    if (!WriteFile(file.get(), bytes, length, &written, nullptr) || written != length)
         throw RuntimeError("Nie można zapisać pliku " + path + ": " +
                            system_message(GetLastError()));
-    file.reset();
+}
+
+void SaveResourceToFile(HMODULE module, const char* name, const std::string& path) {
+    const auto [bytes, size] = find_resource(module, name);
+    write_file(path, bytes, size);
+}
+
+void create_folder(const std::string& path) {
+    if (!CreateDirectoryA(path.c_str(), nullptr))
+        throw RuntimeError("Nie można utworzyć folderu " + path + ": " +
+                           system_message(GetLastError()));
+}
+
+void set_current_folder(const std::string& path) {
+    if (!SetCurrentDirectoryA(path.c_str()))
+        throw RuntimeError("Nie można przejść do folderu " + path + ": " +
+                           system_message(GetLastError()));
 }
 
 }  // namespace setup::platform

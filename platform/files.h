@@ -32,4 +32,13 @@ std::string load_resource(HMODULE module, const char* name);
 // with one write, replacing an existing file. Throws RuntimeError naming what failed.
 void SaveResourceToFile(HMODULE module, const char* name, const std::string& path);
 
+// Writes `size` bytes to `path` with one write, replacing an existing file. Throws
+// RuntimeError naming the file.
+void write_file(const std::string& path, const void* bytes, size_t size);
+
+// One folder level (its parent must exist); throws RuntimeError naming it.
+void create_folder(const std::string& path);
+// Makes `path` the process's current folder; throws RuntimeError naming it.
+void set_current_folder(const std::string& path);
+
 }  // namespace setup::platform

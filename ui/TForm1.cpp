@@ -355,6 +355,11 @@ void TForm1::pump_messages() {
     }
 }
 
+void TForm1::show_finish() {
+    set_color(kWhite);
+    show_page("Finish", "Progress");
+}
+
 void TForm1::request_close() {
     if (IsWindow(hwnd_)) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }

@@ -64,6 +64,8 @@ class TForm1 {
     // way is left for the main loop.
     void pump_messages();
     void request_close();
+    // The end of a finished installation: a white window showing the Finish page.
+    void show_finish();
 
     // Runs the installation when the summary is confirmed; set by the program.
     std::function<void()> on_install;

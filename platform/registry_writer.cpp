@@ -1,0 +1,56 @@
+#include "registry_writer.h"
+
+#include "runtime_error.h"
+
+namespace setup::platform {
+
+HKEY root_key(RegistryRoot root) {
+    switch (root) {
+        case RegistryRoot::classes_root:
+            return HKEY_CLASSES_ROOT;
+        case RegistryRoot::current_user:
+            return HKEY_CURRENT_USER;
+        case RegistryRoot::users:
+            return HKEY_USERS;
+        case RegistryRoot::current_config:
+            return HKEY_CURRENT_CONFIG;
+        case RegistryRoot::local_machine:
+            break;
+    }
+    return HKEY_LOCAL_MACHINE;
+}
+
+bool RegistryWriter::key_exists(const std::string& key) const {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root_, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+void RegistryWriter::open_key(const std::string& key) {
+    key_.reset();
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(root_, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &opened, nullptr) == ERROR_SUCCESS)
+        key_ = UniqueKey(opened);
+}
+
+void RegistryWriter::write_text(const std::string& name, const std::string& data) {
+    write(name, REG_SZ, data.c_str(), static_cast<DWORD>(data.size() + 1));
+}
+
+void RegistryWriter::write_integer(const std::string& name, int32_t value) {
+    write(name, REG_DWORD, &value, sizeof value);
+}
+
+void RegistryWriter::write(const std::string& name, DWORD type, const void* data, DWORD size) {
+    if (!key_ || RegSetValueExA(key_.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                                size) != ERROR_SUCCESS) {
+        std::string message = "Failed to set data for '";
+        message += name;
+        message += '\'';
+        throw RuntimeError(message);
+    }
+}
+
+}  // namespace setup::platform

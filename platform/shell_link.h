@@ -1,0 +1,31 @@
+#pragma once
+// A shell link (".lnk") being composed through the ANSI interface.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <string>
+
+namespace setup::platform {
+
+class ShellLink {
+  public:
+    // Creates the shell link object with its IShellLinkA and IPersistFile; throws
+    // RuntimeError when the object or either interface is missing.
+    ShellLink();
+    ~ShellLink();
+    ShellLink(const ShellLink&) = delete;
+    ShellLink& operator=(const ShellLink&) = delete;
+
+    // Their results are not examined: a link that cannot take a value is saved without it.
+    void set_arguments(const std::string& arguments);
+    void set_path(const std::string& path);
+    void set_working_directory(const std::string& folder);
+    // Saves to `link_path` (ANSI, converted to UTF-16); false when the save failed.
+    bool save(const std::string& link_path);
+
+  private:
+    IShellLinkA* link_ = nullptr;
+    IPersistFile* file_ = nullptr;
+};
+
+}  // namespace setup::platform

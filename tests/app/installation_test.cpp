@@ -1,0 +1,457 @@
+// Whole installations through real installers, driven from this program as a user drives
+// them: the files, the links, the registry, the uninstall record, the programs started after
+// it and the finish page; and the runs that end early.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "process.h"
+#include "startup_rules.h"
+#include "system_queries.h"
+#include "temp_tree.h"
+#include "window_driver.h"
+#include "wizard_rules.h"
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string kUninstallKeys = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+struct Link {
+    std::string path, working_folder, arguments;
+};
+
+// The target, working folder and arguments a link file holds; nullopt when it cannot be read.
+std::optional<Link> read_link(const std::string& link_path) {
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return std::nullopt;
+    IPersistFile* file = nullptr;
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    std::wstring wide(MAX_PATH, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, link_path.c_str(), -1, wide.data(), MAX_PATH);
+    std::optional<Link> result;
+    if (file && SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
+        char path[MAX_PATH] = {}, folder[MAX_PATH] = {}, args[MAX_PATH] = {};
+        link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+        link->GetWorkingDirectory(folder, MAX_PATH);
+        link->GetArguments(args, MAX_PATH);
+        result = Link{path, folder, args};
+    }
+    if (file) file->Release();
+    link->Release();
+    return result;
+}
+
+bool key_exists(HKEY root, const std::string& key) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+struct Value {
+    DWORD type = REG_NONE;
+    std::string bytes;
+    bool operator==(const Value&) const = default;
+};
+std::optional<Value> read_value(HKEY root, const std::string& key, const std::string& name) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return std::nullopt;
+    Value v;
+    DWORD size = 0;
+    std::optional<Value> result;
+    if (RegQueryValueExA(k, name.c_str(), nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
+        v.bytes.resize(size);
+        RegQueryValueExA(k, name.c_str(), nullptr, &v.type, reinterpret_cast<BYTE*>(v.bytes.data()),
+                         &size);
+        v.bytes.resize(size);
+        result = v;
+    }
+    RegCloseKey(k);
+    return result;
+}
+Value text_value(const std::string& text) {
+    return {REG_SZ, text + '\0'};
+}
+Value integer_value(DWORD n) {
+    return {REG_DWORD, std::string(reinterpret_cast<const char*>(&n), sizeof n)};
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size()) lines.push_back(text.substr(start) + " <no CR LF>");
+    return lines;
+}
+
+// The nineteen texts every record ends with, from the expected record of the native tests.
+std::vector<std::string> fixed_texts() {
+    std::ifstream in(EXPECTED_RECORD, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    std::vector<std::string> lines = lines_of(bytes.str());
+    return {lines.end() - 19, lines.end()};
+}
+
+// The sample product packed by uha.exe with the sample program, made once.
+const std::string& sample_archive() {
+    static const std::string bytes = [] {
+        TempDir packing;
+        ProcessResult packed = run_process(
+            test_program_path(UHA_EXE), {"a", "-m1", utf8_of(packing / "data.uha"), SAMPLE_PRODUCT,
+                                         utf8_of(fs::path(test_program_path(WITAJ_EXE)))});
+        EXPECT_EQ(packed.exit_code, 0) << packed.output;
+        return read_file(packing / "data.uha");
+    }();
+    return bytes;
+}
+
+class Installation : public ::testing::Test {
+  protected:
+    TempDir dir;
+    std::unique_ptr<RunningProgram> program;
+    HWND form = nullptr;
+    std::string target;  // as typed into the wizard
+    std::string group;
+    std::string log;  // where the sample program writes how it was started
+    setup::SystemFolders folders;
+    // Removed before and after each test, so that the prefix stays as it was.
+    std::vector<std::pair<HKEY, std::string>> keys;
+    std::vector<std::string> group_roots;
+
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        setup::platform::WindowsSystemQueries system;
+        folders = setup::discover_folders(system);
+        ASSERT_FALSE(folders.ProgramsFolder.empty());
+        ASSERT_FALSE(folders.DesktopFolder.empty());
+        log = native(dir / "dziennik.txt");
+    }
+    void TearDown() override {
+        if (form && IsWindow(form)) PostMessageA(form, WM_CLOSE, 0, 0);
+        if (program) program->wait_exit(30s);
+        clean();
+        CoUninitialize();
+    }
+    void clean() {
+        for (const auto& [root, key] : keys) SHDeleteKeyA(root, key.c_str());
+        std::error_code ignored;
+        for (const std::string& root : group_roots) fs::remove_all(root, ignored);
+    }
+    void forget(const std::string& product, const std::vector<std::string>& links) {
+        keys.emplace_back(HKEY_LOCAL_MACHINE, kUninstallKeys + product);
+        for (const std::string& link : links) group_roots.push_back(link);
+        clean();
+    }
+
+    // Starts `exe` with the sample archive beside it, walks to the summary with the target
+    // and group given, and confirms. The target lies in this test's folder.
+    void start(const std::string& exe, const std::string& target_name,
+               const std::string& group_text, const std::string& archive = sample_archive()) {
+        fs::create_directories(dir / "Pobrane");
+        fs::create_directories(dir / "tmp");
+        const std::string setup = native(dir / "Pobrane") + "\\Setup.exe";
+        ASSERT_TRUE(CopyFileA(test_program_path(exe).c_str(), setup.c_str(), FALSE));
+        write_file(dir / "Pobrane/data.uha", archive);
+        const std::string temp = native(dir / "tmp") + "\\";
+        program = std::make_unique<RunningProgram>(
+            "\"" + setup + "\"",
+            std::vector<std::string>{"TMP=" + temp, "TEMP=" + temp, "PRZYKLAD_DZIENNIK=" + log},
+            temp);
+        form = wait_for_window(program->pid(), "TForm1", "", 30s);
+        ASSERT_NE(form, nullptr);
+        target = native(dir.path()) + "\\" + target_name;
+        group = group_text;
+        SendMessageA(find("Button4"), BM_CLICK, 0, 0);
+        SendMessageA(find("Edit1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+        SendMessageA(find("Button7"), BM_CLICK, 0, 0);
+        SendMessageA(find("Edit2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(group.c_str()));
+        SendMessageA(find("Button9"), BM_CLICK, 0, 0);
+        // Posted: the click returns only when the installation has ended.
+        PostMessageA(find("Button12"), BM_CLICK, 0, 0);
+    }
+    HWND find(const char* name) { return find_by_id(form, setup::control_id(name)); }
+    bool visible(const char* page) { return IsWindowVisible(find(page)) != 0; }
+    // Waits until `page` shows; false when it did not within `bound`.
+    bool wait_page(const char* page, std::chrono::seconds bound = 60s) {
+        const auto until = std::chrono::steady_clock::now() + bound;
+        while (!visible(page) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(20ms);
+        return visible(page);
+    }
+    // Waits for a window of the installer other than the wizard (a message box).
+    HWND wait_message(std::chrono::seconds bound = 60s) {
+        const auto until = std::chrono::steady_clock::now() + bound;
+        while (std::chrono::steady_clock::now() < until) {
+            for (HWND w : top_level_windows(program->pid()))
+                if (w != form && IsWindowVisible(w)) return w;
+            std::this_thread::sleep_for(20ms);
+        }
+        return nullptr;
+    }
+    std::string programs(const std::string& rest) const {
+        return folders.ProgramsFolder + "\\" + rest;
+    }
+    std::string desktop(const std::string& rest) const {
+        return folders.DesktopFolder + "\\" + rest;
+    }
+    std::vector<std::string> record() {
+        return lines_of(read_file(u8_native(target + "\\uninstal.ini")));
+    }
+    std::vector<std::string> log_lines() {
+        return fs::exists(u8_native(log)) ? lines_of(read_file(u8_native(log)))
+                                          : std::vector<std::string>{};
+    }
+    // An ANSI path as a std::filesystem path.
+    static fs::path u8_native(const std::string& ansi) {
+        std::wstring wide(ansi.size() + 1, L'\0');
+        const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(),
+                                          static_cast<int>(wide.size()));
+        wide.resize(n > 0 ? n - 1 : 0);
+        return fs::path(wide);
+    }
+    void expect_link(const std::string& link_path, const std::string& points_to,
+                     const std::string& working_folder) {
+        const std::optional<Link> link = read_link(link_path);
+        ASSERT_TRUE(link) << link_path;
+        EXPECT_EQ(link->path, points_to) << link_path;
+        EXPECT_EQ(link->working_folder, working_folder) << link_path;
+        EXPECT_EQ(link->arguments, "") << link_path;
+    }
+    // The target holds the sample product, the sample program and, when `uninstaller`, the
+    // uninstaller and its record.
+    void expect_files(bool uninstaller) {
+        std::map<std::string, std::string> expected = snapshot(u8(SAMPLE_PRODUCT));
+        expected["Witaj.exe"] = read_file(fs::path(test_program_path(WITAJ_EXE)));
+        std::map<std::string, std::string> got = snapshot(u8_native(target));
+        if (uninstaller) {
+            EXPECT_EQ(got["Odinstaluj.exe"],
+                      read_file(fs::path(test_program_path(UNINSTALLER_EXE))));
+            EXPECT_TRUE(got.contains("uninstal.ini"));
+            got.erase("Odinstaluj.exe");
+            got.erase("uninstal.ini");
+        }
+        EXPECT_EQ(got, expected);
+    }
+};
+
+}  // namespace
+
+TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
+    const std::string product = "Test Instalacji";
+    keys = {{HKEY_CURRENT_USER, "Software\\Test Instalacji"},
+            {HKEY_LOCAL_MACHINE, "Software\\Test Instalacji"},
+            {HKEY_CLASSES_ROOT, ".testinstalacji"},
+            {HKEY_CURRENT_CONFIG, "Software\\Test Instalacji"}};
+    forget(product, {programs("Testy instalatora"), programs("Autostart\\Powitanie testu.lnk"),
+                     desktop("Test Instalacji.lnk")});
+    // A key that exists before: its value is written, the key is not recorded as made.
+    HKEY existing = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Istniejący klucz", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &existing, nullptr),
+              ERROR_SUCCESS);
+    RegDeleteValueA(existing, "Wartość");
+    RegCloseKey(existing);
+    keys.emplace_back(HKEY_CURRENT_USER, "Software\\Istniejący klucz");
+    // A program that Windows would start for an unquoted "...\Program Files\Test ..." line.
+    ASSERT_TRUE(CopyFileA(test_program_path(WITAJ_EXE).c_str(), native(dir / "Program.exe").c_str(),
+                          FALSE));
+
+    start(SETUP_FULL_EXE, "Program Files\\Test Instalacji", "Testy instalatora\\Test Instalacji");
+    ASSERT_TRUE(wait_page("Finish"));
+    EXPECT_FALSE(visible("Progress"));
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(GetPropA(form, "SetupColor")), RGB(255, 255, 255) + 1);
+
+    expect_files(true);
+
+    // Links: the uninstaller's first in the group, then the script's, Autostart, desktop.
+    const std::string g = programs(group) + "\\";
+    expect_link(g + "Odinstaluj Test Instalacji.lnk", target + "\\Odinstaluj.exe", target + "\\");
+    expect_link(g + "Witaj.lnk", target + "\\Witaj.exe", target + "\\");
+    expect_link(g + "Instrukcja obsługi.lnk", target + "\\Dokumentacja\\Instrukcja obsługi.txt",
+                target + "\\Dokumentacja\\");
+    expect_link(programs("Autostart\\Powitanie testu.lnk"), target + "\\Witaj.exe", target + "\\");
+    expect_link(desktop("Test Instalacji.lnk"), target + "\\Czytaj.txt", target + "\\");
+
+    // Values of each type and root; the placeholder expanded.
+    const std::string key = "Software\\Test Instalacji";
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, key, "Folder"), text_value(target + "\\bin"));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, key, "Wersja"), integer_value(12));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, key, "Opis"), text_value("12a"));
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, key, "Maszyna"), text_value("tekst"));
+    EXPECT_EQ(read_value(HKEY_CLASSES_ROOT, ".testinstalacji", ""),
+              text_value("TestInstalacji.Plik"));
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, key + "\\Pominięta"));
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, key + "\\Pominięta", "Nic"), std::nullopt);
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Istniejący klucz", "Wartość"),
+              text_value("żółw"));
+    EXPECT_EQ(read_value(HKEY_CURRENT_CONFIG, key, "Profil"), integer_value(16));
+
+    // The system's list of removable programs.
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, kUninstallKeys + product, "DisplayName"),
+              text_value(product));
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, kUninstallKeys + product, "UninstallString"),
+              text_value("\"" + target + "\\Odinstaluj.exe\""));
+
+    std::vector<std::string> expected = {
+        "U0," + target + ",0",
+        "A10,Test Instalacji 1.0",
+        "J0,2," + kUninstallKeys + product + ",",
+        "J0,2," + kUninstallKeys + product + ",DisplayName",
+        "J0,2," + kUninstallKeys + product + ",UninstallString",
+        "J0,1,Software\\Test Instalacji,",
+        "J0,1,Software\\Test Instalacji,Folder",
+        "J0,1,Software\\Test Instalacji,Wersja",
+        "J0,1,\\Software\\Test Instalacji,Opis",
+        "J0,2,Software\\Test Instalacji,",
+        "J0,2,Software\\Test Instalacji,Maszyna",
+        "J0,0,.testinstalacji,",
+        "J0,0,.testinstalacji,",
+        "J0,2,Software\\Test Instalacji\\Pominięta,",
+        "J0,2,Software\\Test Instalacji\\Pominięta,Nic",
+        "J0,1,Software\\Istniejący klucz,Wartość",
+        "J0,5,Software\\Test Instalacji,",
+        "J0,5,Software\\Test Instalacji,Profil",
+        "P0," + target + "\\Odinstaluj.exe,0",
+        "U0," + programs(group) + ",0",
+        "P0," + g + "Odinstaluj Test Instalacji.lnk,0",
+        "P0," + g + "Witaj.lnk,0",
+        "P0," + g + "Instrukcja obsługi.lnk,0",
+        "P0," + programs("Autostart\\Powitanie testu.lnk") + ",0",
+        "P0," + desktop("Test Instalacji.lnk") + ",0",
+    };
+    const std::vector<std::string> texts = fixed_texts();
+    expected.insert(expected.end(), texts.begin(), texts.end());
+    EXPECT_EQ(record(), expected);
+
+    // The programs of section R, from the target folder, their path quoted; the missing one
+    // passed over, and nothing started in its place.
+    EXPECT_EQ(log_lines(), (std::vector<std::string>{
+                               "\"" + target + "\\Witaj.exe\" --pierwszy \"dwa słowa\"\t" + target,
+                               "\"" + target + "\\Witaj.exe\" drugi\t" + target}));
+
+    // "Zakończ" ends the program.
+    PostMessageA(find("Button18"), BM_CLICK, 0, 0);
+    EXPECT_EQ(program->wait_exit(30s), 0);
+}
+
+TEST_F(Installation, WithoutStartMenuEntriesNoGroupButAutostartAndDesktopLinks) {
+    forget("Test Bez Menu", {programs("Autostart\\Powitanie bez menu.lnk"), desktop("Bez menu.lnk"),
+                             programs("Grupa bez menu")});
+    start(SETUP_NO_MENU_EXE, "Bez menu", "Grupa bez menu");
+    ASSERT_TRUE(wait_page("Finish"));
+    expect_files(true);
+    EXPECT_FALSE(fs::exists(u8_native(programs("Grupa bez menu"))));
+    expect_link(programs("Autostart\\Powitanie bez menu.lnk"), target + "\\Witaj.exe",
+                target + "\\");
+    expect_link(desktop("Bez menu.lnk"), target + "\\Czytaj.txt", target + "\\");
+    const std::vector<std::string> lines = record();
+    ASSERT_EQ(lines.size(), 27u);
+    EXPECT_EQ(lines[5], "P0," + target + "\\Odinstaluj.exe,0");
+    EXPECT_EQ(lines[6], "P0," + programs("Autostart\\Powitanie bez menu.lnk") + ",0");
+    EXPECT_EQ(lines[7], "P0," + desktop("Bez menu.lnk") + ",0");
+    EXPECT_TRUE(log_lines().empty());  // no programs to start
+}
+
+TEST_F(Installation, WithoutUninstallerNothingOfItIsMade) {
+    forget("Test Bez Deinstalatora", {programs("Grupa bez deinstalatora")});
+    start(SETUP_NO_UNINSTALLER_EXE, "Bez deinstalatora", "Grupa bez deinstalatora");
+    ASSERT_TRUE(wait_page("Finish"));
+    expect_files(false);
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + "Test Bez Deinstalatora"));
+    // The group has the script's link only.
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(u8_native(programs("Grupa bez deinstalatora"))))
+        names.push_back(utf8_of(e.path().filename()));
+    EXPECT_EQ(names, std::vector<std::string>{"Witaj.lnk"});
+}
+
+TEST_F(Installation, RegistryWriteThatFailsEndsTheRunWithTheStandardErrorBox) {
+    keys = {{HKEY_CURRENT_USER, "Software\\Test Błędu"}};
+    forget("Test Błędu", {programs("Grupa błędu")});
+    start(SETUP_REGISTRY_FAILURE_EXE, "Błąd", "Grupa błędu");
+    HWND box = wait_message();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(window_text(box), "Setup");
+    std::string message;
+    for (HWND c : child_windows(box))
+        if (class_of(c) == "Static" && !window_text(c).empty()) message = window_text(c);
+    EXPECT_EQ(message, "Failed to set data for 'Za długi klucz'");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    // The run ended there: on the progress page, the value before the failure written, the one
+    // after it not, no uninstaller, no program started.
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(visible("Progress"));
+    EXPECT_FALSE(visible("Finish"));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Test Błędu", "Przed błędem"),
+              text_value("tak"));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Test Błędu", "Po błędzie"), std::nullopt);
+    EXPECT_FALSE(fs::exists(u8_native(target + "\\Odinstaluj.exe")));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + "Test Błędu"));
+    EXPECT_TRUE(log_lines().empty());
+    // The links came before the registry and stay.
+    EXPECT_TRUE(fs::exists(u8_native(programs("Grupa błędu\\Witaj.lnk"))));
+}
+
+TEST_F(Installation, CancelDuringExtractionMakesNothingElse) {
+    const std::string product = "Test Instalacji";
+    keys = {{HKEY_CURRENT_USER, "Software\\Test Instalacji"}};
+    forget(product, {programs("Grupa anulowana"), programs("Autostart\\Powitanie testu.lnk"),
+                     desktop("Test Instalacji.lnk")});
+    // The scripted extractor names a file and then never ends.
+    start(SETUP_FAKE_FULL_EXE, "Anulowana", "Grupa anulowana",
+          "out Extracting plik.txt\\r\nhang\n");
+    const auto until = std::chrono::steady_clock::now() + 30s;
+    while (window_text(find("Label1")).find("plik.txt") == std::string::npos &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(20ms);
+    PostMessageA(find("Button16"), BM_CLICK, 0, 0);
+    EXPECT_EQ(program->wait_exit(30s), 0);
+    EXPECT_FALSE(fs::exists(u8_native(programs("Grupa anulowana"))));
+    EXPECT_FALSE(fs::exists(u8_native(desktop("Test Instalacji.lnk"))));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Test Instalacji"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
+    EXPECT_FALSE(fs::exists(u8_native(target + "\\uninstal.ini")));
+    EXPECT_TRUE(log_lines().empty());
+}
+
+TEST_F(Installation, CancelDuringTheLaunchPhaseStillLaunchesButShowsNoFinish) {
+    std::vector<std::string> links;
+    for (int i = 1; i <= 40; ++i)
+        links.push_back(desktop("Test Anulowania " + std::to_string(i) + ".lnk"));
+    forget("Test Anulowania", links);
+    start(SETUP_CANCEL_EXE, "Anulowanie", "Grupa");
+    // Once the extractor is gone the window answers next in the launch phase: the click waits
+    // for it there, while the forty links are made.
+    const auto until = std::chrono::steady_clock::now() + 60s;
+    while (fs::exists(dir / "tmp/Uha.exe") || !fs::exists(u8_native(target + "\\Czytaj.txt"))) {
+        ASSERT_LT(std::chrono::steady_clock::now(), until);
+        std::this_thread::sleep_for(5ms);
+    }
+    PostMessageA(find("Button16"), BM_CLICK, 0, 0);
+    const auto launched = std::chrono::steady_clock::now() + 30s;
+    while (log_lines().empty() && std::chrono::steady_clock::now() < launched)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(log_lines(), std::vector<std::string>{"\"" + target +
+                                                    "\\Witaj.exe\" --mimo-anulowania\t" + target});
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(visible("Progress"));
+    EXPECT_FALSE(visible("Finish"));
+    EXPECT_EQ(window_text(find("Label1")), "Instaluję...");
+}
