@@ -94,12 +94,20 @@ void launch_programs(TForm1& form, const std::string& target) {
 }  // namespace
 
 void RunInstallation(TForm1& form) {
+    ExtractionOutcome outcome;
     {
         ProgressHost host(form);
-        RunExtractor(extractor_command_line(ExtractorPath, form.text("Edit1"), Product.ArchivePath),
-                     host);
+        outcome = RunExtractor(
+            extractor_command_line(ExtractorPath, form.text("Edit1"), Product.ArchivePath), host);
     }
     if (CancelRequested) return;  // the runner has asked the window to close
+    // Shortcuts, an uninstaller and a finish page for files that were not unpacked would
+    // report a failed installation as a finished one.
+    if (outcome.kind != ExtractionOutcome::Kind::completed) {
+        platform::show_error_box(
+            extraction_failure_text(outcome, ExtractorPath, Product.ArchivePath));
+        return;
+    }
 
     // Nothing is undone: a step that fails ends the run there, on the progress page.
     try {

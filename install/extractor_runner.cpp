@@ -9,11 +9,14 @@ namespace setup {
 
 namespace {
 
+// An exit code for an extractor whose end was not seen (its wait failed).
+constexpr unsigned long kStillRunning = 259;
+
 class Run {
   public:
     Run(ExtractorHost& host) : host_(host) {}
 
-    void go(const std::string& command_line) {
+    ExtractionOutcome go(const std::string& command_line) {
         host_.cancel_requested() = false;
         start_ = host_.now_days();
         host_.set_label("Label22", "Czas: 00:00:00");
@@ -23,10 +26,23 @@ class Run {
 
         ExtractorHost::Start result;
         std::unique_ptr<ExtractorProcess> process = host_.start(command_line, result);
-        if (result == ExtractorHost::Start::pipe_failed || !process) return;
+        using Kind = ExtractionOutcome::Kind;
+        if (result == ExtractorHost::Start::pipe_failed || !process) return {Kind::pipe_failed};
         buffer_.assign(kReadSize + 1, '\0');
-        if (result == ExtractorHost::Start::started) poll(*process);
+        ExtractionOutcome outcome{Kind::start_failed};
+        if (result == ExtractorHost::Start::started) {
+            poll(*process);
+            // Taken before the ending, which terminates a process that still runs.
+            const std::optional<unsigned long> code = process->exit_code();
+            if (code == 0u) {
+                outcome = {Kind::completed};
+            } else {
+                outcome = {Kind::extractor_failed, code.value_or(kStillRunning)};
+            }
+        }
         finish(*process);
+        if (host_.cancel_requested()) outcome = {Kind::cancelled};
+        return outcome;
     }
 
   private:
@@ -85,8 +101,28 @@ class Run {
 
 }  // namespace
 
-void RunExtractor(const std::string& command_line, ExtractorHost& host) {
-    Run(host).go(command_line);
+ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorHost& host) {
+    return Run(host).go(command_line);
+}
+
+std::string extraction_failure_text(const ExtractionOutcome& outcome, const std::string& extractor,
+                                    const std::string& archive) {
+    using Kind = ExtractionOutcome::Kind;
+    switch (outcome.kind) {
+        case Kind::pipe_failed:
+        case Kind::start_failed:
+            return "Nie można uruchomić programu rozpakowującego " + extractor;
+        case Kind::extractor_failed:
+            if (outcome.exit_code == kStillRunning)
+                return "Program rozpakowujący nie zakończył pracy nad archiwum " + archive;
+            return "Rozpakowanie archiwum " + archive + " nie powiodło się (kod " +
+                   std::to_string(outcome.exit_code) +
+                   "); szczegóły są na liście w oknie instalatora";
+        case Kind::completed:
+        case Kind::cancelled:
+            break;
+    }
+    return "";
 }
 
 }  // namespace setup

@@ -4,6 +4,7 @@
 // interfaces below, which the Windows layer implements and tests replace.
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace setup {
@@ -18,6 +19,8 @@ class ExtractorProcess {
     // Takes up to `max` bytes that wait in the pipe, without waiting for more; 0 when none
     // wait or the read fails.
     virtual size_t read(char* buffer, size_t max) = 0;
+    // The process's exit code once it has ended; nullopt while it runs.
+    virtual std::optional<unsigned long> exit_code() = 0;
     // Ends the process with exit code 0 (ended or not) and closes its handles, then the
     // pipe's read end, then its write end.
     virtual void end() = 0;
@@ -53,6 +56,19 @@ inline constexpr unsigned kPollMs = 100;
 inline constexpr unsigned kDeleteRetryMs = 10;
 inline constexpr int kDeleteAttempts = 500;
 
-void RunExtractor(const std::string& command_line, ExtractorHost& host);
+// How an extraction ended. The runner itself shows no message for any of them; the
+// installation does not go on after one that did not complete, since nothing (or not
+// everything) was unpacked.
+struct ExtractionOutcome {
+    enum class Kind { completed, cancelled, pipe_failed, start_failed, extractor_failed };
+    Kind kind = Kind::completed;
+    unsigned long exit_code = 0;  // the extractor's, for extractor_failed
+};
+
+ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorHost& host);
+
+// The message for an extraction that did not complete (not for completed or cancelled).
+std::string extraction_failure_text(const ExtractionOutcome& outcome, const std::string& extractor,
+                                    const std::string& archive);
 
 }  // namespace setup

@@ -1,5 +1,7 @@
 #include "child_process.h"
 
+#include <optional>
+
 #include <windows.h>
 
 #include <algorithm>
@@ -43,6 +45,13 @@ class PipedProcess : public ExtractorProcess {
                       &got, nullptr))
             return 0;
         return got;
+    }
+
+    std::optional<unsigned long> exit_code() override {
+        DWORD code = 0;
+        if (!process_ || !GetExitCodeProcess(process_.get(), &code) || code == STILL_ACTIVE)
+            return std::nullopt;
+        return code;
     }
 
     void end() override {

@@ -253,6 +253,32 @@ class Installation : public ::testing::Test {
 
 }  // namespace
 
+// The sample product through the real Setup.exe: its files byte for byte, its links, its
+// values, its program started once.
+TEST_F(Installation, TheSampleProduct) {
+    const std::string product = "Przykładowy Program";
+    keys = {{HKEY_CURRENT_USER, "Software\\Przykładowy Program"}};
+    forget(product, {programs("Przykłady"), programs("Autostart\\Powitanie.lnk"),
+                     desktop("Przykładowy Program.lnk")});
+    start(SETUP_EXE, "Przykładowy Program", "Przykłady\\Przykładowy Program");
+    ASSERT_TRUE(wait_page("Finish"));
+    expect_files(true);
+    const std::string g = programs(group) + "\\";
+    expect_link(g + "Odinstaluj Przykładowy Program.lnk", target + "\\Odinstaluj.exe",
+                target + "\\");
+    expect_link(g + "Przykładowy Program.lnk", target + "\\Witaj.exe", target + "\\");
+    expect_link(programs("Autostart\\Powitanie.lnk"), target + "\\Witaj.exe", target + "\\");
+    expect_link(desktop("Przykładowy Program.lnk"), target + "\\Witaj.exe", target + "\\");
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Przykładowy Program", "Folder"),
+              text_value(target));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Przykładowy Program", "Wersja"),
+              integer_value(100));
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, kUninstallKeys + product, "UninstallString"),
+              text_value("\"" + target + "\\Odinstaluj.exe\""));
+    EXPECT_EQ(log_lines(), std::vector<std::string>{
+                               "\"" + target + "\\Witaj.exe\" --pierwsze-uruchomienie\t" + target});
+}
+
 TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
     const std::string product = "Test Instalacji";
     keys = {{HKEY_CURRENT_USER, "Software\\Test Instalacji"},
@@ -428,6 +454,34 @@ TEST_F(Installation, CancelDuringExtractionMakesNothingElse) {
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Test Instalacji"));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
     EXPECT_FALSE(fs::exists(u8_native(target + "\\uninstal.ini")));
+    EXPECT_TRUE(log_lines().empty());
+}
+
+// An extractor that fails (here one that says why and exits 1): the installation stops with
+// the standard error box and makes nothing after the extraction.
+TEST_F(Installation, FailedExtractionIsReportedAndMakesNothingElse) {
+    keys = {{HKEY_CURRENT_USER, "Software\\Test Instalacji"}};
+    forget("Test Instalacji",
+           {programs("Grupa nieudana"), programs("Autostart\\Powitanie testu.lnk"),
+            desktop("Test Instalacji.lnk")});
+    start(SETUP_FAKE_FULL_EXE, "Nieudana", "Grupa nieudana",
+          "out Extracting plik.txt\\r\nout Error: no space left\\r\nexit 1\n");
+    HWND box = wait_message();
+    ASSERT_NE(box, nullptr);
+    std::string message;
+    for (HWND c : child_windows(box))
+        if (class_of(c) == "Static" && !window_text(c).empty()) message = window_text(c);
+    EXPECT_EQ(message, "Rozpakowanie archiwum " + native(dir / "Pobrane") +
+                           "\\data.uha nie powiodło się (kod 1); szczegóły są na liście w oknie "
+                           "instalatora.");
+    const std::string memo = window_text(find("Memo1"));
+    EXPECT_NE(memo.find("Error: no space left"), std::string::npos) << memo;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(visible("Progress"));
+    EXPECT_FALSE(fs::exists(u8_native(programs("Grupa nieudana"))));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Test Instalacji"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + "Test Instalacji"));
     EXPECT_TRUE(log_lines().empty());
 }
 

@@ -21,15 +21,19 @@ struct Record {
 
 class ScriptedProcess : public ExtractorProcess {
   public:
-    ScriptedProcess(std::deque<Pass> passes, Record& record)
-        : passes_(std::move(passes)), r_(record) {}
+    ScriptedProcess(std::deque<Pass> passes, unsigned long exit_code, Record& record)
+        : passes_(std::move(passes)), exit_code_(exit_code), r_(record) {}
     Wait wait(unsigned) override {
         r_.events.push_back("wait");
         if (passes_.empty()) return Wait::ended;
         Pass pass = std::move(passes_.front());
         passes_.pop_front();
         pipe_.insert(pipe_.end(), pass.chunks.begin(), pass.chunks.end());
+        ended_ = pass.wait == Wait::ended;
         return pass.wait;
+    }
+    std::optional<unsigned long> exit_code() override {
+        return ended_ ? std::optional(exit_code_) : std::nullopt;
     }
     size_t read(char* buffer, size_t max) override {
         r_.events.push_back("read");
@@ -44,6 +48,8 @@ class ScriptedProcess : public ExtractorProcess {
 
   private:
     std::deque<Pass> passes_;
+    unsigned long exit_code_;
+    bool ended_ = false;
     std::deque<std::string> pipe_;  // each read takes one chunk
     Record& r_;
 };
@@ -53,7 +59,8 @@ class RecordingHost : public ExtractorHost {
     Record record;
     std::deque<Pass> passes;
     Start start_result = Start::started;
-    int cancel_at_pump = -1;  // the pump during which the user presses "Anuluj"
+    unsigned long exit_code = 0;  // the extractor's, once it has ended
+    int cancel_at_pump = -1;      // the pump during which the user presses "Anuluj"
     bool deletable = true;
     std::map<std::string, std::string> labels;
     std::vector<std::string> memo;
@@ -65,7 +72,7 @@ class RecordingHost : public ExtractorHost {
         record.events.push_back("start " + command);
         result = start_result;
         if (result == Start::pipe_failed) return nullptr;
-        return std::make_unique<ScriptedProcess>(std::move(passes), record);
+        return std::make_unique<ScriptedProcess>(std::move(passes), exit_code, record);
     }
     void oem_to_ansi(char* text) override {
         for (char* p = text; *p; ++p)
@@ -90,6 +97,7 @@ class RecordingHost : public ExtractorHost {
 };
 
 using W = ExtractorProcess::Wait;
+using K = ExtractionOutcome::Kind;
 
 }  // namespace
 
@@ -101,7 +109,7 @@ TEST(ExtractorRunner, OutputBecomesTheProgressPage) {
                    {W::ended,
                     {"Extracting \x88\xF3"
                      "d\xAB.txt\r\nTotal: 100%\r\n"}}};
-    RunExtractor("cmd", host);
+    EXPECT_EQ(RunExtractor("cmd", host).kind, K::completed);
     EXPECT_FALSE(host.cancel);  // cleared at the start
     EXPECT_EQ(host.memo, (std::vector<std::string>{"Extracting dir\\a.txt (50%)", "Total:  50%",
                                                    "Extracting \xB3\xF3"
@@ -136,7 +144,7 @@ TEST(ExtractorRunner, CancelParsesTheChunkAtHandThenEndsDeletesAndCloses) {
     RecordingHost host;
     host.cancel_at_pump = 2;  // the pump after the first line of the chunk
     host.passes = {{W::timeout, {"one\rtwo\rthree\r"}}, {W::timeout, {"four\r"}}};
-    RunExtractor("cmd", host);
+    EXPECT_EQ(RunExtractor("cmd", host).kind, K::cancelled);
     EXPECT_EQ(host.memo, (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_TRUE(host.cancel);
     EXPECT_EQ(host.record.events.back(), "end");
@@ -148,7 +156,7 @@ TEST(ExtractorRunner, PipeAndStartFailures) {
     RecordingHost pipe;
     pipe.start_result = ExtractorHost::Start::pipe_failed;
     pipe.labels["Label1"] = "Instaluję";
-    RunExtractor("cmd", pipe);
+    EXPECT_EQ(RunExtractor("cmd", pipe).kind, K::pipe_failed);
     EXPECT_EQ(pipe.labels["Label22"], "Czas: 00:00:00");  // the display was reset
     EXPECT_EQ(pipe.labels["Label1"], "Instaluję");
     EXPECT_EQ(pipe.deletes, 0);
@@ -157,7 +165,7 @@ TEST(ExtractorRunner, PipeAndStartFailures) {
 
     RecordingHost start;
     start.start_result = ExtractorHost::Start::start_failed;
-    RunExtractor("cmd", start);
+    EXPECT_EQ(RunExtractor("cmd", start).kind, K::start_failed);
     EXPECT_EQ(start.record.events, (std::vector<std::string>{"start cmd", "end"}));
     EXPECT_EQ(start.deletes, 1);
     EXPECT_FALSE(start.closed);
@@ -181,4 +189,27 @@ TEST(ExtractorRunner, TimesBeforeAndAfterTheFirstPercentage) {
     EXPECT_EQ(host.labels["Label22"], "Czas: 00:00:02");
     EXPECT_EQ(host.labels["Label23"], "Razem: 00:00:07");  // 2 / 0.3 = 6.67
     EXPECT_EQ(host.labels["Label24"], "Pozostało: 00:00:05");
+}
+
+TEST(ExtractorRunner, AFailingExtractorIsReportedWithItsExitCode) {
+    RecordingHost host;
+    host.exit_code = 1;
+    host.passes = {{W::timeout, {"Extracting a\r"}}, {W::ended, {"Error: disk full\r"}}};
+    const ExtractionOutcome outcome = RunExtractor("cmd", host);
+    EXPECT_EQ(outcome.kind, K::extractor_failed);
+    EXPECT_EQ(outcome.exit_code, 1u);
+    EXPECT_EQ(host.memo.back(), "Error: disk full");  // the reason stays on the page
+    EXPECT_EQ(host.deletes, 1);
+    EXPECT_FALSE(host.closed);
+
+    // A wait that fails ends the loop without the extractor's end: no exit code to tell.
+    RecordingHost lost;
+    lost.passes = {{W::failed, {}}};
+    EXPECT_EQ(RunExtractor("cmd", lost).kind, K::extractor_failed);
+
+    EXPECT_EQ(extraction_failure_text({K::extractor_failed, 1}, "C:\\T\\Uha.exe", "D:\\data.uha"),
+              "Rozpakowanie archiwum D:\\data.uha nie powiodło się (kod 1); szczegóły są na liście "
+              "w oknie instalatora");
+    EXPECT_EQ(extraction_failure_text({K::start_failed}, "C:\\T\\Uha.exe", "D:\\data.uha"),
+              "Nie można uruchomić programu rozpakowującego C:\\T\\Uha.exe");
 }
