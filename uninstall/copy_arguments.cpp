@@ -37,8 +37,11 @@ std::string_view take_word(std::string_view& s) {
 std::string copy_command_line(const std::string& copy, const CopyArguments& arguments) {
     std::string line = "\"" + copy + "\" ";
     line += kSwitch;
-    line += " " + std::to_string(arguments.original_process) + " \"" + arguments.original_program +
-            "\"";
+    line += ' ';
+    line += std::to_string(arguments.original_process);
+    line += " \"";
+    line += arguments.original_program;
+    line += '"';
     return line;
 }
 

@@ -92,7 +92,7 @@ Record parse_record(std::string_view bytes) {
         else
             why = read_line(line, record);
         if (!why.empty())
-            record.notes.push_back("Pominięto wiersz " + std::to_string(number) +
+            record.notes.push_back(std::string("Pominięto wiersz ") + std::to_string(number) +
                                    " pliku uninstal.ini: " + why + ".");
     }
     return record;

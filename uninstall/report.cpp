@@ -17,7 +17,8 @@ std::string subject(const Step& step) {
 void Report::add(const Step& step, Outcome outcome, const std::string& reason) {
     if (outcome == Outcome::scheduled) scheduled_.push_back(subject(step));
     if (outcome != Outcome::failed) return;
-    std::string line = "Nie można usunąć " + subject(step);
+    std::string line = "Nie można usunąć ";
+    line += subject(step);
     if (!reason.empty()) line += ": " + reason;
     failures_.push_back(line);
 }
@@ -29,7 +30,12 @@ std::string Report::status(const Record& record) const {
 }
 
 std::vector<std::string> Report::lines(const Record& record, const Plan& plan) const {
-    std::vector<std::string> out = failures_;
+    std::vector<std::string> out;
+    if (stopped_)
+        out.push_back(removed_some_ ? "Część plików i ustawień pozostała; program "
+                                      "odinstalowujący i jego plik uninstal.ini także."
+                                    : "Nic nie zostało usunięte.");
+    out.insert(out.end(), failures_.begin(), failures_.end());
     for (const std::string& path : scheduled_)
         out.push_back(format_text(text(record, kRemovedAtRestart), {path}));
     if (!plan.kept.empty()) {

@@ -19,7 +19,13 @@ enum class Outcome {
 class Report {
   public:
     void add(const Step& step, Outcome outcome, const std::string& reason = "");
-    void stopped() { stopped_ = true; }
+    // A failure that belongs to no step, told as it is.
+    void add_failure(const std::string& message) { failures_.push_back(message); }
+    // The user stopped the removal; `anything_removed` says whether a step had run.
+    void stopped(bool anything_removed) {
+        stopped_ = true;
+        removed_some_ = anything_removed;
+    }
     bool has_failures() const { return !failures_.empty(); }
 
     // The status line: the record's "finished" text when the plan ran to its end and nothing
@@ -34,6 +40,7 @@ class Report {
     std::vector<std::string> failures_;
     std::vector<std::string> scheduled_;
     bool stopped_ = false;
+    bool removed_some_ = false;
 };
 
 }  // namespace setup::uninstall

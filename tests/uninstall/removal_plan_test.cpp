@@ -188,6 +188,7 @@ TEST(UninstallReport, StatusAndList) {
     EXPECT_EQ(failed.lines(r, {})[0], "Nie można usunąć HKEY_USERS\\S\\Gra: Odmowa dostępu");
 
     Report stopped;
-    stopped.stopped();
+    stopped.stopped(false);
     EXPECT_EQ(stopped.status(r), "Usuwanie przerwane.");
+    EXPECT_EQ(stopped.lines(r, {})[0], "Nic nie zostało usunięte.");
 }
