@@ -17,6 +17,10 @@ bool guards_protected(std::string_view folder, const std::vector<std::string>& p
     return false;
 }
 
+bool is_shortcut(std::string_view path) {
+    return path.size() > 4 && path_key(path.substr(path.size() - 4)) == ".lnk";
+}
+
 std::string join(const std::string& folder, const std::string& relative) {
     return normalize_path(folder + "\\" + relative);
 }
@@ -59,7 +63,15 @@ Plan make_plan(const Record& record, const PlanInput& input) {
             plan.steps.push_back({Action::delete_file, Phase::files, path, {}});
     };
 
-    for (const std::string& file : record.files) add_file(normalize_path(file));
+    // The installer records only its uninstaller and the shortcuts it made; a P line naming
+    // anything else comes from a damaged record.
+    for (const std::string& file : record.files) {
+        if (is_within(file, input.target) || is_shortcut(file))
+            add_file(normalize_path(file));
+        else
+            plan.notes.push_back("Plik " + file +
+                                 " nie leży w folderze programu i nie jest skrótem: pozostaje.");
+    }
 
     std::vector<const TreeEntry*> folders;
     for (const TreeEntry& entry : input.tree) {

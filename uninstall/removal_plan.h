@@ -1,7 +1,8 @@
 #pragma once
 // What the uninstaller removes, decided from the record and from what lies in the target
 // folder, before anything is touched. The plan names only what a sound record line names:
-// the files of P lines, the folders of U lines (removed only when empty), the registry values
+// the files of P lines (those in the target folder and shortcuts, the only files the installer
+// records), the folders of U lines (removed only when empty), the registry values
 // and keys of J lines, and inside the target folder the files that are not newer than the
 // record, which the installer writes last.
 #include <cstdint>

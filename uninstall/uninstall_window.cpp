@@ -101,6 +101,9 @@ LRESULT UninstallWindow::handle(UINT msg, WPARAM wparam, LPARAM lparam) {
                 if (LOWORD(wparam) == IDOK && state_ == State::asking) start();
                 if (LOWORD(wparam) == IDCANCEL) request_close();
                 return 0;
+            case DM_GETDEFID:
+                // Enter confirms the question and, at the end, closes.
+                return MAKELRESULT(state_ == State::finished ? IDCANCEL : IDOK, DC_HASDEFID);
             case WM_CLOSE:
                 request_close();
                 return 0;
@@ -152,7 +155,6 @@ void UninstallWindow::show_lines(const std::vector<std::string>& lines) {
 void UninstallWindow::start() {
     state_ = State::checking;
     EnableWindow(GetDlgItem(hwnd_, IDOK), FALSE);
-    SendMessageA(hwnd_, DM_SETDEFID, IDCANCEL, 0);
     SetFocus(GetDlgItem(hwnd_, IDCANCEL));
     set_status(text(record_, kCheckingPrograms));
     PostMessageA(hwnd_, kStepMessage, 0, 0);
@@ -230,6 +232,8 @@ void UninstallWindow::finish() {
     set_status(report_.status(record_));
     show_lines(report_.lines(record_, plan_));
     EnableWindow(GetDlgItem(hwnd_, IDOK), FALSE);
+    SendDlgItemMessageA(hwnd_, IDOK, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    SendDlgItemMessageA(hwnd_, IDCANCEL, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
     SetFocus(GetDlgItem(hwnd_, IDCANCEL));
 }
 

@@ -15,7 +15,8 @@
 //   - at the end the status label holds "Usuwanie zakończone pomyślnie!" (or says that not
 //     everything could be removed, or that the removal was stopped), the list box (id 1003)
 //     what could not be removed, what goes at restart and the files kept; "Usuń" is disabled
-//     and the window waits for "Zamknij", which ends the program.
+//     and the window waits for "Zamknij" (now the default button: Enter or Esc), which ends
+//     the program; its file in the temporary folder goes with it.
 #include <windows.h>
 
 #include <string>

@@ -122,6 +122,22 @@ TEST(UninstallPlan, RemovesOldFilesKeepsNewerOnesAndEndsWithItself) {
     EXPECT_EQ(plan.steps.back().phase, Phase::finish);
 }
 
+TEST(UninstallPlan, FilesOutsideTheTargetGoOnlyWhenTheyAreShortcuts) {
+    Record r = record_for("C:\\Gra");
+    r.files = {"C:\\WINDOWS\\system32\\ważny.dll", "C:\\users\\jan\\Pulpit\\Gra.LNK",
+               "C:\\Gra2\\dane.dat", "C:\\Gra\\pomoc\\gra.hlp", "C:\\lnk"};
+    PlanInput in{"C:\\Gra", "C:\\Gra\\Odinstaluj.exe", "C:\\Gra\\uninstal.ini", 5, {}, kProtected};
+    const Plan plan = make_plan(r, in);
+    EXPECT_EQ(describe_steps(plan),
+              (std::vector<std::string>{
+                  "file C:\\users\\jan\\Pulpit\\Gra.LNK", "file C:\\Gra\\pomoc\\gra.hlp",
+                  "file C:\\Gra\\Odinstaluj.exe", "file C:\\Gra\\uninstal.ini", "folder C:\\Gra"}));
+    ASSERT_EQ(plan.notes.size(), 3u);
+    EXPECT_EQ(plan.notes[0],
+              "Plik C:\\WINDOWS\\system32\\ważny.dll nie leży w folderze programu i nie jest "
+              "skrótem: pozostaje.");
+}
+
 TEST(UninstallPlan, GroupFoldersThatAreSystemFoldersStay) {
     Record r = record_for("C:\\Gra", {"C:\\users\\jan\\Menu Start\\Programy\\", "C:\\", "C:\\Gra"});
     PlanInput in{"C:\\Gra", "C:\\Gra\\Odinstaluj.exe", "C:\\Gra\\uninstal.ini", 5, {}, kProtected};
