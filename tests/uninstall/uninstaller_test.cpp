@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <filesystem>
@@ -461,5 +462,41 @@ TEST_F(Uninstaller, RefusesARecordOfAnotherFolder) {
     answer(box, IDOK);
     EXPECT_EQ(original.wait_exit(30s), 1);
     EXPECT_EQ(snapshot(dir.path()), before);
+    EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"));
+}
+
+// A record lying in a folder of the system, naming that folder: refused, nothing removed.
+TEST_F(Uninstaller, RefusesASystemFolderAsItsTarget) {
+    for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_WINDOWS}) {
+        char buffer[MAX_PATH + 1] = {};
+        ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE));
+        const std::string folder = buffer;
+        SCOPED_TRACE(folder);
+        const std::string program = folder + "\\Odinstaluj.exe";
+        const std::string record = folder + "\\uninstal.ini";
+        ASSERT_FALSE(fs::exists(fs::path(wide(record))));
+        ASSERT_TRUE(CopyFileA(test_program_path(ODINSTALUJ_EXE).c_str(), program.c_str(), TRUE));
+        std::vector<std::string> lines = record_lines();
+        lines[0] = "U0," + folder + "\\,0";
+        std::string bytes;
+        for (const std::string& line : lines) bytes += line + "\r\n";
+        write_file(fs::path(wide(record)), bytes);
+
+        RunningProgram original("\"" + program + "\"", {"TMP=" + temp, "TEMP=" + temp});
+        HWND box = wait_for_window(original.pid(), "#32770", "Odinstaluj", 60s);
+        std::string message;
+        if (box)
+            for (HWND child : child_windows(box))
+                if (class_of(child) == "Static" && !window_text(child).empty())
+                    message = window_text(child);
+        EXPECT_NE(message.find("jest folderem systemu lub użytkownika"), std::string::npos)
+            << message;
+        if (box) answer(box, IDOK);
+        EXPECT_EQ(original.wait_exit(30s), 1);
+        EXPECT_TRUE(fs::exists(fs::path(wide(record))));
+        EXPECT_TRUE(fs::is_empty(at("tmp")));
+        DeleteFileA(program.c_str());
+        DeleteFileA(record.c_str());
+    }
     EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"));
 }
