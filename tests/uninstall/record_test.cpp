@@ -1,33 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "fixed_texts.h"
 #include "record.h"
 #include "texts.h"
 
 using namespace setup::uninstall;
 
 namespace {
-
-const char* const kFixedTexts[] = {
-    "A13,OK",
-    "A36,Nie można kopiować %s do %s",
-    "A42,Usuwanie plików...",
-    "A43,Na pewno usunąć %s?",
-    "A44,Usuń",
-    "A45,Usuń wszystko",
-    "A46,Zamknij",
-    "A47,%s zostanie usunięty po zrestartowaniu komputera.",
-    "A48,Usuwanie plików...",
-    "A49,Nie można uruchomić procesu %s.",
-    "A50,Usuwanie zakończone pomyślnie!",
-    "A51,Plik %s może być potrzebny innym aplikacjom. Chcesz go usunąć?",
-    "A52,Plik %s może być potrzebny innym aplikacjom. Chcesz go usunąć?",
-    "A53,Te pliki zostały utworzone po instalacji i nie zostały usunięte.",
-    "A54,Usuwanie ustawień w rejestrze...",
-    "A55,Usuwanie rekordów w pliku INI...",
-    "A58,Czekaj...",
-    "A80,Na pewno przerwać kasowanie?",
-    "A81,Sprawdzanie uruchomionych aplikacji...",
-};
 
 std::string lines(std::initializer_list<std::string> items) {
     std::string out;
@@ -144,20 +123,6 @@ TEST(UninstallRecord, ATruncatedRecordNamesNothingNew) {
         const bool at_line_end = cut == 0 || whole[cut - 1] == '\n';
         ASSERT_EQ(r.notes.size(), at_line_end ? 0u : 1u) << "cut at " << cut;
     }
-}
-
-TEST(UninstallRecord, ArbitraryBytesNeverNameARelativePath) {
-    std::string bytes;
-    uint32_t x = 12345;
-    for (int i = 0; i < 200000; ++i) {
-        x = x * 1103515245 + 12345;
-        const char pick[] = {'U', 'P', 'J', 'A', '0', '2', ',', '\\', ':', 'C', '\r', '\n', 'a'};
-        bytes += pick[(x >> 16) % sizeof pick];
-    }
-    const Record r = parse_record(bytes);
-    for (const std::string& f : r.files) ASSERT_TRUE(f.size() >= 3 && f[1] == ':') << f;
-    for (const std::string& f : r.folders) ASSERT_TRUE(f.size() >= 3 && f[1] == ':') << f;
-    for (const RegistryLine& j : r.registry) ASSERT_FALSE(j.key.empty());
 }
 
 TEST(UninstallTexts, FallbacksAndFormatting) {

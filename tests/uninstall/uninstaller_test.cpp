@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "fixed_texts.h"
 #include "process.h"
 #include "temp_tree.h"
 #include "window_driver.h"
@@ -25,28 +26,6 @@ constexpr int kResults = 1003;
 const std::string kTitle = "Gra testowa 2.0";
 const std::string kFinished = "Usuwanie zakończone pomyślnie!";
 const std::string kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-const char* const kFixedTexts[] = {
-    "A13,OK",
-    "A36,Nie można kopiować %s do %s",
-    "A42,Usuwanie plików...",
-    "A43,Na pewno usunąć %s?",
-    "A44,Usuń",
-    "A45,Usuń wszystko",
-    "A46,Zamknij",
-    "A47,%s zostanie usunięty po zrestartowaniu komputera.",
-    "A48,Usuwanie plików...",
-    "A49,Nie można uruchomić procesu %s.",
-    "A50,Usuwanie zakończone pomyślnie!",
-    "A51,Plik %s może być potrzebny innym aplikacjom. Chcesz go usunąć?",
-    "A52,Plik %s może być potrzebny innym aplikacjom. Chcesz go usunąć?",
-    "A53,Te pliki zostały utworzone po instalacji i nie zostały usunięte.",
-    "A54,Usuwanie ustawień w rejestrze...",
-    "A55,Usuwanie rekordów w pliku INI...",
-    "A58,Czekaj...",
-    "A80,Na pewno przerwać kasowanie?",
-    "A81,Sprawdzanie uruchomionych aplikacji...",
-};
 
 // The tests' texts are CP1250, as the uninstaller's; std::filesystem takes wide names.
 std::wstring wide(const std::string& ansi) {
