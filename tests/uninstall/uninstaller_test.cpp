@@ -479,3 +479,25 @@ TEST_F(Uninstaller, RefusesASystemFolderAsItsTarget) {
     }
     EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"));
 }
+
+// A temporary folder that cannot take the working copy: the record's text says so, and
+// nothing is removed.
+TEST_F(Uninstaller, ACopyThatCannotBeMadeIsReported) {
+    finish_installation(record_lines());
+    const auto before = snapshot(dir.path());
+    const std::string missing = native(at("brak")) + "\\";
+    RunningProgram original("\"" + target + "\\Odinstaluj.exe\"",
+                            {"TMP=" + missing, "TEMP=" + missing});
+    HWND box = wait_for_window(original.pid(), "#32770", "Odinstaluj", 60s);
+    ASSERT_NE(box, nullptr);
+    std::string message;
+    for (HWND child : child_windows(box))
+        if (class_of(child) == "Static" && !window_text(child).empty())
+            message = window_text(child);
+    const std::string expected =
+        "Nie można kopiować " + target + "Odinstaluj.exe do " + missing + ": ";
+    EXPECT_EQ(message.substr(0, expected.size()), expected) << message;
+    answer(box, IDOK);
+    EXPECT_EQ(original.wait_exit(30s), 1);
+    EXPECT_EQ(snapshot(dir.path()), before);
+}
