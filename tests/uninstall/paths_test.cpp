@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "copy_arguments.h"
+#include "paths.h"
+
+using namespace setup::uninstall;
+
+TEST(UninstallPaths, Normalize) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\Program Files\\Gra\\", "C:\\Program Files\\Gra"},
+        {"C:\\Program Files\\Gra\\\\Odinstaluj.exe", "C:\\Program Files\\Gra\\Odinstaluj.exe"},
+        {"C:/Gra//a\\\\\\b/", "C:\\Gra\\a\\b"},
+        {"C:\\", "C:\\"},
+        {"C:\\\\", "C:\\"},
+        {"\\\\serwer\\udział\\\\Gra\\", "\\\\serwer\\udział\\Gra"},
+        {"\\\\\\serwer\\x", "\\\\serwer\\x"},
+        {"", ""},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(normalize_path(in), out) << in;
+}
+
+TEST(UninstallPaths, SamePathFoldsPolishLettersAndSeparators) {
+    EXPECT_TRUE(same_path("C:\\Program Files\\ŻÓŁW ĄĘŚĆŹŃ\\", "c:\\program files\\żółw ąęśćźń"));
+    EXPECT_TRUE(same_path("C:\\Gra\\\\x", "C:/gra/X"));
+    EXPECT_FALSE(same_path("C:\\Gra", "C:\\Gra2"));
+    EXPECT_FALSE(same_path("C:\\Gra", "D:\\Gra"));
+}
+
+TEST(UninstallPaths, Within) {
+    EXPECT_TRUE(is_within("C:\\Gra", "C:\\Gra\\"));
+    EXPECT_TRUE(is_within("C:\\Gra\\a\\b.txt", "c:\\gra"));
+    EXPECT_TRUE(is_within("C:\\Windows", "C:\\"));
+    EXPECT_FALSE(is_within("C:\\Gra2\\a.txt", "C:\\Gra"));  // a longer name is no child
+    EXPECT_FALSE(is_within("C:\\Gra", "C:\\Gra\\a"));
+    EXPECT_FALSE(is_within("C:\\Gra", ""));
+}
+
+TEST(UninstallPaths, RootsAndAbsolutePaths) {
+    for (const char* root : {"C:", "C:\\", "d:/", "\\\\serwer\\udział", "\\\\serwer\\udział\\"})
+        EXPECT_TRUE(is_drive_root(root)) << root;
+    for (const char* folder : {"C:\\Gra", "\\\\serwer\\udział\\Gra"})
+        EXPECT_FALSE(is_drive_root(folder)) << folder;
+    for (const char* path : {"C:\\Gra", "c:/Gra", "\\\\serwer\\udział\\a"})
+        EXPECT_TRUE(is_absolute(path)) << path;
+    for (const char* path : {"Gra\\a", "C:Gra", "\\Gra", "\\\\serwer", "\\\\serwer\\", ""})
+        EXPECT_FALSE(is_absolute(path)) << path;
+}
+
+TEST(UninstallPaths, PartsAndDepth) {
+    EXPECT_EQ(parent_of("C:\\Gra\\\\a.txt"), "C:\\Gra");
+    EXPECT_EQ(parent_of("C:\\Gra"), "C:\\");
+    EXPECT_EQ(name_of("C:\\Gra\\a.txt\\"), "a.txt");
+    EXPECT_EQ(depth_of("C:\\"), 0);
+    EXPECT_EQ(depth_of("C:\\Gra\\\\a\\"), 2);
+    EXPECT_EQ(depth_of("a\\b\\c"), 2);
+}
+
+TEST(UninstallCopyArguments, RoundTrip) {
+    const CopyArguments in{1234, "C:\\Program Files\\Gra, nowa\\Odinstaluj.exe"};
+    const std::string line = copy_command_line("C:\\Temp\\Odinstaluj-4d2.exe", in);
+    auto out = parse_copy_command_line(line);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->original_process, 1234u);
+    EXPECT_EQ(out->original_program, in.original_program);
+}
+
+TEST(UninstallCopyArguments, OtherCommandLinesAreNotTheCopys) {
+    for (const char* line : {
+             "\"C:\\Gra\\Odinstaluj.exe\"",
+             "C:\\Gra\\Odinstaluj.exe",
+             "\"C:\\Gra\\Odinstaluj.exe\" /kopia",
+             "x /kopia 0 \"C:\\Gra\\Odinstaluj.exe\"",
+             "x /kopia 12a \"C:\\Gra\\Odinstaluj.exe\"",
+             "x /kopia 99999999999 \"C:\\Gra\\Odinstaluj.exe\"",
+             "x /kopia 12",
+             "x /kopia 12 \"C:\\Gra\\Odinstaluj.exe\" more",
+             "x /KOPIA2 12 \"C:\\Gra\\Odinstaluj.exe\"",
+         })
+        EXPECT_FALSE(parse_copy_command_line(line)) << line;
+}

@@ -1,0 +1,503 @@
+// Odinstaluj.exe run as a user runs it, from the folder of an installation whose traces the
+// test lays out as the installer leaves them (files, a file written later, shortcuts,
+// registry keys and values, the uninstall key and the record), answered from this process.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "fixed_texts.h"
+#include "process.h"
+#include "temp_tree.h"
+#include "window_driver.h"
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kStatus = 1001;
+constexpr int kResults = 1003;
+const std::string kTitle = "Gra testowa 2.0";
+const std::string kFinished = "Usuwanie zakończone pomyślnie!";
+const std::string kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// The tests' texts are CP1250, as the uninstaller's; std::filesystem takes wide names.
+std::wstring wide(const std::string& ansi) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, out.data(), n);
+    out.pop_back();
+    return out;
+}
+
+void set_write_time(const fs::path& path, const FILETIME& time) {
+    HANDLE h = CreateFileW(path.wstring().c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << utf8_of(path);
+    SetFileTime(h, nullptr, nullptr, &time);
+    CloseHandle(h);
+}
+
+FILETIME days_ago(int days) {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ULL;
+    return {t.LowPart, t.HighPart};
+}
+
+void set_value(HKEY root, const std::string& key, const std::string& name,
+               const std::string& data) {
+    HKEY k = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+        ERROR_SUCCESS)
+        << key;
+    RegSetValueExA(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(k);
+}
+
+bool key_exists(HKEY root, const std::string& key) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+bool value_exists(HKEY root, const std::string& key, const std::string& name) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    const bool found =
+        RegQueryValueExA(k, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(k);
+    return found;
+}
+
+// The uninstaller's working copy, found by its window wherever it was started from; ended
+// by force if a test leaves it running.
+class CopyProcess {
+  public:
+    ~CopyProcess() {
+        if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process_, 99);
+        if (process_) CloseHandle(process_);
+    }
+    // Waits for the window; false when none showed.
+    bool find(std::chrono::milliseconds bound) {
+        const auto until = std::chrono::steady_clock::now() + bound;
+        do {
+            window_ = FindWindowA("OdinstalujWindow", nullptr);
+            if (window_ && IsWindowVisible(window_)) {
+                GetWindowThreadProcessId(window_, &pid_);
+                process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid_);
+                return process_ != nullptr;
+            }
+            std::this_thread::sleep_for(50ms);
+        } while (std::chrono::steady_clock::now() < until);
+        return false;
+    }
+    HWND window() const { return window_; }
+    DWORD pid() const { return pid_; }
+    bool ended(std::chrono::milliseconds bound) const {
+        return WaitForSingleObject(process_, static_cast<DWORD>(bound.count())) == WAIT_OBJECT_0;
+    }
+    std::string status() const { return window_text(find_by_id(window_, kStatus)); }
+    bool wait_status(const std::string& expected, std::chrono::milliseconds bound) const {
+        const auto until = std::chrono::steady_clock::now() + bound;
+        while (status() != expected) {
+            if (std::chrono::steady_clock::now() > until) return false;
+            std::this_thread::sleep_for(50ms);
+        }
+        return true;
+    }
+    std::vector<std::string> results() const {
+        HWND list = find_by_id(window_, kResults);
+        std::vector<std::string> out;
+        const LRESULT n = SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) out.push_back(list_item_text(list, i));
+        return out;
+    }
+    void press(int id) const { SendMessageA(find_by_id(window_, id), BM_CLICK, 0, 0); }
+    // A message box of the copy; its text label's contents in `text`.
+    HWND message_box(std::string& text, std::chrono::milliseconds bound) const {
+        HWND box = wait_for_window(pid_, "#32770", "", bound);
+        text.clear();
+        if (box)
+            for (HWND child : child_windows(box))
+                if (class_of(child) == "Static" && !window_text(child).empty())
+                    text = window_text(child);
+        return box;
+    }
+
+  private:
+    HWND window_ = nullptr;
+    DWORD pid_ = 0;
+    HANDLE process_ = nullptr;
+};
+
+void answer(HWND box, int id) {
+    // Posted: the box ends its own modal loop, which a sent click would wait inside.
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+class Uninstaller : public ::testing::Test {
+  protected:
+    TempDir dir;
+    std::string target;  // as the user typed it: with a trailing backslash
+    std::string group;   // the Start-menu group folder
+    std::string desktop;
+    std::string temp;       // the uninstaller's temporary folder
+    std::string base;       // HKCU key of this test's script values
+    std::string uninstall;  // HKLM uninstall key of this test
+
+    void SetUp() override {
+        static int counter = 0;
+        const std::string unique = "SetupUninstallTest-" + std::to_string(GetCurrentProcessId()) +
+                                   "-" + std::to_string(++counter);
+        base = "Software\\" + unique;
+        uninstall = kUninstallRoot + unique;
+        for (const char* folder :
+             {"Program Files/Gra, wersja 2/dane/głęboko", "Menu/Programy/Gra", "Pulpit", "tmp"})
+            fs::create_directories(at(folder));
+        target = native(at("Program Files/Gra, wersja 2")) + "\\";
+        group = native(at("Menu/Programy/Gra"));
+        desktop = native(at("Pulpit"));
+        temp = native(at("tmp")) + "\\";
+
+        ASSERT_TRUE(CopyFileA(test_program_path(ODINSTALUJ_EXE).c_str(),
+                              (target + "Odinstaluj.exe").c_str(), FALSE));
+        for (const char* file :
+             {"Program Files/Gra, wersja 2/gra.exe", "Program Files/Gra, wersja 2/Czytaj mnie.txt",
+              "Program Files/Gra, wersja 2/dane/poziom 1.dat",
+              "Program Files/Gra, wersja 2/dane/głęboko/ściana.bmp", "Menu/Programy/Gra/Gra.lnk",
+              "Menu/Programy/Gra/Odinstaluj.lnk", "Pulpit/Gra.lnk", "Pulpit/Inny program.lnk"})
+            write_file(at(file), std::string("zawartość ") + file);
+        SetFileAttributesW((at("Program Files/Gra, wersja 2/Czytaj mnie.txt")).wstring().c_str(),
+                           FILE_ATTRIBUTE_READONLY);
+
+        set_value(HKEY_LOCAL_MACHINE, uninstall, "DisplayName", unique);
+        set_value(HKEY_LOCAL_MACHINE, uninstall, "UninstallString", target + "\\Odinstaluj.exe");
+        set_value(HKEY_CURRENT_USER, base + "\\Gra\\Opcje", "Tryb", "1");
+        set_value(HKEY_CURRENT_USER, base + "\\Pusty", "Ścieżka", target);
+        set_value(HKEY_CURRENT_USER, base + "\\Istniejący", "Zapisany", "tak");
+        set_value(HKEY_CURRENT_USER, base + "\\Istniejący", "Inny", "był przed instalacją");
+    }
+
+    void TearDown() override {
+        SHDeleteKeyA(HKEY_CURRENT_USER, base.c_str());
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, uninstall.c_str());
+    }
+
+    std::vector<std::string> record_lines() const {
+        std::vector<std::string> lines = {
+            "U0," + target + ",0",
+            "A10," + kTitle,
+            "J0,2," + uninstall + ",",
+            "J0,2," + uninstall + ",DisplayName",
+            "J0,2," + uninstall + ",UninstallString",
+            "J0,1," + base + "\\Gra,",
+            "J0,1," + base + "\\Gra\\Opcje,",
+            "J0,1," + base + "\\Gra\\Opcje,Tryb",
+            "J0,1," + base + "\\Pusty,",
+            "J0,1," + base + "\\Pusty,Ścieżka",
+            "J0,1," + base + "\\Istniejący,Zapisany",
+            "P0," + target + "\\Odinstaluj.exe,0",
+            "U0," + group + ",0",
+            "P0," + group + "\\Gra.lnk,0",
+            "P0," + group + "\\Odinstaluj.lnk,0",
+            "P0," + desktop + "\\Gra.lnk,0",
+        };
+        lines.insert(lines.end(), std::begin(kFixedTexts), std::end(kFixedTexts));
+        return lines;
+    }
+
+    // Writes the record and dates everything as an installation does: the unpacked files
+    // older than the record, which is written last.
+    void finish_installation(const std::vector<std::string>& lines, const std::string& tail = "") {
+        std::string bytes;
+        for (const std::string& line : lines) bytes += line + "\r\n";
+        write_file(at("Program Files/Gra, wersja 2/uninstal.ini"), bytes + tail);
+        for (const auto& entry : fs::recursive_directory_iterator(at("Program Files")))
+            if (entry.is_regular_file()) set_write_time(entry.path(), days_ago(3));
+        set_write_time(at("Program Files/Gra, wersja 2/uninstal.ini"), days_ago(2));
+    }
+
+    // Starts the uninstaller as the system's list of programs does and finds its working copy.
+    void start(CopyProcess& copy) {
+        RunningProgram original("\"" + target + "\\Odinstaluj.exe\"",
+                                {"TMP=" + temp, "TEMP=" + temp}, native(dir.path()));
+        EXPECT_EQ(original.wait_exit(60s), 0) << "the program the user starts hands over and ends";
+        ASSERT_TRUE(copy.find(60s)) << "no uninstaller window";
+        EXPECT_EQ(window_text(copy.window()), kTitle + " - odinstalowanie");
+        EXPECT_EQ(copy.status(), "Na pewno usunąć " + kTitle + "?");
+    }
+
+    // Closes the finished window and checks that the working copy ended and deleted itself.
+    void close(CopyProcess& copy) {
+        copy.press(IDCANCEL);
+        ASSERT_TRUE(copy.ended(30s));
+        const auto until = std::chrono::steady_clock::now() + 10s;
+        while (!fs::is_empty(at("tmp")) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(50ms);
+        EXPECT_TRUE(fs::is_empty(at("tmp"))) << "the working copy is left in the temporary folder";
+    }
+
+    fs::path at(const std::string& relative) const {
+        return (dir.path() / fs::path(wide(relative))).make_preferred();
+    }
+};
+
+}  // namespace
+
+TEST_F(Uninstaller, RemovesWhatTheInstallationMadeAndKeepsWhatCameLater) {
+    finish_installation(record_lines());
+    write_file(at("Program Files/Gra, wersja 2/dane/zapis gry.sav"), "postęp gracza");
+    set_value(HKEY_CURRENT_USER, base + "\\Gra\\Opcje", "Użytkownika", "po instalacji");
+
+    CopyProcess copy;
+    ASSERT_NO_FATAL_FAILURE(start(copy));
+    copy.press(IDOK);
+    ASSERT_TRUE(copy.wait_status(kFinished, 120s)) << copy.status();
+    const std::string kept = target + "\\dane\\zapis gry.sav";
+    EXPECT_EQ(copy.results(),
+              (std::vector<std::string>{
+                  "Te pliki zostały utworzone po instalacji i nie zostały usunięte.",
+                  native(at("Program Files/Gra, wersja 2/dane/zapis gry.sav"))}));
+    ASSERT_NO_FATAL_FAILURE(close(copy));
+
+    EXPECT_EQ(snapshot(dir.path()),
+              (std::map<std::string, std::string>{
+                  {"Menu/", ""},
+                  {"Menu/Programy/", ""},
+                  {"Program Files/", ""},
+                  {"Program Files/Gra, wersja 2/", ""},
+                  {"Program Files/Gra, wersja 2/dane/", ""},
+                  {"Program Files/Gra, wersja 2/dane/zapis gry.sav", "postęp gracza"},
+                  {"Pulpit/", ""},
+                  {"Pulpit/Inny program.lnk", "zawartość Pulpit/Inny program.lnk"},
+                  {"tmp/", ""},
+              }));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall));
+    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, base + "\\Gra\\Opcje", "Tryb"));
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Gra\\Opcje", "Użytkownika"))
+        << "a key keeps what the installation did not put in it";
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, base + "\\Pusty"));
+    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, base + "\\Istniejący", "Zapisany"));
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Istniejący", "Inny"));
+}
+
+TEST_F(Uninstaller, ClosingAtTheQuestionRemovesNothing) {
+    finish_installation(record_lines());
+    const auto before = snapshot(dir.path());
+    CopyProcess copy;
+    ASSERT_NO_FATAL_FAILURE(start(copy));
+    ASSERT_NO_FATAL_FAILURE(close(copy));
+    auto after = snapshot(dir.path());
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "UninstallString"));
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Pusty", "Ścieżka"));
+}
+
+// "Zamknij" while removing asks whether to stop; the answer either keeps everything (the
+// question comes before the first removal) or lets the removal end.
+TEST_F(Uninstaller, StoppingAsksAndKeepsTheRest) {
+    for (int answer_id : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer_id == IDYES ? "stop" : "go on");
+        finish_installation(record_lines());
+        const auto before = snapshot(dir.path());
+        CopyProcess copy;
+        ASSERT_NO_FATAL_FAILURE(start(copy));
+        copy.press(IDOK);
+        PostMessageA(copy.window(), WM_COMMAND, IDCANCEL, 0);
+        std::string question;
+        HWND box = copy.message_box(question, 30s);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(question, "Na pewno przerwać kasowanie?");
+        answer(box, answer_id);
+        if (answer_id == IDYES) {
+            ASSERT_TRUE(copy.wait_status("Usuwanie przerwane.", 60s)) << copy.status();
+            EXPECT_EQ(copy.results(), std::vector<std::string>{"Nic nie zostało usunięte."});
+            ASSERT_NO_FATAL_FAILURE(close(copy));
+            EXPECT_EQ(snapshot(dir.path()), before);
+            EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"));
+        } else {
+            ASSERT_TRUE(copy.wait_status(kFinished, 120s)) << copy.status();
+            ASSERT_NO_FATAL_FAILURE(close(copy));
+            EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2")));
+            EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall));
+        }
+    }
+}
+
+TEST_F(Uninstaller, ARunningProgramOfTheProductIsNamedUntilItEnds) {
+    const fs::path idle = at("Program Files/Gra, wersja 2/dane/serwer gry.exe");
+    ASSERT_TRUE(
+        CopyFileA(test_program_path(IDLE_PROGRAM_EXE).c_str(), native(idle).c_str(), FALSE));
+    finish_installation(record_lines());
+    auto running =
+        std::make_unique<RunningProgram>("\"" + native(idle) + "\"", std::vector<std::string>{});
+    CopyProcess copy;
+    ASSERT_NO_FATAL_FAILURE(start(copy));
+    copy.press(IDOK);
+    for (int round = 0; round < 2; ++round) {
+        std::string message;
+        HWND box = copy.message_box(message, 30s);
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(message.find(native(idle)), std::string::npos) << message;
+        EXPECT_TRUE(fs::exists(idle));
+        if (round == 1) {
+            running.reset();  // the user closes the program
+        }
+        answer(box, IDRETRY);
+        while (IsWindow(box)) std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(copy.wait_status(kFinished, 120s)) << copy.status();
+    ASSERT_NO_FATAL_FAILURE(close(copy));
+    EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2")));
+}
+
+TEST_F(Uninstaller, AFileInUseGoesAtRestart) {
+    finish_installation(record_lines());
+    const std::string busy = target + "\\gra.exe";
+    HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    CopyProcess copy;
+    ASSERT_NO_FATAL_FAILURE(start(copy));
+    copy.press(IDOK);
+    ASSERT_TRUE(copy.wait_status(kFinished, 120s)) << copy.status();
+    const std::vector<std::string> results = copy.results();
+    CloseHandle(held);
+    ASSERT_FALSE(results.empty());
+    EXPECT_EQ(results[0], native(at("Program Files/Gra, wersja 2/gra.exe")) +
+                              " zostanie usunięty po zrestartowaniu komputera.");
+    ASSERT_NO_FATAL_FAILURE(close(copy));
+    EXPECT_TRUE(fs::exists(at("Program Files/Gra, wersja 2/gra.exe")));
+    EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2/dane")));
+    EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2/uninstal.ini")));
+    // Only these tests schedule removals in the test prefix: the next start of Wine would
+    // otherwise carry them out.
+    HKEY session = nullptr;
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_ALL_ACCESS, &session),
+        ERROR_SUCCESS);
+    std::vector<char> pending(65536);
+    DWORD size = static_cast<DWORD>(pending.size());
+    EXPECT_EQ(RegQueryValueExA(session, "PendingFileRenameOperations", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(pending.data()), &size),
+              ERROR_SUCCESS);
+    const std::string scheduled(pending.data(), size);
+    EXPECT_NE(scheduled.find(native(at("Program Files/Gra, wersja 2/gra.exe"))), std::string::npos);
+    RegDeleteValueA(session, "PendingFileRenameOperations");
+    RegCloseKey(session);
+}
+
+TEST_F(Uninstaller, ADamagedRecordIsReadAsFarAsItIsSound) {
+    std::vector<std::string> lines = record_lines();
+    lines.push_back("X0,bzdura");
+    lines.push_back("P0," + desktop + "\\Inny program.lnk");  // no closing field
+    lines.push_back(std::string(5000, 'A'));
+    // The record ends in the middle of a line that would name another shortcut.
+    finish_installation(lines, "P0," + desktop + "\\Inny program.lnk,0");
+    CopyProcess copy;
+    ASSERT_NO_FATAL_FAILURE(start(copy));
+    EXPECT_EQ(copy.results().size(), 4u) << "skipped lines are shown before the question";
+    copy.press(IDOK);
+    ASSERT_TRUE(copy.wait_status(kFinished, 120s)) << copy.status();
+    const std::vector<std::string> results = copy.results();
+    ASSERT_EQ(results.size(), 4u);
+    EXPECT_EQ(results[0], "Pominięto wiersz 36 pliku uninstal.ini: nieznany kod wiersza.");
+    EXPECT_EQ(results[3], "Pominięto wiersz 39 pliku uninstal.ini: niepełny ostatni wiersz.");
+    ASSERT_NO_FATAL_FAILURE(close(copy));
+    EXPECT_TRUE(fs::exists(at("Pulpit/Inny program.lnk")));
+    EXPECT_FALSE(fs::exists(at("Pulpit/Gra.lnk")));
+    EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2")));
+}
+
+// A record that does not describe the folder it lies in is refused before anything is
+// copied or removed.
+TEST_F(Uninstaller, RefusesARecordOfAnotherFolder) {
+    std::vector<std::string> lines = record_lines();
+    lines[0] = "U0," + native(at("Program Files")) + ",0";
+    finish_installation(lines);
+    const auto before = snapshot(dir.path());
+    RunningProgram original("\"" + target + "\\Odinstaluj.exe\"", {"TMP=" + temp, "TEMP=" + temp});
+    HWND box = wait_for_window(original.pid(), "#32770", "Odinstaluj", 60s);
+    ASSERT_NE(box, nullptr);
+    std::string message;
+    for (HWND child : child_windows(box))
+        if (class_of(child) == "Static" && !window_text(child).empty())
+            message = window_text(child);
+    EXPECT_NE(message.find("nie opisuje folderu"), std::string::npos) << message;
+    EXPECT_NE(message.find("Nic nie zostało usunięte."), std::string::npos) << message;
+    answer(box, IDOK);
+    EXPECT_EQ(original.wait_exit(30s), 1);
+    EXPECT_EQ(snapshot(dir.path()), before);
+    EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"));
+}
+
+// A record lying in a folder of the system, naming that folder: refused, nothing removed.
+TEST_F(Uninstaller, RefusesASystemFolderAsItsTarget) {
+    for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_WINDOWS}) {
+        char buffer[MAX_PATH + 1] = {};
+        ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE));
+        const std::string folder = buffer;
+        SCOPED_TRACE(folder);
+        const std::string program = folder + "\\Odinstaluj.exe";
+        const std::string record = folder + "\\uninstal.ini";
+        ASSERT_FALSE(fs::exists(fs::path(wide(record))));
+        ASSERT_TRUE(CopyFileA(test_program_path(ODINSTALUJ_EXE).c_str(), program.c_str(), TRUE));
+        std::vector<std::string> lines = record_lines();
+        lines[0] = "U0," + folder + "\\,0";
+        std::string bytes;
+        for (const std::string& line : lines) bytes += line + "\r\n";
+        write_file(fs::path(wide(record)), bytes);
+
+        RunningProgram original("\"" + program + "\"", {"TMP=" + temp, "TEMP=" + temp});
+        HWND box = wait_for_window(original.pid(), "#32770", "Odinstaluj", 60s);
+        std::string message;
+        if (box)
+            for (HWND child : child_windows(box))
+                if (class_of(child) == "Static" && !window_text(child).empty())
+                    message = window_text(child);
+        EXPECT_NE(message.find("jest folderem systemu lub użytkownika"), std::string::npos)
+            << message;
+        if (box) answer(box, IDOK);
+        EXPECT_EQ(original.wait_exit(30s), 1);
+        EXPECT_TRUE(fs::exists(fs::path(wide(record))));
+        EXPECT_TRUE(fs::is_empty(at("tmp")));
+        DeleteFileA(program.c_str());
+        DeleteFileA(record.c_str());
+    }
+    EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"));
+}
+
+// A temporary folder that cannot take the working copy: the record's text says so, and
+// nothing is removed.
+TEST_F(Uninstaller, ACopyThatCannotBeMadeIsReported) {
+    finish_installation(record_lines());
+    const auto before = snapshot(dir.path());
+    const std::string missing = native(at("brak")) + "\\";
+    RunningProgram original("\"" + target + "\\Odinstaluj.exe\"",
+                            {"TMP=" + missing, "TEMP=" + missing});
+    HWND box = wait_for_window(original.pid(), "#32770", "Odinstaluj", 60s);
+    ASSERT_NE(box, nullptr);
+    std::string message;
+    for (HWND child : child_windows(box))
+        if (class_of(child) == "Static" && !window_text(child).empty())
+            message = window_text(child);
+    const std::string expected =
+        "Nie można kopiować " + target + "Odinstaluj.exe do " + missing + ": ";
+    EXPECT_EQ(message.substr(0, expected.size()), expected) << message;
+    answer(box, IDOK);
+    EXPECT_EQ(original.wait_exit(30s), 1);
+    EXPECT_EQ(snapshot(dir.path()), before);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Windows path texts (CP1250) compared and taken apart without asking the system: the record's
+// paths are composed by plain concatenation and may hold doubled separators or end in one.
+#include <string>
+#include <string_view>
+
+namespace setup::uninstall {
+
+// "/" read as "\", runs of separators made one (the "\\" that starts a network path kept), a
+// trailing separator dropped except after a drive ("C:\").
+std::string normalize_path(std::string_view path);
+
+// The normalized path with its letters folded to one case: equal keys, same path.
+std::string path_key(std::string_view path);
+
+// The same path, letters compared without case (CP1250 letters included).
+bool same_path(std::string_view a, std::string_view b);
+
+// `path` is `folder` itself or lies somewhere below it.
+bool is_within(std::string_view path, std::string_view folder);
+
+// A drive letter with ":\", or a network path "\\server\share...".
+bool is_absolute(std::string_view path);
+
+// "C:", "C:\" or a network share "\\server\share" with nothing below it.
+bool is_drive_root(std::string_view path);
+
+// The normalized folder that holds `path` ("" when it has none).
+std::string parent_of(std::string_view path);
+
+// The last component of the normalized path.
+std::string name_of(std::string_view path);
+
+// How many components the normalized path has below its root.
+int depth_of(std::string_view path);
+
+}  // namespace setup::uninstall

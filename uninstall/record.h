@@ -1,0 +1,49 @@
+#pragma once
+// The uninstall record "uninstal.ini" that the installer leaves in the target folder: CP1250
+// lines ending in CR LF, each a code letter, a number, a comma and unquoted fields.
+//   U0,<folder>,0          a folder the installation made (the target, the Start-menu group)
+//   P0,<file>,0            a file the installation made (the uninstaller, each shortcut)
+//   J0,<root>,<key>,<name> a registry value; an empty name stands for the key itself
+//   A<number>,<text>       a text the uninstaller shows
+// Fields are not quoted, so a path may hold commas: a folder or file is everything between the
+// first comma and the closing ",0", a key everything between the root and the last comma.
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace setup::uninstall {
+
+// Registry roots as the record numbers them.
+enum class RegistryRoot {
+    classes_root = 0,
+    current_user = 1,
+    local_machine = 2,
+    users = 3,
+    current_config = 5
+};
+
+struct RegistryLine {
+    RegistryRoot root;
+    std::string key;    // relative to the root
+    std::string value;  // "" for the key itself
+};
+
+struct Record {
+    std::vector<std::string> folders;  // U lines, in record order, paths normalized
+    std::vector<std::string> files;    // P lines, in record order, paths normalized
+    std::vector<RegistryLine> registry;
+    std::map<int, std::string> texts;  // A lines; a later line replaces an earlier one
+    std::vector<std::string> notes;    // one per line that was skipped, naming it and why
+};
+
+// Lines longer than this are skipped: no path, key or text of the installer comes near it.
+inline constexpr size_t kMaxRecordLine = 4096;
+
+// Reads every sound line and skips the others with a note. A line is unsound when its code is
+// unknown, its number is not the one the installer writes, a field is empty, a path is not
+// absolute, it holds control characters, it is too long, or it is the last line and lacks
+// its line end (a truncated record). Never throws on any input.
+Record parse_record(std::string_view bytes);
+
+}  // namespace setup::uninstall

@@ -1,0 +1,19 @@
+#pragma once
+// The record file beside the uninstaller.
+#include <cstdint>
+#include <string>
+
+namespace setup::uninstall {
+
+inline constexpr const char* kRecordName = "uninstal.ini";
+
+struct RecordFile {
+    std::string bytes;
+    std::uint64_t write_time = 0;  // the system's file time: the end of the installation
+};
+
+// Reads the whole file; throws RuntimeError naming the file and the system's reason when
+// it cannot be read or is far larger than any record.
+RecordFile read_record_file(const std::string& path);
+
+}  // namespace setup::uninstall

@@ -1,0 +1,50 @@
+#include "report.h"
+
+#include "texts.h"
+
+namespace setup::uninstall {
+
+namespace {
+
+std::string subject(const Step& step) {
+    return step.action == Action::delete_value || step.action == Action::delete_key
+               ? describe(step.registry)
+               : step.path;
+}
+
+}  // namespace
+
+void Report::add(const Step& step, Outcome outcome, const std::string& reason) {
+    if (outcome == Outcome::scheduled) scheduled_.push_back(subject(step));
+    if (outcome != Outcome::failed) return;
+    std::string line = "Nie można usunąć ";
+    line += subject(step);
+    if (!reason.empty()) line += ": " + reason;
+    failures_.push_back(line);
+}
+
+std::string Report::status(const Record& record) const {
+    if (stopped_) return "Usuwanie przerwane.";
+    if (!failures_.empty()) return "Nie wszystko udało się usunąć.";
+    return text(record, kFinished);
+}
+
+std::vector<std::string> Report::lines(const Record& record, const Plan& plan) const {
+    std::vector<std::string> out;
+    if (stopped_)
+        out.push_back(removed_some_ ? "Część plików i ustawień pozostała; program "
+                                      "odinstalowujący i jego plik uninstal.ini także."
+                                    : "Nic nie zostało usunięte.");
+    out.insert(out.end(), failures_.begin(), failures_.end());
+    for (const std::string& path : scheduled_)
+        out.push_back(format_text(text(record, kRemovedAtRestart), {path}));
+    if (!plan.kept.empty()) {
+        out.push_back(text(record, kKeptFiles));
+        out.insert(out.end(), plan.kept.begin(), plan.kept.end());
+    }
+    out.insert(out.end(), record.notes.begin(), record.notes.end());
+    out.insert(out.end(), plan.notes.begin(), plan.notes.end());
+    return out;
+}
+
+}  // namespace setup::uninstall

@@ -1,0 +1,46 @@
+#pragma once
+// What became of each step of the plan, told the user at the end.
+#include <string>
+#include <vector>
+
+#include "record.h"
+#include "removal_plan.h"
+
+namespace setup::uninstall {
+
+enum class Outcome {
+    removed,
+    absent,     // already gone: nothing to do
+    not_empty,  // a folder or key that holds what the installation did not make: kept
+    scheduled,  // in use: the system removes it at the next restart
+    failed,
+};
+
+class Report {
+  public:
+    void add(const Step& step, Outcome outcome, const std::string& reason = "");
+    // A failure that belongs to no step, told as it is.
+    void add_failure(const std::string& message) { failures_.push_back(message); }
+    // The user stopped the removal; `anything_removed` says whether a step had run.
+    void stopped(bool anything_removed) {
+        stopped_ = true;
+        removed_some_ = anything_removed;
+    }
+    bool has_failures() const { return !failures_.empty(); }
+
+    // The status line: the record's "finished" text when the plan ran to its end and nothing
+    // failed (files kept on purpose and removals at restart are no failure).
+    std::string status(const Record& record) const;
+
+    // What could not be removed, what goes at restart, the files kept (under the record's
+    // heading for them), and the record lines skipped and left alone.
+    std::vector<std::string> lines(const Record& record, const Plan& plan) const;
+
+  private:
+    std::vector<std::string> failures_;
+    std::vector<std::string> scheduled_;
+    bool stopped_ = false;
+    bool removed_some_ = false;
+};
+
+}  // namespace setup::uninstall
