@@ -53,8 +53,11 @@ std::string read_line(std::string_view line, Record& record) {
         const size_t last = rest.rfind(',');
         if (root_end == std::string_view::npos || last == root_end) return "brak pól";
         const std::string_view root = rest.substr(0, root_end);
-        const std::string_view key = rest.substr(root_end + 1, last - root_end - 1);
+        std::string_view key = rest.substr(root_end + 1, last - root_end - 1);
         if (!is_digits(root) || !known_root(to_int(root))) return "nieznany klucz główny";
+        // The installer opens a key relative to its root without one leading backslash; the
+        // record keeps the key as the setup script wrote it.
+        if (key.starts_with('\\')) key.remove_prefix(1);
         if (key.empty() || key.front() == '\\') return "pusty klucz";
         record.registry.push_back({static_cast<RegistryRoot>(to_int(root)), std::string(key),
                                    std::string(rest.substr(last + 1))});

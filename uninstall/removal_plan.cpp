@@ -114,10 +114,11 @@ Plan make_plan(const Record& record, const PlanInput& input) {
     std::vector<RegistryLine> keys;
     for (const RegistryLine& line : record.registry) {
         if (!first_time(line)) continue;
-        if (line.value.empty())
-            keys.push_back(line);
-        else
-            plan.steps.push_back({Action::delete_value, Phase::registry, "", line});
+        // An empty value name stands both for a key the installation made and for a key's
+        // default value that it wrote (a file type's name, say): the default value goes with
+        // the values, the key afterwards if nothing else is left in it.
+        plan.steps.push_back({Action::delete_value, Phase::registry, "", line});
+        if (line.value.empty()) keys.push_back(line);
     }
     // The record lists a key before its values and a parent before its subkeys: keys go
     // after all values, the last recorded and the deepest first.

@@ -15,9 +15,11 @@
 #include <thread>
 
 #include "process.h"
+#include "registry_probe.h"
 #include "startup_rules.h"
 #include "system_queries.h"
 #include "temp_tree.h"
+#include "uninstaller_driver.h"
 #include "window_driver.h"
 #include "wizard_rules.h"
 
@@ -54,13 +56,6 @@ std::optional<Link> read_link(const std::string& link_path) {
     if (file) file->Release();
     link->Release();
     return result;
-}
-
-bool key_exists(HKEY root, const std::string& key) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
 }
 
 struct Value {
@@ -226,6 +221,26 @@ class Installation : public ::testing::Test {
         wide.resize(n > 0 ? n - 1 : 0);
         return fs::path(wide);
     }
+    // Runs the registered "UninstallString" as the system runs it, answers "Usuń" and, once
+    // the uninstaller reports success, "Zamknij"; its working copy must be gone then.
+    void uninstall(const std::string& product) {
+        const std::optional<Value> command =
+            read_value(HKEY_LOCAL_MACHINE, kUninstallKeys + product, "UninstallString");
+        ASSERT_TRUE(command);
+        fs::create_directories(dir / "utmp");
+        const std::string temp = native(dir / "utmp");
+        RunningProgram original(command->bytes.c_str(), {"TMP=" + temp, "TEMP=" + temp},
+                                native(dir.path()));
+        UninstallerCopy copy;
+        ASSERT_TRUE(copy.find(30s));
+        copy.press(IDOK);
+        EXPECT_TRUE(copy.wait_status("Usuwanie zakończone pomyślnie!", 60s)) << copy.status();
+        EXPECT_EQ(copy.results(), std::vector<std::string>{});
+        copy.press(IDCANCEL);
+        EXPECT_TRUE(copy.ended(30s));
+        EXPECT_EQ(original.wait_exit(10s), 0);
+        EXPECT_TRUE(fs::is_empty(dir / "utmp"));
+    }
     void expect_link(const std::string& link_path, const std::string& points_to,
                      const std::string& working_folder) {
         const std::optional<Link> link = read_link(link_path);
@@ -375,6 +390,23 @@ TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
     // "Zakończ" ends the program.
     PostMessageA(find("Button18"), BM_CLICK, 0, 0);
     EXPECT_EQ(program->wait_exit(30s), 0);
+
+    // The uninstaller removes exactly what the installation made.
+    uninstall(product);
+    EXPECT_FALSE(fs::exists(u8_native(target)));
+    EXPECT_TRUE(fs::exists(dir / "Program Files"));  // made by the extractor, not recorded
+    EXPECT_TRUE(fs::exists(dir / "Program.exe"));
+    EXPECT_FALSE(fs::exists(u8_native(programs(group))));
+    EXPECT_FALSE(fs::exists(u8_native(programs("Autostart\\Powitanie testu.lnk"))));
+    EXPECT_FALSE(fs::exists(u8_native(desktop("Test Instalacji.lnk"))));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, key));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, key));
+    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, ".testinstalacji"));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_CONFIG, key));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
+    // A key that was there before stays; the value the installation wrote into it goes.
+    EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, "Software\\Istniejący klucz"));
+    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, "Software\\Istniejący klucz", "Wartość"));
 }
 
 TEST_F(Installation, WithoutStartMenuEntriesNoGroupButAutostartAndDesktopLinks) {

@@ -26,6 +26,7 @@ std::string full_record() {
         "J0,2," + key + ",UninstallString",
         "J0,1,Software\\Firma, s.c.\\Gra,",
         "J0,1,Software\\Firma, s.c.\\Gra,Ścieżka",
+        "J0,1,\\Software\\Firma, s.c.\\Gra,Opis",  // as a script may write it
         "J0,0,.gra,",
         "P0,C:\\Program Files\\Gra, wersja 2\\\\Odinstaluj.exe,0",
         "U0,C:\\Menu\\Programy\\Gra,0",
@@ -46,14 +47,15 @@ TEST(UninstallRecord, ReadsEveryLineOfTheInstallersRecord) {
     EXPECT_EQ(r.files, (std::vector<std::string>{"C:\\Program Files\\Gra, wersja 2\\Odinstaluj.exe",
                                                  "C:\\Menu\\Programy\\Gra\\Gra.lnk",
                                                  "C:\\Pulpit\\Gra.lnk"}));
-    ASSERT_EQ(r.registry.size(), 6u);
+    ASSERT_EQ(r.registry.size(), 7u);
     EXPECT_EQ(r.registry[0].root, RegistryRoot::local_machine);
     EXPECT_EQ(r.registry[0].value, "");
     EXPECT_EQ(r.registry[2].value, "UninstallString");
     EXPECT_EQ(r.registry[3].root, RegistryRoot::current_user);
     EXPECT_EQ(r.registry[3].key, "Software\\Firma, s.c.\\Gra");  // up to the last comma
     EXPECT_EQ(r.registry[4].value, "Ścieżka");
-    EXPECT_EQ(r.registry[5].root, RegistryRoot::classes_root);
+    EXPECT_EQ(r.registry[5].key, "Software\\Firma, s.c.\\Gra");  // relative to its root
+    EXPECT_EQ(r.registry[6].root, RegistryRoot::classes_root);
     EXPECT_EQ(text(r, kProductTitle), "Gra 2.0");
     EXPECT_EQ(text(r, kReallyStop), "Na pewno przerwać kasowanie?");
     EXPECT_EQ(r.texts.size(), 20u);
@@ -84,8 +86,9 @@ TEST(UninstallRecord, SkipsUnsoundLinesWithANoteAndKeepsTheRest) {
         "J0,4,Software\\Gra,Wartość",               // 4 names no root
         "J0,x,Software\\Gra,Wartość",
         "J0,,Software\\Gra,Wartość",
-        "J0,2,,Wartość",  // the root itself
-        "J0,2,\\Software,Wartość",
+        "J0,2,,Wartość",              // the root itself
+        "J0,2,\\\\Software,Wartość",  // one leading backslash is dropped, two name no key
+        "J0,2,\\,Wartość",
         "J0,2,Software",  // no value field
         "J0,2",
         "A10,",  // empty text

@@ -167,10 +167,15 @@ TEST(UninstallPlan, RegistryValuesFirstThenKeysDeepestAndLastFirst) {
     std::vector<std::string> registry;
     for (const std::string& s : describe_steps(plan))
         if (s.starts_with("value") || s.starts_with("key")) registry.push_back(s);
+    // A line without a value name takes the key's default value along with the key.
     EXPECT_EQ(registry, (std::vector<std::string>{
+                            "value HKEY_LOCAL_MACHINE\\" + u,
                             "value HKEY_LOCAL_MACHINE\\" + u + "\\DisplayName",
                             "value HKEY_LOCAL_MACHINE\\" + u + "\\UninstallString",
+                            "value HKEY_CURRENT_USER\\Software\\Firma",
+                            "value HKEY_CURRENT_USER\\Software\\Firma\\Gra",
                             "value HKEY_CURRENT_USER\\Software\\Firma\\Gra\\Ścieżka",
+                            "value HKEY_CLASSES_ROOT\\.gra",
                             "value HKEY_CURRENT_CONFIG\\Software\\Gra\\Tryb",
                             "key HKEY_LOCAL_MACHINE\\" + u,
                             "key HKEY_CURRENT_USER\\Software\\Firma\\Gra",

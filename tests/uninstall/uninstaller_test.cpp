@@ -12,7 +12,9 @@
 
 #include "fixed_texts.h"
 #include "process.h"
+#include "registry_probe.h"
 #include "temp_tree.h"
+#include "uninstaller_driver.h"
 #include "window_driver.h"
 
 namespace fs = std::filesystem;
@@ -21,8 +23,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int kStatus = 1001;
-constexpr int kResults = 1003;
 const std::string kTitle = "Gra testowa 2.0";
 const std::string kFinished = "Usuwanie zakończone pomyślnie!";
 const std::string kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
@@ -62,89 +62,6 @@ void set_value(HKEY root, const std::string& key, const std::string& name,
     RegSetValueExA(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                    static_cast<DWORD>(data.size() + 1));
     RegCloseKey(k);
-}
-
-bool key_exists(HKEY root, const std::string& key) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
-}
-
-bool value_exists(HKEY root, const std::string& key, const std::string& name) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    const bool found =
-        RegQueryValueExA(k, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(k);
-    return found;
-}
-
-// The uninstaller's working copy, found by its window wherever it was started from; ended
-// by force if a test leaves it running.
-class CopyProcess {
-  public:
-    ~CopyProcess() {
-        if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT)
-            TerminateProcess(process_, 99);
-        if (process_) CloseHandle(process_);
-    }
-    // Waits for the window; false when none showed.
-    bool find(std::chrono::milliseconds bound) {
-        const auto until = std::chrono::steady_clock::now() + bound;
-        do {
-            window_ = FindWindowA("OdinstalujWindow", nullptr);
-            if (window_ && IsWindowVisible(window_)) {
-                GetWindowThreadProcessId(window_, &pid_);
-                process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid_);
-                return process_ != nullptr;
-            }
-            std::this_thread::sleep_for(50ms);
-        } while (std::chrono::steady_clock::now() < until);
-        return false;
-    }
-    HWND window() const { return window_; }
-    DWORD pid() const { return pid_; }
-    bool ended(std::chrono::milliseconds bound) const {
-        return WaitForSingleObject(process_, static_cast<DWORD>(bound.count())) == WAIT_OBJECT_0;
-    }
-    std::string status() const { return window_text(find_by_id(window_, kStatus)); }
-    bool wait_status(const std::string& expected, std::chrono::milliseconds bound) const {
-        const auto until = std::chrono::steady_clock::now() + bound;
-        while (status() != expected) {
-            if (std::chrono::steady_clock::now() > until) return false;
-            std::this_thread::sleep_for(50ms);
-        }
-        return true;
-    }
-    std::vector<std::string> results() const {
-        HWND list = find_by_id(window_, kResults);
-        std::vector<std::string> out;
-        const LRESULT n = SendMessageA(list, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < n; ++i) out.push_back(list_item_text(list, i));
-        return out;
-    }
-    void press(int id) const { SendMessageA(find_by_id(window_, id), BM_CLICK, 0, 0); }
-    // A message box of the copy; its text label's contents in `text`.
-    HWND message_box(std::string& text, std::chrono::milliseconds bound) const {
-        HWND box = wait_for_window(pid_, "#32770", "", bound);
-        text.clear();
-        if (box)
-            for (HWND child : child_windows(box))
-                if (class_of(child) == "Static" && !window_text(child).empty())
-                    text = window_text(child);
-        return box;
-    }
-
-  private:
-    HWND window_ = nullptr;
-    DWORD pid_ = 0;
-    HANDLE process_ = nullptr;
-};
-
-void answer(HWND box, int id) {
-    // Posted: the box ends its own modal loop, which a sent click would wait inside.
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
 
 class Uninstaller : public ::testing::Test {
@@ -230,7 +147,7 @@ class Uninstaller : public ::testing::Test {
     }
 
     // Starts the uninstaller as the system's list of programs does and finds its working copy.
-    void start(CopyProcess& copy) {
+    void start(UninstallerCopy& copy) {
         RunningProgram original("\"" + target + "\\Odinstaluj.exe\"",
                                 {"TMP=" + temp, "TEMP=" + temp}, native(dir.path()));
         EXPECT_EQ(original.wait_exit(60s), 0) << "the program the user starts hands over and ends";
@@ -240,7 +157,7 @@ class Uninstaller : public ::testing::Test {
     }
 
     // Closes the finished window and checks that the working copy ended and deleted itself.
-    void close(CopyProcess& copy) {
+    void close(UninstallerCopy& copy) {
         copy.press(IDCANCEL);
         ASSERT_TRUE(copy.ended(30s));
         const auto until = std::chrono::steady_clock::now() + 10s;
@@ -261,7 +178,7 @@ TEST_F(Uninstaller, RemovesWhatTheInstallationMadeAndKeepsWhatCameLater) {
     write_file(at("Program Files/Gra, wersja 2/dane/zapis gry.sav"), "postęp gracza");
     set_value(HKEY_CURRENT_USER, base + "\\Gra\\Opcje", "Użytkownika", "po instalacji");
 
-    CopyProcess copy;
+    UninstallerCopy copy;
     ASSERT_NO_FATAL_FAILURE(start(copy));
     copy.press(IDOK);
     ASSERT_TRUE(copy.wait_status(kFinished, 120s)) << copy.status();
@@ -296,7 +213,7 @@ TEST_F(Uninstaller, RemovesWhatTheInstallationMadeAndKeepsWhatCameLater) {
 TEST_F(Uninstaller, ClosingAtTheQuestionRemovesNothing) {
     finish_installation(record_lines());
     const auto before = snapshot(dir.path());
-    CopyProcess copy;
+    UninstallerCopy copy;
     ASSERT_NO_FATAL_FAILURE(start(copy));
     ASSERT_NO_FATAL_FAILURE(close(copy));
     auto after = snapshot(dir.path());
@@ -312,7 +229,7 @@ TEST_F(Uninstaller, StoppingAsksAndKeepsTheRest) {
         SCOPED_TRACE(answer_id == IDYES ? "stop" : "go on");
         finish_installation(record_lines());
         const auto before = snapshot(dir.path());
-        CopyProcess copy;
+        UninstallerCopy copy;
         ASSERT_NO_FATAL_FAILURE(start(copy));
         copy.press(IDOK);
         PostMessageA(copy.window(), WM_COMMAND, IDCANCEL, 0);
@@ -343,7 +260,7 @@ TEST_F(Uninstaller, ARunningProgramOfTheProductIsNamedUntilItEnds) {
     finish_installation(record_lines());
     auto running =
         std::make_unique<RunningProgram>("\"" + native(idle) + "\"", std::vector<std::string>{});
-    CopyProcess copy;
+    UninstallerCopy copy;
     ASSERT_NO_FATAL_FAILURE(start(copy));
     copy.press(IDOK);
     for (int round = 0; round < 2; ++round) {
@@ -369,7 +286,7 @@ TEST_F(Uninstaller, AFileInUseGoesAtRestart) {
     HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    CopyProcess copy;
+    UninstallerCopy copy;
     ASSERT_NO_FATAL_FAILURE(start(copy));
     copy.press(IDOK);
     ASSERT_TRUE(copy.wait_status(kFinished, 120s)) << copy.status();
@@ -407,7 +324,7 @@ TEST_F(Uninstaller, ADamagedRecordIsReadAsFarAsItIsSound) {
     lines.push_back(std::string(5000, 'A'));
     // The record ends in the middle of a line that would name another shortcut.
     finish_installation(lines, "P0," + desktop + "\\Inny program.lnk,0");
-    CopyProcess copy;
+    UninstallerCopy copy;
     ASSERT_NO_FATAL_FAILURE(start(copy));
     EXPECT_EQ(copy.results().size(), 4u) << "skipped lines are shown before the question";
     copy.press(IDOK);
