@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# Starts Setup.exe (with the sample product's archive beside it) under Xvfb and saves a
-# picture of each of the wizard's six pages to docs/screenshots/ (PNG). Uses a Wine prefix of
-# its own with a virtual desktop, so the window has its title bar.
+# Starts Setup.exe (with the sample product's archive beside it) under Xvfb, installs the
+# sample product and saves a picture of each of the wizard's six pages to docs/screenshots/
+# (PNG). Uses a Wine prefix of its own with a virtual desktop, so the window has its title
+# bar. The sample program notes its start in a file instead of greeting.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$here/.."
 "$here/setup.sh"
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target Setup wizard_tour | tail -1
-[ -f build/sample/data.uha ] || { cmake --preset native >/dev/null; cmake --build --preset native --target uha >/dev/null;
-  mkdir -p build/sample; build/native/uha/uha a build/sample/data.uha sample/product >/dev/null; }
+cmake --build --preset windows --target Setup wizard_tour Witaj | tail -1
+cmake --preset native >/dev/null
+cmake --build --preset native --target uha >/dev/null
+mkdir -p build/sample
+build/native/uha/uha a build/sample/data.uha sample/product build/windows/sample/Witaj.exe >/dev/null
 
 export WINEPREFIX=$PWD/build/windows/shots-prefix
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=pl_PL.UTF-8
+export PRZYKLAD_DZIENNIK='C:\witaj.txt'
 work=$PWD/build/shots
 rm -rf "$work"
 mkdir -p "$work/installer" "$work/bmp" docs/screenshots

@@ -1,8 +1,8 @@
 // wizard_tour <Setup.exe> <folder>: starts the installer, walks its wizard page by page as a
-// user would and saves a picture of the window on each page (1-Welcome.bmp ... 6-Finish.bmp)
-// by copying it from the screen. The finish page follows an installation; the tour shows it
-// in a second, fresh run by swapping the page panels itself, as the installation does at its
-// end (the window is white then, as on the welcome page).
+// user would, installs, and saves a picture of the window on each page (1-Welcome.bmp ...
+// 6-Finish.bmp) by copying it from the screen. The progress page is taken while the
+// installation starts the product's programs: the window does not answer then, so it is
+// found by the uninstall record, written just before.
 #include <windows.h>
 
 #include <chrono>
@@ -74,28 +74,34 @@ int main(int argc, char** argv) {
     const Step steps[] = {{"1-Welcome", nullptr},
                           {"2-Path", "Button4"},
                           {"3-MenuStart", "Button7"},
-                          {"4-Podsumowanie", "Button9"},
-                          {"5-Progress", "Button12"}};
+                          {"4-Podsumowanie", "Button9"}};
     int failures = 0;
+    const auto save = [&](const char* file) {
+        const std::string path = folder + "\\" + file + ".bmp";
+        const bool saved = IsWindow(form) && save_window(form, path);
+        std::printf("%s %s\n", saved ? "saved" : "FAILED", path.c_str());
+        failures += !saved;
+    };
     for (const Step& s : steps) {
         if (s.button) SendMessageA(find(form, s.button), BM_CLICK, 0, 0);
         settle();
-        std::string path = folder + "\\" + s.file + ".bmp";
-        std::printf("%s %s\n", save_window(form, path) ? "saved" : "FAILED", path.c_str());
-        failures += !IsWindow(form);
+        save(s.file);
     }
-    PostMessageA(form, WM_CLOSE, 0, 0);
-    program->wait_exit(std::chrono::seconds(20));
-
-    form = start_wizard(program, argv[1]);
-    if (!form) return 1;
-    ShowWindow(find(form, "Finish"), SW_SHOW);
-    ShowWindow(find(form, "Welcome"), SW_HIDE);
-    InvalidateRect(form, nullptr, TRUE);
+    const std::string record = window_text(find(form, "Edit1")) + "\\uninstal.ini";
+    DeleteFileA(record.c_str());
+    // Posted: the click returns only when the installation has ended.
+    PostMessageA(find(form, "Button12"), BM_CLICK, 0, 0);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (GetFileAttributesA(record.c_str()) == INVALID_FILE_ATTRIBUTES &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    save("5-Progress");
+    while (!IsWindowVisible(find(form, "Finish")) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     settle();
-    std::string path = folder + "\\6-Finish.bmp";
-    std::printf("%s %s\n", save_window(form, path) ? "saved" : "FAILED", path.c_str());
-    PostMessageA(form, WM_CLOSE, 0, 0);
+    save("6-Finish");
+    PostMessageA(find(form, "Button18"), BM_CLICK, 0, 0);
     program->wait_exit(std::chrono::seconds(20));
     return failures;
 }
