@@ -401,6 +401,36 @@ TEST_F(Installation, WithoutStartMenuEntriesNoGroupButAutostartAndDesktopLinks) 
     EXPECT_TRUE(log_lines().empty());  // no programs to start
 }
 
+// A target typed with a final backslash gives doubled separators, used as they stand; a
+// folder name with a backslash puts the uninstall key a level deeper and makes the
+// uninstaller's link name a folder that does not exist, so its save fails without a word and
+// its line is recorded all the same. The uninstaller copes with both.
+TEST_F(Installation, TargetEndingInABackslashAndAFolderNameWithOne) {
+    const std::string product = "Testy\\Z Ukośnikiem";
+    keys = {{HKEY_LOCAL_MACHINE, kUninstallKeys + "Testy"}};
+    forget(product, {programs("Grupa ukośnika")});
+    start(SETUP_BACKSLASH_EXE, "Ukośnik\\", "Grupa ukośnika");
+    ASSERT_TRUE(wait_page("Finish"));
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, kUninstallKeys + product, "DisplayName"),
+              text_value(product));
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, kUninstallKeys + product, "UninstallString"),
+              text_value("\"" + target + "\\Odinstaluj.exe\""));
+    const std::string g = programs("Grupa ukośnika");
+    const std::vector<std::string> lines = record();
+    ASSERT_GE(lines.size(), 9u);
+    EXPECT_EQ(lines[0], "U0," + target + ",0");
+    EXPECT_EQ(lines[5], "P0," + target + "\\Odinstaluj.exe,0");
+    EXPECT_EQ(lines[7], "P0," + g + "\\Odinstaluj " + product + ".lnk,0");
+    EXPECT_FALSE(fs::exists(u8_native(g + "\\Odinstaluj Testy")));
+    // The shell stores the path of an existing file in its full form, one separator each.
+    expect_link(g + "\\Czytaj.lnk", target + "Czytaj.txt", target + "\\");
+
+    uninstall(product);
+    EXPECT_FALSE(fs::exists(u8_native(target)));
+    EXPECT_FALSE(fs::exists(u8_native(g)));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
+}
+
 TEST_F(Installation, WithoutUninstallerNothingOfItIsMade) {
     forget("Test Bez Deinstalatora", {programs("Grupa bez deinstalatora")});
     start(SETUP_NO_UNINSTALLER_EXE, "Bez deinstalatora", "Grupa bez deinstalatora");

@@ -52,3 +52,22 @@ TEST(CommandLine, MistakesAreUsageErrors) {
     for (const auto& args : bad) EXPECT_THROW(parse_command_line(args), uha::UsageError);
     EXPECT_EQ(parse_command_line({"-h"}).command, Command::help);
 }
+
+TEST(CommandLine, WindowsCommandLinesSplitWithoutEscapes) {
+    struct Case {
+        std::string line;
+        std::vector<std::string> args;
+    };
+    const Case cases[] = {
+        // The installer's line for a target typed with a final backslash.
+        {"\"C:\\Temp\\Uha.exe\" x -o+ -y+ -t\"C:\\Program Files\\Gra\\\" \"D:\\data.uha\"",
+         {"x", "-o+", "-y+", "-tC:\\Program Files\\Gra\\", "D:\\data.uha"}},
+        {"uha.exe\tl  \t a.uha ", {"l", "a.uha"}},
+        {"\"C:\\Program Files\\uha.exe\" t", {"t"}},
+        {"uha x \"\" -t\"a b\"c", {"x", "", "-ta bc"}},
+        {"uha", {}},
+        {"", {}},
+        {"uha l \"unterminated a", {"l", "unterminated a"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(uha::split_command_line(c.line), c.args) << c.line;
+}

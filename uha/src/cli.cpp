@@ -118,4 +118,27 @@ const char* usage_text() {
            "exit status: 0 success, 1 failure (one line says what failed), 2 bad usage\n";
 }
 
+std::vector<std::string> split_command_line(std::string_view line) {
+    std::vector<std::string> args;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    size_t i = 0;
+    // The program's name: up to the first blank outside quotes.
+    for (bool quoted = false; i < line.size() && (quoted || !blank(line[i])); ++i)
+        if (line[i] == '"') quoted = !quoted;
+    while (true) {
+        while (i < line.size() && blank(line[i])) ++i;
+        if (i == line.size()) break;
+        std::string arg;
+        for (bool quoted = false; i < line.size() && (quoted || !blank(line[i])); ++i) {
+            if (line[i] == '"') {
+                quoted = !quoted;
+            } else {
+                arg += line[i];
+            }
+        }
+        args.push_back(std::move(arg));
+    }
+    return args;
+}
+
 }  // namespace uha

@@ -2,6 +2,7 @@
 // The command line: uha <command> [switches] <archive> [files and folders...]
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "codec.h"
@@ -29,6 +30,12 @@ struct CommandLine {
 };
 
 CommandLine parse_command_line(const std::vector<std::string>& args);
+
+// The arguments of a Windows command line after the program's name. Blanks and tabs separate
+// them; a double quote starts or ends a quoted stretch and is dropped; a backslash is always
+// itself. Windows file names hold no double quotes, so nothing needs escaping, and a quoted
+// folder ending in a backslash ("-t"C:\Gry\"") stays one argument, as the installer writes it.
+std::vector<std::string> split_command_line(std::string_view line);
 const char* usage_text();
 
 }  // namespace uha

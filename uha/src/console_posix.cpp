@@ -17,6 +17,10 @@ class PosixConsole : public LineSink {
 
 void prepare_console() {}
 
+std::vector<std::string> program_arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 LineSink& console() {
     static PosixConsole instance;
     return instance;

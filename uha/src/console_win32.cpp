@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "cli.h"
 #include "output.h"
 #include "text_win32.h"
 
@@ -62,6 +63,10 @@ void prepare_console() {
     // The installer runs the archiver hidden: a system error box would wait for nobody.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     _setmode(_fileno(stdout), _O_BINARY);  // "\r\n" as written, not "\r\r\n"
+}
+
+std::vector<std::string> program_arguments(int, char**) {
+    return split_command_line(GetCommandLineA());
 }
 
 LineSink& console() {

@@ -64,8 +64,7 @@ int run(const CommandLine& cl) {
 int main(int argc, char** argv) {
     prepare_console();
     try {
-        std::vector<std::string> args(argv + 1, argv + argc);
-        return run(parse_command_line(args));
+        return run(parse_command_line(program_arguments(argc, argv)));
     } catch (const UsageError& e) {
         console().line(std::string("Error: ") + e.what() + " (uha -h shows the usage)");
         return 2;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace uha {
 
@@ -21,6 +22,11 @@ class LineSink {
 LineSink& console();
 // Sets the process up for unattended console use (binary output, no error dialogs).
 void prepare_console();
+
+// The program's arguments after its name. On Windows they are split from the raw command line
+// by split_command_line (cli.h), not by the C runtime, whose rule would take the backslash of a
+// quoted folder's end for an escaped quote.
+std::vector<std::string> program_arguments(int argc, char** argv);
 
 std::string total_line(int percent);
 int percent_of(uint64_t done, uint64_t total);
