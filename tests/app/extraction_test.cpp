@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "installer_driver.h"
 #include "process.h"
 #include "temp_tree.h"
 #include "window_driver.h"
@@ -29,26 +30,14 @@ class Extraction : public ::testing::Test {
 
     // Starts `exe` with `archive` beside it as data.uha and walks to the summary page.
     void start(const std::string& exe, const std::string& archive, bool remove_extractor = false) {
-        fs::create_directories(dir / "Pobrane");
-        fs::create_directories(dir / "tmp");
-        const std::string setup = native(dir / "Pobrane") + "\\Setup.exe";
-        ASSERT_TRUE(CopyFileA(test_program_path(exe).c_str(), setup.c_str(), FALSE));
-        write_file(dir / "Pobrane/data.uha", archive);
-        const std::string temp = native(dir / "tmp") + "\\";
-        program = std::make_unique<RunningProgram>(
-            "\"" + setup + "\"", std::vector<std::string>{"TMP=" + temp, "TEMP=" + temp}, temp);
-        form = wait_for_window(program->pid(), "TForm1", "", 30s);
+        form = start_installer(program, dir.path(), exe, archive);
         ASSERT_NE(form, nullptr);
         target = native(dir / "Docelowy folder");
-        SendMessageA(find("Button4"), BM_CLICK, 0, 0);
-        SendMessageA(find("Edit1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
-        SendMessageA(find("Button7"), BM_CLICK, 0, 0);
-        SendMessageA(find("Button9"), BM_CLICK, 0, 0);
+        walk_to_summary(form, target);
         if (remove_extractor) {
-            ASSERT_TRUE(DeleteFileA((temp + "Uha.exe").c_str()));
+            ASSERT_TRUE(DeleteFileA((native(dir / "tmp") + "\\Uha.exe").c_str()));
         }
-        // Posted: the click returns only when the installation has ended.
-        PostMessageA(find("Button12"), BM_CLICK, 0, 0);
+        confirm_summary(form);
     }
     void TearDown() override {
         if (form && IsWindow(form)) PostMessageA(form, WM_CLOSE, 0, 0);

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "installer_driver.h"
 #include "link_probe.h"
 #include "process.h"
 #include "registry_probe.h"
@@ -133,27 +134,12 @@ class Installation : public ::testing::Test {
     // and group given, and confirms. The target lies in this test's folder.
     void start(const std::string& exe, const std::string& target_name,
                const std::string& group_text, const std::string& archive = sample_archive()) {
-        fs::create_directories(dir / "Pobrane");
-        fs::create_directories(dir / "tmp");
-        const std::string setup = native(dir / "Pobrane") + "\\Setup.exe";
-        ASSERT_TRUE(CopyFileA(test_program_path(exe).c_str(), setup.c_str(), FALSE));
-        write_file(dir / "Pobrane/data.uha", archive);
-        const std::string temp = native(dir / "tmp") + "\\";
-        program = std::make_unique<RunningProgram>(
-            "\"" + setup + "\"",
-            std::vector<std::string>{"TMP=" + temp, "TEMP=" + temp, "PRZYKLAD_DZIENNIK=" + log},
-            temp);
-        form = wait_for_window(program->pid(), "TForm1", "", 30s);
+        form = start_installer(program, dir.path(), exe, archive, {"PRZYKLAD_DZIENNIK=" + log});
         ASSERT_NE(form, nullptr);
         target = native(dir.path()) + "\\" + target_name;
         group = group_text;
-        SendMessageA(find("Button4"), BM_CLICK, 0, 0);
-        SendMessageA(find("Edit1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
-        SendMessageA(find("Button7"), BM_CLICK, 0, 0);
-        SendMessageA(find("Edit2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(group.c_str()));
-        SendMessageA(find("Button9"), BM_CLICK, 0, 0);
-        // Posted: the click returns only when the installation has ended.
-        PostMessageA(find("Button12"), BM_CLICK, 0, 0);
+        walk_to_summary(form, target, group);
+        confirm_summary(form);
     }
     HWND find(const char* name) { return find_by_id(form, setup::control_id(name)); }
     bool visible(const char* page) { return IsWindowVisible(find(page)) != 0; }

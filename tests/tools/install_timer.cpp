@@ -8,16 +8,10 @@
 #include <string>
 #include <thread>
 
+#include "installer_driver.h"
 #include "window_driver.h"
-#include "wizard_rules.h"
 
 using namespace testing_support;
-
-namespace {
-HWND find(HWND form, const char* name) {
-    return find_by_id(form, setup::control_id(name));
-}
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -30,12 +24,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<RunningProgram> program;
     HWND form = start_wizard(program, argv[1]);
     if (!form) return 1;
-    SendMessageA(find(form, "Button4"), BM_CLICK, 0, 0);
-    SendMessageA(find(form, "Edit1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
-    SendMessageA(find(form, "Button7"), BM_CLICK, 0, 0);
-    SendMessageA(find(form, "Button9"), BM_CLICK, 0, 0);
+    walk_to_summary(form, argv[2]);
     const auto start = std::chrono::steady_clock::now();
-    PostMessageA(find(form, "Button12"), BM_CLICK, 0, 0);
+    confirm_summary(form);
     while (GetFileAttributesA(extractor.c_str()) != INVALID_FILE_ATTRIBUTES)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const double seconds =

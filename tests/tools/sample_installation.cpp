@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "installer_driver.h"
 #include "link_probe.h"
 #include "uninstaller_driver.h"
 #include "window_driver.h"
@@ -33,7 +34,7 @@ using namespace std::chrono_literals;
 namespace {
 
 HWND find(HWND form, const char* name) {
-    return find_by_id(form, setup::control_id(name));
+    return wizard_control(form, name);
 }
 
 // A message box of the process, when one shows: its text.
@@ -51,15 +52,10 @@ int install(const std::string& setup, const std::string& target, const std::stri
     HWND form = start_wizard(program, setup);
     if (!form) return 1;
     std::printf("kreator \"%s\"\n", window_text(form).c_str());
-    SendMessageA(find(form, "Button4"), BM_CLICK, 0, 0);
-    SendMessageA(find(form, "Edit1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
-    SendMessageA(find(form, "Button7"), BM_CLICK, 0, 0);
-    SendMessageA(find(form, "Edit2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(group.c_str()));
-    SendMessageA(find(form, "Button9"), BM_CLICK, 0, 0);
+    walk_to_summary(form, target, group);
     std::printf("podsumowanie:\n%s\n", window_text(find(form, "Memo1")).c_str());
     std::puts("\"Dalej >\": instalacja");
-    // Posted: the click returns only when the installation has ended.
-    PostMessageA(find(form, "Button12"), BM_CLICK, 0, 0);
+    confirm_summary(form);
     const auto start = std::chrono::steady_clock::now();
     while (!IsWindowVisible(find(form, "Finish"))) {
         const std::string message = message_of(program->pid(), form);

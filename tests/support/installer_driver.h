@@ -1,0 +1,31 @@
+#pragma once
+// Drives the installer's wizard as a user does (Windows only).
+#include <windows.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "window_driver.h"
+
+namespace testing_support {
+
+// The wizard's control `name` (as the window layout names it).
+HWND wizard_control(HWND form, const char* name);
+
+// Copies the installer `program` into `folder`\Pobrane with `archive` beside it as data.uha
+// and starts it with `folder`\tmp as its temporary and current folder (and the environment
+// overrides, NAME=value); returns the wizard window, nullptr when none showed.
+HWND start_installer(std::unique_ptr<RunningProgram>& running, const std::filesystem::path& folder,
+                     const std::string& program, const std::string& archive,
+                     const std::vector<std::string>& env_overrides = {});
+
+// From the welcome page to the summary, with this target folder and, unless empty, this
+// Start-menu group typed in.
+void walk_to_summary(HWND form, const std::string& target, const std::string& group = "");
+
+// Confirms the summary. Posted: the click returns only when the installation has ended.
+void confirm_summary(HWND form);
+
+}  // namespace testing_support
