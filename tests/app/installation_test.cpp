@@ -238,6 +238,13 @@ TEST_F(Installation, TheSampleProduct) {
     start(SETUP_EXE, "Przykładowy Program", "Przykłady\\Przykładowy Program");
     ASSERT_TRUE(wait_page("Finish"));
     expect_files(true);
+    // The extractor's output came whole, its last batch included.
+    EXPECT_EQ(window_text(find("Label25")), "100%");
+    const std::string memo = window_text(find("Memo1"));
+    EXPECT_NE(memo.find("\r\nExtracting Witaj.exe\r\n"), std::string::npos) << memo;
+    const size_t done = memo.rfind("\r\nTotal: 100%\r\nDone: 8 files, 4 folders, ");
+    EXPECT_NE(done, std::string::npos) << memo;
+    EXPECT_TRUE(memo.ends_with(" bytes")) << memo.substr(done == std::string::npos ? 0 : done);
     const std::string g = programs(group) + "\\";
     expect_link(g + "Odinstaluj Przykładowy Program.lnk", target + "\\Odinstaluj.exe",
                 target + "\\");

@@ -85,9 +85,13 @@ std::vector<HWND> child_windows(HWND parent) {
 }
 
 std::string window_text(HWND hwnd) {
-    char buffer[4096] = {};
-    LRESULT n = SendMessageA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-    return std::string(buffer, static_cast<size_t>(n));
+    // WM_GETTEXTLENGTH may count more than WM_GETTEXT gives (it is allowed to), never less.
+    const LRESULT length = SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    const LRESULT n =
+        SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return text;
 }
 
 HWND start_wizard(std::unique_ptr<RunningProgram>& running, const std::string& program,

@@ -43,6 +43,23 @@ TEST(Output, ProgressLinesCarryNamesAndRisingPercentages) {
     EXPECT_EQ(installer_percent(sink.lines[5]), 100);
 }
 
+TEST(Output, ManySmallFilesWriteEachPercentageOnce) {
+    Capture sink;
+    uha::Progress progress(sink, "Extracting", 1000, 1000);
+    for (int i = 0; i < 1000; ++i) {
+        progress.file_started("f");
+        progress.add_bytes(1);
+        progress.file_done();
+    }
+    std::vector<int> percentages;
+    for (const std::string& line : sink.lines)
+        if (line.starts_with("Total:")) percentages.push_back(installer_percent(line).value_or(-1));
+    // 0% after the first file, then each step to 100%.
+    ASSERT_EQ(percentages.size(), 101u);
+    for (size_t i = 0; i < percentages.size(); ++i) EXPECT_EQ(percentages[i], static_cast<int>(i));
+    EXPECT_EQ(sink.lines.size(), 1101u);
+}
+
 TEST(Output, ArchiveOfEmptyFilesCountsFiles) {
     Capture sink;
     uha::Progress progress(sink, "Extracting", 0, 2);

@@ -45,7 +45,8 @@ void Progress::add_bytes(uint64_t n) {
 void Progress::file_done() {
     std::lock_guard lock(mutex_);
     ++done_files_;
-    total_locked();
+    // With many small files most would repeat the last percentage: only a new one is written.
+    if (percent_locked() != last_percent_) total_locked();
 }
 
 void Progress::note(const std::string& text) {
@@ -61,7 +62,8 @@ int Progress::percent_locked() const {
 
 void Progress::total_locked() {
     last_total_ = std::chrono::steady_clock::now();
-    sink_.line(total_line(percent_locked()));
+    last_percent_ = percent_locked();
+    sink_.line(total_line(last_percent_));
 }
 
 }  // namespace uha

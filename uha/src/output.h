@@ -18,7 +18,8 @@ class LineSink {
 };
 
 // The console: each line converted to the console's code page (OEM on Windows), ended with
-// CR LF and flushed at once, since a pipe would otherwise hold it until the program ends.
+// CR LF and written at once; on Windows, lines for a pipe go in small batches, none held
+// longer than 50 ms while lines follow, all written when the program ends.
 LineSink& console();
 // Sets the process up for unattended console use (binary output, no error dialogs).
 void prepare_console();
@@ -38,6 +39,7 @@ class Progress {
     void file_started(const std::string& name);
     // Called as data is written; prints a progress line when the last one is 250 ms old.
     void add_bytes(uint64_t n);
+    // Prints a progress line when the percentage has changed since the last one.
     void file_done();
     void note(const std::string& text);
 
@@ -50,6 +52,7 @@ class Progress {
     uint64_t total_bytes_, total_files_;
     uint64_t done_bytes_ = 0, done_files_ = 0;
     std::chrono::steady_clock::time_point last_total_;
+    int last_percent_ = -1;
     std::mutex mutex_;
 };
 
