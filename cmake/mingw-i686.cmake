@@ -16,5 +16,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Without full -static the posix variant still imports libwinpthread-1.dll.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Release programs without their symbols: Setup.exe carries two programs of ours, and a small
+# installer downloads faster.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
