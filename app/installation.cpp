@@ -57,13 +57,13 @@ Lines write_registry(const std::string& target) {
     Lines lines;
     if (Plan.RegistryEntries.empty()) return lines;
     platform::RegistryWriter registry;
-    RootChoice root;
+    RegistryRoot root = RegistryRoot::local_machine;
     for (const RegistryEntry& entry : Plan.RegistryEntries) {
         root = select_root(entry.RegistryRootCode, root);
-        registry.set_root(root.root);
+        registry.set_root(root);
         const std::string key(key_for_opening(entry.RegistryKeyPath));
         if (!registry.key_exists(key))
-            lines.push_back(registry_record_line(root.record_number, entry.RegistryKeyPath, ""));
+            lines.push_back(registry_record_line(root, entry.RegistryKeyPath, ""));
         registry.open_key(key);
         const std::string data = ExpandTargetFolder(entry.RegistryData, target);
         const ValueToWrite value = value_to_write(entry.RegistryTypeCode, data);
@@ -72,8 +72,7 @@ Lines write_registry(const std::string& target) {
         } else if (value.kind == ValueToWrite::Kind::integer) {
             registry.write_integer(entry.RegistryValueName, value.integer);
         }
-        lines.push_back(registry_record_line(root.record_number, entry.RegistryKeyPath,
-                                             entry.RegistryValueName));
+        lines.push_back(registry_record_line(root, entry.RegistryKeyPath, entry.RegistryValueName));
         registry.close_key();
     }
     return lines;

@@ -9,9 +9,6 @@ namespace setup {
 
 namespace {
 
-// An exit code for an extractor whose end was not seen (its wait failed).
-constexpr unsigned long kStillRunning = 259;
-
 class Run {
   public:
     Run(ExtractorHost& host) : host_(host) {}
@@ -37,7 +34,7 @@ class Run {
             if (code == 0u) {
                 outcome = {Kind::completed};
             } else {
-                outcome = {Kind::extractor_failed, code.value_or(kStillRunning)};
+                outcome = {Kind::extractor_failed, code};
             }
         }
         finish(*process);
@@ -113,10 +110,10 @@ std::string extraction_failure_text(const ExtractionOutcome& outcome, const std:
         case Kind::start_failed:
             return "Nie można uruchomić programu rozpakowującego " + extractor;
         case Kind::extractor_failed:
-            if (outcome.exit_code == kStillRunning)
+            if (!outcome.exit_code)
                 return "Program rozpakowujący nie zakończył pracy nad archiwum " + archive;
             return "Rozpakowanie archiwum " + archive + " nie powiodło się (kod " +
-                   std::to_string(outcome.exit_code) +
+                   std::to_string(*outcome.exit_code) +
                    "); szczegóły są na liście w oknie instalatora";
         case Kind::completed:
         case Kind::cancelled:

@@ -62,7 +62,8 @@ inline constexpr int kDeleteAttempts = 500;
 struct ExtractionOutcome {
     enum class Kind { completed, cancelled, pipe_failed, start_failed, extractor_failed };
     Kind kind = Kind::completed;
-    unsigned long exit_code = 0;  // the extractor's, for extractor_failed
+    // The extractor's, for extractor_failed; none when its end was not seen (a failed wait).
+    std::optional<unsigned long> exit_code = std::nullopt;
 };
 
 ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorHost& host);

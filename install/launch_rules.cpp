@@ -3,10 +3,12 @@
 namespace setup {
 namespace {
 
+// A dot in the last part of the path.
 bool has_extension(std::string_view path) {
     const size_t dot = path.find_last_of('.');
+    const size_t separator = path.find_last_of("\\/");
     return dot != std::string_view::npos &&
-           (path.find_last_of("\\/") == std::string_view::npos || dot > path.find_last_of("\\/"));
+           (separator == std::string_view::npos || dot > separator);
 }
 
 std::string quoted(std::string_view target, std::string_view program, std::string_view rest) {

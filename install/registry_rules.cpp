@@ -4,20 +4,20 @@
 
 namespace setup {
 
-RootChoice select_root(std::string_view root_code, RootChoice previous) {
+RegistryRoot select_root(std::string_view root_code, RegistryRoot previous) {
     const std::optional<int32_t> code = parse_integer_text(root_code);
-    if (!code) return {};
+    if (!code) return RegistryRoot::local_machine;
     switch (*code) {
         case 0:
-            return {RegistryRoot::local_machine, 2};
+            return RegistryRoot::local_machine;
         case 1:
-            return {RegistryRoot::current_user, 1};
+            return RegistryRoot::current_user;
         case 2:
-            return {RegistryRoot::classes_root, 0};
+            return RegistryRoot::classes_root;
         case 3:
-            return {RegistryRoot::users, 3};
+            return RegistryRoot::users;
         case 4:
-            return {RegistryRoot::current_config, 5};
+            return RegistryRoot::current_config;
         default:
             return previous;
     }
@@ -37,9 +37,9 @@ std::string_view key_for_opening(std::string_view key_path) {
     return key_path;
 }
 
-std::string registry_record_line(int record_number, std::string_view key_path,
+std::string registry_record_line(RegistryRoot root, std::string_view key_path,
                                  std::string_view value_name) {
-    std::string line = "J0," + std::to_string(record_number) + ",";
+    std::string line = "J0," + std::to_string(static_cast<int>(root)) + ",";
     line += key_path;
     line += ',';
     line += value_name;

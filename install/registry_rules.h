@@ -7,18 +7,19 @@
 
 namespace setup {
 
-enum class RegistryRoot { classes_root, current_user, local_machine, users, current_config };
-
-// A root and the number that names it in the uninstall record.
-struct RootChoice {
-    RegistryRoot root = RegistryRoot::local_machine;
-    int record_number = 2;
+// A registry root; its value is the number that names it in the uninstall record (the setup
+// script numbers roots otherwise).
+enum class RegistryRoot {
+    classes_root = 0,
+    current_user = 1,
+    local_machine = 2,
+    users = 3,
+    current_config = 5
 };
 
-// The choice for an entry's root code: 0 HKLM (2), 1 HKCU (1), 2 HKCR (0), 3 HKU (3),
-// 4 HKCC (5); a text that is no integer HKLM (2); any other integer keeps `previous` (the
-// phase starts from HKLM, 2).
-RootChoice select_root(std::string_view root_code, RootChoice previous);
+// The root for an entry's root code: 0 HKLM, 1 HKCU, 2 HKCR, 3 HKU, 4 HKCC; a text that is no
+// integer HKLM; any other integer keeps `previous` (the phase starts from HKLM).
+RegistryRoot select_root(std::string_view root_code, RegistryRoot previous);
 
 // What an entry's type code writes with its expanded data.
 struct ValueToWrite {
@@ -32,8 +33,8 @@ ValueToWrite value_to_write(std::string_view type_code, std::string_view data);
 // The key path relative to its root: without one leading backslash.
 std::string_view key_for_opening(std::string_view key_path);
 
-// "J0,{number},{key},{value}"; the key line of a created key has an empty value name.
-std::string registry_record_line(int record_number, std::string_view key_path,
+// "J0,{root's number},{key},{value}"; the key line of a created key has an empty value name.
+std::string registry_record_line(RegistryRoot root, std::string_view key_path,
                                  std::string_view value_name);
 
 }  // namespace setup

@@ -5,29 +5,6 @@
 namespace setup {
 namespace {
 
-// Written every time, also where two texts are equal: the uninstaller looks them up by number.
-constexpr std::string_view kFixedTexts[] = {
-    "A13,OK",
-    "A36,Nie można kopiować %s do %s",
-    "A42,Usuwanie plików...",
-    "A43,Na pewno usunąć %s?",
-    "A44,Usuń",
-    "A45,Usuń wszystko",
-    "A46,Zamknij",
-    "A47,%s zostanie usunięty po zrestartowaniu komputera.",
-    "A48,Usuwanie plików...",
-    "A49,Nie można uruchomić procesu %s.",
-    "A50,Usuwanie zakończone pomyślnie!",
-    "A51,Plik %s może być potrzebny innym aplikacjom. Chcesz go usunąć?",
-    "A52,Plik %s może być potrzebny innym aplikacjom. Chcesz go usunąć?",
-    "A53,Te pliki zostały utworzone po instalacji i nie zostały usunięte.",
-    "A54,Usuwanie ustawień w rejestrze...",
-    "A55,Usuwanie rekordów w pliku INI...",
-    "A58,Czekaj...",
-    "A80,Na pewno przerwać kasowanie?",
-    "A81,Sprawdzanie uruchomionych aplikacji...",
-};
-
 std::string in_target(std::string_view target, std::string_view name) {
     std::string path(target);
     path += '\\';
@@ -74,7 +51,7 @@ std::vector<std::string> uninstall_record_lines(std::string_view target, std::st
                                                 const std::vector<std::string>& registry_lines,
                                                 const std::vector<std::string>& shortcut_lines) {
     const std::string key = uninstall_key_path(folder_name);
-    constexpr int kLocalMachine = 2;
+    constexpr RegistryRoot kLocalMachine = RegistryRoot::local_machine;
     std::vector<std::string> lines;
     lines.push_back(folder_record_line(target));
     lines.push_back("A10," + std::string(title));
@@ -84,7 +61,18 @@ std::vector<std::string> uninstall_record_lines(std::string_view target, std::st
     lines.insert(lines.end(), registry_lines.begin(), registry_lines.end());
     lines.push_back(file_record_line(uninstaller_path(target)));
     lines.insert(lines.end(), shortcut_lines.begin(), shortcut_lines.end());
-    for (std::string_view text : kFixedTexts) lines.emplace_back(text);
+    const std::vector<std::string> texts = uninstaller_text_lines();
+    lines.insert(lines.end(), texts.begin(), texts.end());
+    return lines;
+}
+
+std::vector<std::string> uninstaller_text_lines() {
+    std::vector<std::string> lines;
+    for (const UninstallerText& t : kUninstallerTexts) {
+        std::string line = "A" + std::to_string(t.number) + ",";
+        line += t.text;
+        lines.push_back(std::move(line));
+    }
     return lines;
 }
 

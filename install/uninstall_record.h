@@ -33,6 +33,37 @@ std::vector<std::string> uninstall_record_lines(std::string_view target, std::st
                                                 const std::vector<std::string>& registry_lines,
                                                 const std::vector<std::string>& shortcut_lines);
 
+// The texts the uninstaller shows, by number, written into every record as A lines after the
+// product's title (A10). All are written, also where two are equal: the uninstaller looks
+// them up by number, and uses these same texts for a line a record lacks.
+struct UninstallerText {
+    int number;
+    std::string_view text;
+};
+inline constexpr UninstallerText kUninstallerTexts[] = {
+    {13, "OK"},
+    {36, "Nie można kopiować %s do %s"},
+    {42, "Usuwanie plików..."},
+    {43, "Na pewno usunąć %s?"},
+    {44, "Usuń"},
+    {45, "Usuń wszystko"},
+    {46, "Zamknij"},
+    {47, "%s zostanie usunięty po zrestartowaniu komputera."},
+    {48, "Usuwanie plików..."},
+    {49, "Nie można uruchomić procesu %s."},
+    {50, "Usuwanie zakończone pomyślnie!"},
+    {51, "Plik %s może być potrzebny innym aplikacjom. Chcesz go usunąć?"},
+    {52, "Plik %s może być potrzebny innym aplikacjom. Chcesz go usunąć?"},
+    {53, "Te pliki zostały utworzone po instalacji i nie zostały usunięte."},
+    {54, "Usuwanie ustawień w rejestrze..."},
+    {55, "Usuwanie rekordów w pliku INI..."},
+    {58, "Czekaj..."},
+    {80, "Na pewno przerwać kasowanie?"},
+    {81, "Sprawdzanie uruchomionych aplikacji..."},
+};
+// "A13,OK" ... "A81,...", in the order above.
+std::vector<std::string> uninstaller_text_lines();
+
 // The file's bytes: every line followed by CR LF.
 std::string record_text(const std::vector<std::string>& lines);
 

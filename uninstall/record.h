@@ -12,16 +12,9 @@
 #include <string_view>
 #include <vector>
 
-namespace setup::uninstall {
+#include "registry_rules.h"  // RegistryRoot: its values are the record's root numbers
 
-// Registry roots as the record numbers them.
-enum class RegistryRoot {
-    classes_root = 0,
-    current_user = 1,
-    local_machine = 2,
-    users = 3,
-    current_config = 5
-};
+namespace setup::uninstall {
 
 struct RegistryLine {
     RegistryRoot root;

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "files.h"
 #include "paths.h"
+#include "registry_writer.h"
 #include "win_handle.h"
 
 namespace setup::uninstall {
@@ -58,20 +61,24 @@ bool gone(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-HKEY root_key(RegistryRoot root) {
-    switch (root) {
-        case RegistryRoot::classes_root:
-            return HKEY_CLASSES_ROOT;
-        case RegistryRoot::current_user:
-            return HKEY_CURRENT_USER;
-        case RegistryRoot::local_machine:
-            return HKEY_LOCAL_MACHINE;
-        case RegistryRoot::users:
-            return HKEY_USERS;
-        case RegistryRoot::current_config:
-            return HKEY_CURRENT_CONFIG;
+using platform::root_key;
+
+// Why `path` cannot be removed as a file (`folder` false) or a folder: absent, or failed with
+// `reason`; nothing when it can be tried. `attributes` receives what the path carries.
+std::optional<Outcome> not_removable(const std::string& path, bool folder, DWORD& attributes,
+                                     std::string& reason) {
+    attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (gone(error)) return Outcome::absent;
+        reason = system_message(error);
+        return Outcome::failed;
     }
-    return HKEY_LOCAL_MACHINE;
+    if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder) {
+        reason = folder ? "to nie jest folder" : "to jest folder";
+        return Outcome::failed;
+    }
+    return std::nullopt;
 }
 
 Outcome delete_value(const RegistryLine& line, std::string& reason) {
@@ -162,17 +169,8 @@ bool Remover::schedule(const std::string& path) {
 }
 
 Outcome Remover::delete_file(const std::string& path, std::string& reason) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        if (gone(error)) return Outcome::absent;
-        reason = system_message(error);
-        return Outcome::failed;
-    }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        reason = "to jest folder";
-        return Outcome::failed;
-    }
+    DWORD attributes = 0;
+    if (const auto why = not_removable(path, false, attributes, reason)) return *why;
     // The archive may have carried read-only files; the installation made them all the same.
     if (attributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
@@ -189,17 +187,8 @@ Outcome Remover::delete_file(const std::string& path, std::string& reason) {
 }
 
 Outcome Remover::remove_folder(const std::string& path, std::string& reason) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        if (gone(error)) return Outcome::absent;
-        reason = system_message(error);
-        return Outcome::failed;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        reason = "to nie jest folder";
-        return Outcome::failed;
-    }
+    DWORD attributes = 0;
+    if (const auto why = not_removable(path, true, attributes, reason)) return *why;
     if (RemoveDirectoryA(path.c_str())) return Outcome::removed;
     const DWORD error = GetLastError();
     if (!folder_is_empty(path)) {

@@ -1,29 +1,15 @@
 #include "texts.h"
 
-#include <map>
+#include "uninstall_record.h"
 
 namespace setup::uninstall {
 
 std::string text(const Record& record, int id) {
     if (auto found = record.texts.find(id); found != record.texts.end()) return found->second;
-    static const std::map<int, std::string> fallback = {
-        {kProductTitle, "program"},
-        {kCannotCopy, "Nie można kopiować %s do %s"},
-        {kRemovingFiles, "Usuwanie plików..."},
-        {kReallyRemove, "Na pewno usunąć %s?"},
-        {kRemoveButton, "Usuń"},
-        {kCloseButton, "Zamknij"},
-        {kRemovedAtRestart, "%s zostanie usunięty po zrestartowaniu komputera."},
-        {kCannotStart, "Nie można uruchomić procesu %s."},
-        {kFinished, "Usuwanie zakończone pomyślnie!"},
-        {kKeptFiles, "Te pliki zostały utworzone po instalacji i nie zostały usunięte."},
-        {kRemovingRegistry, "Usuwanie ustawień w rejestrze..."},
-        {kWait, "Czekaj..."},
-        {kReallyStop, "Na pewno przerwać kasowanie?"},
-        {kCheckingPrograms, "Sprawdzanie uruchomionych aplikacji..."},
-    };
-    auto found = fallback.find(id);
-    return found == fallback.end() ? std::string() : found->second;
+    if (id == kProductTitle) return "program";
+    for (const UninstallerText& t : kUninstallerTexts)
+        if (t.number == id) return std::string(t.text);
+    return "";
 }
 
 std::string format_text(std::string_view pattern, std::initializer_list<std::string_view> args) {

@@ -1,6 +1,6 @@
 #pragma once
 // The texts the uninstaller shows: taken from the record's A lines, with the installer's own
-// wording as the fallback for a line the record lacks.
+// wording (kUninstallerTexts) as the fallback for a line the record lacks.
 #include <initializer_list>
 #include <string>
 #include <string_view>

@@ -121,10 +121,7 @@ TEST_F(Extraction, ExtractorThatCannotStartIsReportedAfterThePageIsReset) {
         for (HWND w : top_level_windows(program->pid()))
             if (w != form && IsWindowVisible(w)) box = w;
     ASSERT_NE(box, nullptr);
-    std::string message;
-    for (HWND c : child_windows(box))
-        if (class_of(c) == "Static" && !window_text(c).empty()) message = window_text(c);
-    EXPECT_EQ(message,
+    EXPECT_EQ(message_text(box),
               "Nie można uruchomić programu rozpakowującego " + native(dir / "tmp") + "\\Uha.exe.");
     EXPECT_EQ(text("Label22"), "Czas: 00:00:00");
     EXPECT_EQ(text("Label1"), "Instaluję");

@@ -205,7 +205,11 @@ TEST(ExtractorRunner, AFailingExtractorIsReportedWithItsExitCode) {
     // A wait that fails ends the loop without the extractor's end: no exit code to tell.
     RecordingHost lost;
     lost.passes = {{W::failed, {}}};
-    EXPECT_EQ(RunExtractor("cmd", lost).kind, K::extractor_failed);
+    const ExtractionOutcome unseen = RunExtractor("cmd", lost);
+    EXPECT_EQ(unseen.kind, K::extractor_failed);
+    EXPECT_EQ(unseen.exit_code, std::nullopt);
+    EXPECT_EQ(extraction_failure_text(unseen, "U", "D:\\data.uha"),
+              "Program rozpakowujący nie zakończył pracy nad archiwum D:\\data.uha");
 
     EXPECT_EQ(extraction_failure_text({K::extractor_failed, 1}, "C:\\T\\Uha.exe", "D:\\data.uha"),
               "Rozpakowanie archiwum D:\\data.uha nie powiodło się (kod 1); szczegóły są na liście "

@@ -91,11 +91,11 @@ TEST(RegistryRules, RootCodesInSequence) {
         {"0", RegistryRoot::local_machine, 2},  {" 1", RegistryRoot::current_user, 1},
         {"1 ", RegistryRoot::local_machine, 2},
     };
-    RootChoice current;
+    RegistryRoot current = RegistryRoot::local_machine;
     for (const Step& s : steps) {
         current = select_root(s.code, current);
-        EXPECT_EQ(current.root, s.root) << "code '" << s.code << "'";
-        EXPECT_EQ(current.record_number, s.number) << "code '" << s.code << "'";
+        EXPECT_EQ(current, s.root) << "code '" << s.code << "'";
+        EXPECT_EQ(static_cast<int>(current), s.number) << "code '" << s.code << "'";
     }
 }
 
@@ -124,8 +124,10 @@ TEST(RegistryRules, TypeCodes) {
 TEST(RegistryRules, KeysAndRecordLines) {
     EXPECT_EQ(key_for_opening("\\Software\\Gra"), "Software\\Gra");
     EXPECT_EQ(key_for_opening("Software\\Gra"), "Software\\Gra");
-    EXPECT_EQ(registry_record_line(1, "\\Software\\Gra, nowa", ""), "J0,1,\\Software\\Gra, nowa,");
-    EXPECT_EQ(registry_record_line(5, "Klucz", "Wartość"), "J0,5,Klucz,Wartość");
+    EXPECT_EQ(registry_record_line(RegistryRoot::current_user, "\\Software\\Gra, nowa", ""),
+              "J0,1,\\Software\\Gra, nowa,");
+    EXPECT_EQ(registry_record_line(RegistryRoot::current_config, "Klucz", "Wartość"),
+              "J0,5,Klucz,Wartość");
 }
 
 TEST(UninstallRecord, InstallationWithoutRegistryEntriesOrShortcuts) {
@@ -139,9 +141,10 @@ TEST(UninstallRecord, RegistryLinesThenUninstallerThenShortcutsUnquoted) {
     // A target ending in a backslash, commas in paths and a folder name with a backslash stay
     // as they are.
     const std::string target = "D:\\Gry\\Żółw, wersja 2\\";
-    const std::vector<std::string> registry = {registry_record_line(1, "Software\\Żółw", ""),
-                                               registry_record_line(1, "Software\\Żółw", "Folder"),
-                                               registry_record_line(0, "\\.zolw", "")};
+    const std::vector<std::string> registry = {
+        registry_record_line(RegistryRoot::current_user, "Software\\Żółw", ""),
+        registry_record_line(RegistryRoot::current_user, "Software\\Żółw", "Folder"),
+        registry_record_line(RegistryRoot::classes_root, "\\.zolw", "")};
     const std::vector<std::string> shortcuts = {
         folder_record_line("C:\\Menu\\Programy\\Gry\\Żółw"),
         file_record_line("C:\\Menu\\Programy\\Gry\\Żółw\\Odinstaluj Gry\\Żółw.lnk"),

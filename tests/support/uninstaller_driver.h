@@ -65,11 +65,7 @@ class UninstallerCopy {
     // A message box of the copy; its text label's contents in `text`.
     HWND message_box(std::string& text, std::chrono::milliseconds bound) const {
         HWND box = wait_for_window(pid_, "#32770", "", bound);
-        text.clear();
-        if (box)
-            for (HWND child : child_windows(box))
-                if (class_of(child) == "Static" && !window_text(child).empty())
-                    text = window_text(child);
+        text = message_text(box);
         return box;
     }
 

@@ -94,6 +94,14 @@ std::string window_text(HWND hwnd) {
     return text;
 }
 
+std::string message_text(HWND box) {
+    std::string text;
+    if (!box) return text;
+    for (HWND child : child_windows(box))
+        if (class_of(child) == "Static" && !window_text(child).empty()) text = window_text(child);
+    return text;
+}
+
 HWND start_wizard(std::unique_ptr<RunningProgram>& running, const std::string& program,
                   std::chrono::seconds bound) {
     running = std::make_unique<RunningProgram>("\"" + program + "\"", std::vector<std::string>{});

@@ -41,6 +41,8 @@ std::vector<HWND> child_windows(HWND parent);
 // The descendant of `top` with this control id; nullptr when there is none.
 HWND find_by_id(HWND top, int id);
 std::string window_text(HWND hwnd);
+// A message box's text: its last static control that holds any ("" for no box).
+std::string message_text(HWND box);
 std::string class_of(HWND hwnd);
 // A list box item's text in the ANSI code page. Asked for in UTF-16: Wine hands another
 // process's ANSI request the first character only.

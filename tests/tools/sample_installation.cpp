@@ -24,6 +24,8 @@
 
 #include "installer_driver.h"
 #include "link_probe.h"
+#include "record.h"
+#include "registry_writer.h"
 #include "uninstaller_driver.h"
 #include "window_driver.h"
 #include "wizard_rules.h"
@@ -39,11 +41,8 @@ HWND find(HWND form, const char* name) {
 
 // A message box of the process, when one shows: its text.
 std::string message_of(DWORD pid, HWND form) {
-    for (HWND w : top_level_windows(pid)) {
-        if (w == form || !IsWindowVisible(w)) continue;
-        for (HWND c : child_windows(w))
-            if (class_of(c) == "Static" && !window_text(c).empty()) return window_text(c);
-    }
+    for (HWND w : top_level_windows(pid))
+        if (w != form && IsWindowVisible(w)) return message_text(w);
     return "";
 }
 
@@ -100,21 +99,6 @@ std::vector<std::string> record_lines(const std::string& target) {
     return lines;
 }
 
-HKEY root_of(int number) {
-    switch (number) {
-        case 0:
-            return HKEY_CLASSES_ROOT;
-        case 1:
-            return HKEY_CURRENT_USER;
-        case 3:
-            return HKEY_USERS;
-        case 5:
-            return HKEY_CURRENT_CONFIG;
-        default:
-            return HKEY_LOCAL_MACHINE;
-    }
-}
-
 std::string registry_value(HKEY root, const std::string& key, const std::string& name) {
     HKEY k = nullptr;
     if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "(brak klucza)";
@@ -146,7 +130,6 @@ int show(const std::string& target) {
     std::printf("uninstal.ini, %zu wierszy:\n", lines.size());
     size_t texts = 0;
     for (const std::string& line : lines) {
-        const size_t comma = line.find(',');
         if (line.starts_with("A") && line != lines[1]) {
             ++texts;
             continue;
@@ -161,13 +144,12 @@ int show(const std::string& target) {
                 std::puts("      (brak skrótu)");
             }
         } else if (line.starts_with("J0,")) {
-            const size_t root_end = line.find(',', comma + 1);
-            const size_t last = line.rfind(',');
-            std::string key = line.substr(root_end + 1, last - root_end - 1);
-            if (key.starts_with('\\')) key.erase(0, 1);
-            std::printf("      %s\n", registry_value(root_of(std::atoi(line.c_str() + comma + 1)),
-                                                     key, line.substr(last + 1))
-                                          .c_str());
+            // Read as the uninstaller reads it.
+            const setup::uninstall::Record one = setup::uninstall::parse_record(line + "\r\n");
+            for (const setup::uninstall::RegistryLine& j : one.registry)
+                std::printf(
+                    "      %s\n",
+                    registry_value(setup::platform::root_key(j.root), j.key, j.value).c_str());
         }
     }
     std::printf("  i %zu tekstów deinstalatora (A13 ... A81)\n", texts);

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "fixed_texts.h"
 #include "record.h"
 #include "texts.h"
+#include "uninstall_record.h"
 
 using namespace setup::uninstall;
+using setup::RegistryRoot;
 
 namespace {
 
@@ -33,7 +34,7 @@ std::string full_record() {
         "P0,C:\\Menu\\Programy\\Gra\\Gra.lnk,0",
         "P0,C:\\Pulpit\\Gra.lnk,0",
     });
-    for (const char* text : kFixedTexts) out += std::string(text) + "\r\n";
+    for (const std::string& text : setup::uninstaller_text_lines()) out += text + "\r\n";
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include "texts.h"
 
 using namespace setup::uninstall;
+using setup::RegistryRoot;
 
 namespace {
 

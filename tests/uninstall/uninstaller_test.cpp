@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <thread>
 
-#include "fixed_texts.h"
 #include "process.h"
 #include "registry_probe.h"
 #include "temp_tree.h"
+#include "uninstall_record.h"
 #include "uninstaller_driver.h"
 #include "window_driver.h"
 
@@ -131,7 +131,8 @@ class Uninstaller : public ::testing::Test {
             "P0," + group + "\\Odinstaluj.lnk,0",
             "P0," + desktop + "\\Gra.lnk,0",
         };
-        lines.insert(lines.end(), std::begin(kFixedTexts), std::end(kFixedTexts));
+        const std::vector<std::string> texts = setup::uninstaller_text_lines();
+        lines.insert(lines.end(), texts.begin(), texts.end());
         return lines;
     }
 
@@ -258,8 +259,10 @@ TEST_F(Uninstaller, ARunningProgramOfTheProductIsNamedUntilItEnds) {
     ASSERT_TRUE(
         CopyFileA(test_program_path(IDLE_PROGRAM_EXE).c_str(), native(idle).c_str(), FALSE));
     finish_installation(record_lines());
-    auto running =
-        std::make_unique<RunningProgram>("\"" + native(idle) + "\"", std::vector<std::string>{});
+    std::string command = native(idle);
+    command.insert(command.begin(), '"');
+    command += '"';
+    auto running = std::make_unique<RunningProgram>(command, std::vector<std::string>{});
     UninstallerCopy copy;
     ASSERT_NO_FATAL_FAILURE(start(copy));
     copy.press(IDOK);
@@ -349,10 +352,7 @@ TEST_F(Uninstaller, RefusesARecordOfAnotherFolder) {
     RunningProgram original("\"" + target + "\\Odinstaluj.exe\"", {"TMP=" + temp, "TEMP=" + temp});
     HWND box = wait_for_window(original.pid(), "#32770", "Odinstaluj", 60s);
     ASSERT_NE(box, nullptr);
-    std::string message;
-    for (HWND child : child_windows(box))
-        if (class_of(child) == "Static" && !window_text(child).empty())
-            message = window_text(child);
+    const std::string message = message_text(box);
     EXPECT_NE(message.find("nie opisuje folderu"), std::string::npos) << message;
     EXPECT_NE(message.find("Nic nie zostało usunięte."), std::string::npos) << message;
     answer(box, IDOK);
@@ -380,11 +380,7 @@ TEST_F(Uninstaller, RefusesASystemFolderAsItsTarget) {
 
         RunningProgram original("\"" + program + "\"", {"TMP=" + temp, "TEMP=" + temp});
         HWND box = wait_for_window(original.pid(), "#32770", "Odinstaluj", 60s);
-        std::string message;
-        if (box)
-            for (HWND child : child_windows(box))
-                if (class_of(child) == "Static" && !window_text(child).empty())
-                    message = window_text(child);
+        const std::string message = message_text(box);
         EXPECT_NE(message.find("jest folderem systemu lub użytkownika"), std::string::npos)
             << message;
         if (box) answer(box, IDOK);
@@ -407,10 +403,7 @@ TEST_F(Uninstaller, ACopyThatCannotBeMadeIsReported) {
                             {"TMP=" + missing, "TEMP=" + missing});
     HWND box = wait_for_window(original.pid(), "#32770", "Odinstaluj", 60s);
     ASSERT_NE(box, nullptr);
-    std::string message;
-    for (HWND child : child_windows(box))
-        if (class_of(child) == "Static" && !window_text(child).empty())
-            message = window_text(child);
+    const std::string message = message_text(box);
     const std::string expected =
         "Nie można kopiować " + target + "Odinstaluj.exe do " + missing + ": ";
     EXPECT_EQ(message.substr(0, expected.size()), expected) << message;
