@@ -3,6 +3,7 @@
 // keeps its own sizes and checksums, so blocks carry no .xz container.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <lzma.h>
@@ -30,7 +31,10 @@ struct Coding {
 // allocates all of it.
 uint32_t dict_size_for(uint64_t data_size, Level level);
 
-std::vector<uint8_t> compress(const uint8_t* data, size_t size, const Coding& coding, Level level);
+// `consumed`, when given, is told of each piece of input as it is coded (from the calling
+// thread); the output is the same either way.
+std::vector<uint8_t> compress(const uint8_t* data, size_t size, const Coding& coding, Level level,
+                              const std::function<void(size_t)>& consumed = {});
 
 // Decodes exactly `size` bytes from exactly `packed_size` bytes; anything else is damage.
 std::vector<uint8_t> decompress_all(const uint8_t* packed, size_t packed_size, size_t size,

@@ -4,6 +4,7 @@
 #include <array>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <unordered_set>
 
@@ -18,6 +19,26 @@ namespace uha {
 namespace {
 
 constexpr size_t kSniffSize = 4096;
+
+// Passes byte counts on to the caller's progress callback, one call at a time.
+class ProgressCounter {
+  public:
+    ProgressCounter(const std::function<void(const PackProgress&)>& callback,
+                    PackProgress::Stage stage, uint64_t total)
+        : callback_(callback), stage_(stage), total_(total) {}
+    void add(uint64_t n) {
+        if (!callback_) return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_ += n;
+        callback_(PackProgress{stage_, done_, total_});
+    }
+
+  private:
+    const std::function<void(const PackProgress&)>& callback_;
+    PackProgress::Stage stage_;
+    uint64_t total_, done_ = 0;
+    std::mutex mutex_;
+};
 
 struct InputFile {
     FoundItem item;
@@ -72,7 +93,8 @@ struct Estimate {
 // A fast pass per candidate, on as many threads as there are candidates or processors.
 // The passes see what a slow one will: whether the x86 filter's absolute addresses break the
 // long-distance repeats between near-identical programs, which samples cannot show.
-Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, unsigned threads) {
+Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, unsigned threads,
+                         ProgressCounter& progress) {
     Estimate est;
     for (uint64_t offset = 0; const InputFile& f : files)
         for (uint64_t done = 0; done < f.item.size;) {
@@ -95,6 +117,7 @@ Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, un
                     source->read_at(done, buffer.data(), n);
                     estimator.feed(buffer.data(), n);
                     done += n;
+                    progress.add(n);
                     est.packed[c].push_back(estimator.packed_so_far());
                 }
             }
@@ -114,7 +137,7 @@ Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, un
 }
 
 std::vector<PlannedBlock> plan_blocks(const std::vector<InputFile>& files, uint64_t max_block,
-                                      unsigned threads) {
+                                      unsigned threads, ProgressCounter& progress) {
     uint64_t total = 0;
     std::vector<Cut> boundaries;
     std::string previous;
@@ -126,7 +149,7 @@ std::vector<PlannedBlock> plan_blocks(const std::vector<InputFile>& files, uint6
         total += f.item.size;
     }
     if (total == 0) return {};
-    const Estimate est = estimate_stream(files, total, threads);
+    const Estimate est = estimate_stream(files, total, threads, progress);
     const uint64_t count = block_count(total, max_block);
     std::vector<uint64_t> cuts;
     if (count > 1) {
@@ -299,9 +322,14 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
 
     unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();
     threads = std::max(threads, 1u);
-    const std::vector<PlannedBlock> planned = plan_blocks(files, options.max_block_size, threads);
     uint64_t total_bytes = 0;
-    for (const PlannedBlock& b : planned) total_bytes += b.size;
+    for (const InputFile& f : files) total_bytes += f.item.size;
+    // Each candidate coding has a pass of its own over the data.
+    ProgressCounter planning(options.on_progress, PackProgress::Stage::planning,
+                             total_bytes * kCandidates.size());
+    const std::vector<PlannedBlock> planned =
+        plan_blocks(files, options.max_block_size, threads, planning);
+    ProgressCounter coding(options.on_progress, PackProgress::Stage::coding, total_bytes);
     const uint64_t preset_size = planned.size() > 1 ? std::min(kPresetSize, planned[0].size) : 0;
 
     for (const InputFile& f : files)
@@ -350,7 +378,10 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
                         c.preset = preset.data();
                         c.preset_size = preset.size();
                     }
-                    packed[k] = compress(data[k].data(), data[k].size(), c, options.level);
+                    std::function<void(size_t)> consumed;
+                    if (options.on_progress) consumed = [&](size_t n) { coding.add(n); };
+                    packed[k] =
+                        compress(data[k].data(), data[k].size(), c, options.level, consumed);
                     codings[k] = c;
                     std::vector<uint8_t>().swap(data[k]);
                 } catch (...) {
@@ -374,14 +405,16 @@ PackResult pack(const std::string& native_archive, const std::vector<std::string
     }
 
     PackResult result;
+    const uint32_t attributes = kKeptAttributes & options.attribute_mask;
     for (const FoundItem& f : folders) {
-        table.entries.push_back(Entry{EntryKind::folder, f.meta.attributes & kKeptAttributes,
-                                      f.meta.mtime, 0, 0, f.name});
+        table.entries.push_back(Entry{EntryKind::folder, f.meta.attributes & attributes,
+                                      std::min(f.meta.mtime, options.latest_time), 0, 0, f.name});
         ++result.folders;
     }
     for (const InputFile& f : files) {
-        table.entries.push_back(Entry{EntryKind::file, f.item.meta.attributes & kKeptAttributes,
-                                      f.item.meta.mtime, f.item.size, f.crc, f.item.name});
+        table.entries.push_back(Entry{EntryKind::file, f.item.meta.attributes & attributes,
+                                      std::min(f.item.meta.mtime, options.latest_time), f.item.size,
+                                      f.crc, f.item.name});
         ++result.files;
         result.bytes += f.item.size;
     }

@@ -8,10 +8,12 @@
 // stream's head as a preset dictionary, which wins back most of what a cut costs. The same
 // fast passes choose each block's coding: with the x86 filter or without.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "codec.h"
+#include "format.h"
 #include "output.h"
 
 namespace uha {
@@ -20,10 +22,25 @@ inline constexpr uint64_t kDefaultBlockSize = 128u << 20;
 inline constexpr uint64_t kPresetSize = 8u << 20;
 inline constexpr uint64_t kMinSplitSize = 8u << 20;  // smaller data stays in one block
 
+// How far packing has come, in bytes of input. Packing reads the data twice: a fast pass
+// that plans the blocks, then the coding itself.
+struct PackProgress {
+    enum class Stage { planning, coding } stage;
+    uint64_t done, total;
+};
+
 struct PackOptions {
     Level level;
     uint64_t max_block_size = kDefaultBlockSize;
     unsigned threads = 0;  // 0: one per processor
+    // Which attribute bits are stored. A builder that must give the same archive on every
+    // system keeps only what every system has (read-only).
+    uint32_t attribute_mask = kKeptAttributes;
+    // Later file and folder times are stored as this one (100-ns ticks since 1601), so that
+    // an archive can be made again with the same bytes (SOURCE_DATE_EPOCH).
+    uint64_t latest_time = UINT64_MAX;
+    // Called now and then while packing, from any of its threads, never from two at once.
+    std::function<void(const PackProgress&)> on_progress;
 };
 
 struct PackResult {
