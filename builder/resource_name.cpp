@@ -48,7 +48,12 @@ ResourceName ResourceName::from_ascii(std::string_view text) {
 }
 
 std::string ResourceName::to_string() const {
-    if (!is_name()) return "#" + std::to_string(id);
+    if (!is_name()) {
+        // Appended rather than "#" + ..., which GCC 12 mistakes for an overlapping copy.
+        std::string number = "#";
+        number += std::to_string(id);
+        return number;
+    }
     std::string text;
     for (char16_t c : name) {
         if (c >= 0x20 && c <= 0x7e) {
