@@ -83,6 +83,12 @@ PeHeaders parse_pe_headers(std::span<const uint8_t> image);
 // zero, plus the file's length. Needs only the MZ and PE signatures; throws PeError without them.
 uint32_t pe_checksum(std::span<const uint8_t> image);
 
+// The section's raw data in `image`, whose range parse_pe_headers checked; empty when it has none
+// (its PointerToRawData is then not checked and may point anywhere).
+inline std::span<const uint8_t> raw_data(std::span<const uint8_t> image, const Section& s) {
+    return s.raw_size ? image.subspan(s.raw_offset, s.raw_size) : std::span<const uint8_t>{};
+}
+
 // `value` rounded up to `alignment`, a power of two.
 inline uint64_t align_up(uint64_t value, uint32_t alignment) {
     return (value + alignment - 1) & ~uint64_t{alignment - 1};

@@ -33,6 +33,8 @@ const Section* find_resource_section(const PeHeaders& h) {
     if (d.rva != s->virtual_address)
         throw PeError("the resource table at RVA " + hex(d.rva) + " does not start section " +
                       s->name + " (RVA " + hex(s->virtual_address) + ")");
+    if (s->raw_size == 0)
+        throw PeError("section " + s->name + " holds the resource table but has no raw data");
     return s;
 }
 
@@ -41,7 +43,7 @@ std::span<const uint8_t> bytes_at_rva(std::span<const uint8_t> image, const PeHe
                                       uint32_t rva, uint32_t size, const std::string& what) {
     const Section* s = h.section_at(rva);
     if (!s) throw PeError(what + " at RVA " + hex(rva) + " lies in no section");
-    ByteView raw(image.subspan(s->raw_offset, s->raw_size), "section " + s->name);
+    ByteView raw(raw_data(image, *s), "section " + s->name);
     return raw.slice(rva - s->virtual_address, size, what);
 }
 
@@ -67,8 +69,8 @@ const Section* check_stampable(std::span<const uint8_t> image, const PeHeaders& 
                           " is not the last resizable section");
         reloc = &s;
     }
-    if (rs.raw_size == 0 || rs.raw_offset < h.size_of_headers)
-        throw PeError("the resource section " + rs.name + " has no raw data of its own");
+    if (rs.raw_offset < h.size_of_headers)
+        throw PeError("the resource section " + rs.name + "'s raw data overlaps the headers");
     for (size_t j = 0; j < ri; ++j)
         if (h.sections[j].raw_size && h.sections[j].raw_end() > rs.raw_offset)
             throw PeError("section " + h.sections[j].name +
@@ -211,7 +213,7 @@ std::vector<uint8_t> stamp_resources(std::span<const uint8_t> image,
     out.insert(out.end(), rsrc.begin(), rsrc.end());
     out.resize(static_cast<size_t>(reloc_offset), 0);
     if (reloc) {
-        auto bytes = image.subspan(reloc->raw_offset, reloc->raw_size);
+        auto bytes = raw_data(image, *reloc);
         out.insert(out.end(), bytes.begin(), bytes.end());
     }
     out.insert(out.end(), overlay.begin(), overlay.end());

@@ -28,9 +28,8 @@ class TreeReader {
   public:
     TreeReader(std::span<const uint8_t> image, const Section& section)
         : section_(section),
-          view_(
-              image.subspan(section.raw_offset, std::min(section.raw_size, section.mapped_size())),
-              "section " + section.name) {}
+          view_(raw_data(image, section).first(std::min(section.raw_size, section.mapped_size())),
+                "section " + section.name) {}
 
     ResourceTree read() {
         ResourceTree tree;

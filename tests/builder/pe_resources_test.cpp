@@ -279,6 +279,12 @@ TEST_F(Stub, DamagedOrUnsafeImagesAreRefusedWithTheirFault) {
         {"PE32+", [&](Bytes& b) { store16(b, headers.optional_header_offset, 0x20b); }, "PE32+"},
         {"absurd section count", [&](Bytes& b) { store16(b, pe + 6, 0xffff); },
          "NumberOfSections 65535"},
+        {"resource section without raw data",
+         [&](Bytes& b) {
+             store32(b, rs.header_offset + 16, 0);
+             store32(b, rs.header_offset + 20, 0xffffff00);
+         },
+         "section .rsrc holds the resource table but has no raw data"},
         {"resource table outside every section",
          [&](Bytes& b) { store32(b, headers.directory_field(kResourceDirectory), 0x10000000); },
          "the resource table at RVA 0x10000000 lies in no section"},
