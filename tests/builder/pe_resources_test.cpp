@@ -42,7 +42,7 @@ const Section& section_named(const PeHeaders& h, const std::string& name) {
     throw std::runtime_error("no section " + name);
 }
 
-class Stub : public ::testing::Test {
+class PeStub : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(std::filesystem::exists(test_program_path(SETUP_STUB)))
@@ -56,7 +56,7 @@ class Stub : public ::testing::Test {
     PeHeaders headers;
 };
 
-TEST_F(Stub, ReadsWhatTheBuildPutIn) {
+TEST_F(PeStub, ReadsWhatTheBuildPutIn) {
     auto all = read_resources(image);
     const Resource* setup = find(all, kTypeRcData, "SETUP");
     ASSERT_NE(setup, nullptr);
@@ -124,7 +124,7 @@ Bytes masked_prefix(const Bytes& image) {
     return prefix;
 }
 
-TEST_F(Stub, StampReplacesAddsAndMovesOnlyWhatFollows) {
+TEST_F(PeStub, StampReplacesAddsAndMovesOnlyWhatFollows) {
     const Bytes overlay = bytes("appended data, odd length");
     Bytes input = image;
     input.insert(input.end(), overlay.begin(), overlay.end());
@@ -196,7 +196,7 @@ TEST_F(Stub, StampReplacesAddsAndMovesOnlyWhatFollows) {
     }
 }
 
-TEST_F(Stub, NewResourcesGoWhereTheLoaderSearches) {
+TEST_F(PeStub, NewResourcesGoWhereTheLoaderSearches) {
     const Bytes out = stamp_resources(image, kStampCases[0].changes({}));
     std::vector<std::string> rcdata;
     for (const Resource& r : read_resources(out))
@@ -227,7 +227,7 @@ TreeSpots tree_spots(const Bytes& image, const Section& rs) {
     return t;
 }
 
-TEST_F(Stub, DamagedOrUnsafeImagesAreRefusedWithTheirFault) {
+TEST_F(PeStub, DamagedOrUnsafeImagesAreRefusedWithTheirFault) {
     const Section& rs = section_named(headers, ".rsrc");
     const Section& reloc = section_named(headers, ".reloc");
     const TreeSpots spot = tree_spots(image, rs);
@@ -328,7 +328,7 @@ TEST_F(Stub, DamagedOrUnsafeImagesAreRefusedWithTheirFault) {
 
 // Every byte of the directories, names and data entries set to each of a few values: the tree
 // is read or refused with a PeError, never read out of bounds (the sanitizer build watches).
-TEST_F(Stub, AnyByteOfTheTreeDamagedIsReadOrRefused) {
+TEST_F(PeStub, AnyByteOfTheTreeDamagedIsReadOrRefused) {
     const Section& rs = section_named(headers, ".rsrc");
     size_t tree_end = rs.virtual_size;  // where the first data begins
     for (const TypeNode& t : read_resource_tree(image, rs).types)
