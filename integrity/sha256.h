@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,11 @@ class Sha256 {
 // takes it: bytes on Linux, the ANSI code page on Windows. Throws std::runtime_error naming
 // the file when it cannot be opened or read.
 Sha256Digest sha256_file(const std::string& native_path);
+// The same, calling `between_chunks` after each full chunk (whenever more of the file may
+// follow), so that a caller can keep a window alive; when it returns false the reading stops
+// and the result is nullopt.
+std::optional<Sha256Digest> sha256_file(const std::string& native_path,
+                                        const std::function<bool()>& between_chunks);
 
 // 64 lowercase hexadecimal digits.
 std::string to_hex(const Sha256Digest& digest);

@@ -25,7 +25,8 @@ struct FileCloser {
 
 }  // namespace
 
-Sha256Digest sha256_file(const std::string& native_path) {
+std::optional<Sha256Digest> sha256_file(const std::string& native_path,
+                                        const std::function<bool()>& between_chunks) {
     // The C runtime takes the narrow path as the system does: bytes on Linux, the ANSI code
     // page on Windows.
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(native_path.c_str(), "rb"));
@@ -35,12 +36,19 @@ Sha256Digest sha256_file(const std::string& native_path) {
     while (true) {
         const size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
         hash.update(chunk.data(), n);
-        if (n == chunk.size()) continue;
+        if (n == chunk.size()) {
+            if (!between_chunks()) return std::nullopt;
+            continue;
+        }
         // A short read is the end of the file or an error (on Linux, a folder fails here).
         if (std::ferror(file.get()))
             throw std::runtime_error("cannot read " + native_path + ": " + errno_text(errno));
         return hash.finish();
     }
+}
+
+Sha256Digest sha256_file(const std::string& native_path) {
+    return *sha256_file(native_path, [] { return true; });
 }
 
 }  // namespace setup

@@ -102,15 +102,21 @@ TEST(Sha256, HexRoundTripAndTheResourceForm) {
 
 TEST(Sha256, MalformedHexIsRefused) {
     const std::string good = kVectors[1].digest;
+    const auto with = [&good](size_t at, char c, size_t at2 = 0, char c2 = 0) {
+        std::string text = good;
+        text[at] = c;
+        if (c2) text[at2] = c2;
+        return text;
+    };
     const std::string refused[] = {
         "",
-        good.substr(1),            // 63 digits
-        good + "0",                // 65
-        good + "\n",               // a line end
-        good.substr(0, 63) + "g",  // not a digit
-        " " + good.substr(1),      // a blank
-        "0x" + good.substr(2),     // a prefix
-        good.substr(0, 10) + '\0' + good.substr(11),
+        good.substr(1),        // 63 digits
+        good + "0",            // 65
+        good + "\n",           // a line end
+        with(63, 'g'),         // not a digit
+        with(0, ' '),          // a blank
+        with(0, '0', 1, 'x'),  // a prefix
+        with(10, '\0'),        // a zero byte
         std::string(64, '-'),
     };
     for (const std::string& text : refused) {
