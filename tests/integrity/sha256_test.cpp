@@ -1,36 +1,24 @@
 // The hashing module on each system's own implementation (OpenSSL natively, CryptoAPI in the
-// Windows build under Wine), and the digest's text form as the installer's resource holds it.
+// Windows build under Wine), the digest's text form, and the installer's archive check.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
-#include <string>
 
+#include "archive_check.h"
 #include "archive_digest.h"
 #include "sha256.h"
 #include "temp_tree.h"
 
 using namespace setup;
-using testing_support::native;
+using namespace testing_support;
 
 namespace {
 
-std::string hex_of(const std::string& bytes, size_t piece) {
-    Sha256 hash;
-    for (size_t at = 0; at < bytes.size(); at += piece)
-        hash.update(bytes.data() + at, std::min(piece, bytes.size() - at));
-    return to_hex(hash.finish());
-}
+constexpr size_t kMiB = 1048576;  // the file reader's chunk
 
-struct Vector {
-    std::string input;
-    const char* digest;
-};
-
-// Published test vectors: empty, one block, a message whose padding needs a second block, and
-// one million 'a'.
-const Vector kVectors[] = {
+// Published vectors: empty, one block, padding that needs a second block, a million 'a'.
+const std::pair<std::string, const char*> kVectors[] = {
     {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
     {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
     {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
@@ -38,38 +26,34 @@ const Vector kVectors[] = {
     {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
 };
 
+std::string hex_of(Sha256& hash, const std::string& bytes, size_t piece) {
+    for (size_t at = 0; at < bytes.size(); at += piece)
+        hash.update(bytes.data() + at, std::min(piece, bytes.size() - at));
+    return to_hex(hash.finish());
+}
+
 }  // namespace
 
-// Whole and in odd-sized pieces that straddle the 64-byte blocks.
+// Whole and in odd pieces across the 64-byte blocks, all through one object: finish() must
+// leave nothing of one digest in the next.
 TEST(Sha256, KnownVectorsInAnySplit) {
-    for (const Vector& v : kVectors)
-        for (size_t piece : {size_t{1000000}, size_t{1}, size_t{63}, size_t{65}, size_t{4099}})
-            EXPECT_EQ(hex_of(v.input, piece), v.digest) << v.input.size() << " in " << piece;
-}
-
-// finish() leaves the object ready for a new digest, with nothing of the old one.
-TEST(Sha256, FinishStartsANewDigest) {
     Sha256 hash;
-    for (const Vector& v : kVectors) {
-        hash.update(v.input.data(), v.input.size());
-        EXPECT_EQ(to_hex(hash.finish()), v.digest) << v.input.size();
-    }
+    for (const auto& [input, digest] : kVectors)
+        for (size_t piece : {kMiB, size_t{1}, size_t{63}, size_t{65}, size_t{4099}})
+            EXPECT_EQ(hex_of(hash, input, piece), digest) << input.size() << " in " << piece;
 }
 
-// The file is read in chunks of a MiB: a size just past three of them, an empty file, and a
-// name with a Polish letter (the ANSI code page on Windows).
-TEST(Sha256, FileDigestEqualsTheStreamedOne) {
-    testing_support::TempDir dir;
-    for (size_t size : {size_t{0}, size_t{3} * 1048576 + 17}) {
-        const std::string bytes = testing_support::noise(size, 11);
-        testing_support::write_file(dir / "próbka.bin", bytes);
-        EXPECT_EQ(to_hex(sha256_file(native(dir / "próbka.bin"))), hex_of(bytes, bytes.size() + 1))
+// Chunk edges (a file just past three chunks, an empty one) and a name with a Polish letter,
+// which Windows takes in the ANSI code page; a file that cannot be read is named.
+TEST(Sha256, Files) {
+    TempDir dir;
+    for (size_t size : {size_t{0}, 3 * kMiB + 17}) {
+        const std::string bytes = noise(size, 11);
+        write_file(dir / "próbka.bin", bytes);
+        Sha256 hash;
+        EXPECT_EQ(to_hex(sha256_file(native(dir / "próbka.bin"))), hex_of(hash, bytes, kMiB))
             << size;
     }
-}
-
-TEST(Sha256, FileThatCannotBeReadThrowsNamingIt) {
-    testing_support::TempDir dir;
     std::filesystem::create_directory(dir / "folder");
     for (const std::string& path : {native(dir / "missing.uha"), native(dir / "folder")}) {
         try {
@@ -81,46 +65,54 @@ TEST(Sha256, FileThatCannotBeReadThrowsNamingIt) {
     }
 }
 
-// Every digit in both halves of a byte, each way; the resource holds the lowercase form.
-TEST(Sha256, HexRoundTripAndTheResourceForm) {
-    const Sha256Digest digest = {0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef, 0xfe, 0xdc, 0xba,
-                                 0x98, 0x76, 0x54, 0x32, 0x10, 0x01, 0x23, 0x45, 0x67, 0x89, 0xab,
-                                 0xcd, 0xef, 0xfe, 0xdc, 0xba, 0x98, 0x76, 0x54, 0x32, 0x10};
-    const std::string hex =
-        "0123456789abcdef"
-        "fedcba9876543210"
-        "0123456789abcdef"
-        "fedcba9876543210";
-    EXPECT_EQ(to_hex(digest), hex);
-    EXPECT_EQ(archive_digest_resource(digest), hex);
-    EXPECT_EQ(digest_from_hex(hex), digest);
-    EXPECT_EQ(parse_archive_digest(hex), digest);
+// Every digit in both halves of a byte; the resource form is lowercase, either case is read;
+// anything but exactly 64 digits is refused.
+TEST(Sha256, HexForms) {
+    const std::string hex("0123456789abcdeffedcba98765432100123456789abcdeffedcba9876543210");
+    const std::optional<Sha256Digest> digest = digest_from_hex(hex);
+    ASSERT_TRUE(digest);
+    EXPECT_EQ((*digest)[1], 0x23);
+    EXPECT_EQ(archive_digest_resource(*digest), hex);
     std::string upper = hex;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
     EXPECT_EQ(digest_from_hex(upper), digest);
+    const auto with = [&hex](size_t at, char c) {
+        return hex.substr(0, at) + c + hex.substr(at + 1);
+    };
+    for (const std::string& bad : {std::string(), hex.substr(1), hex + "0", hex + "\n",
+                                   with(63, 'g'), with(0, ' '), with(1, 'x'), with(10, '\0')})
+        EXPECT_EQ(parse_archive_digest(bad), std::nullopt) << bad;
 }
 
-TEST(Sha256, MalformedHexIsRefused) {
-    const std::string good = kVectors[1].digest;
-    const auto with = [&good](size_t at, char c, size_t at2 = 0, char c2 = 0) {
-        std::string text = good;
-        text[at] = c;
-        if (c2) text[at2] = c2;
-        return text;
+// The decision before the extractor runs. The archive spans three chunks, the change lies in
+// the middle one; `stop_after` full chunks the caller stops the reading.
+TEST(ArchiveCheck, EachInstallerAndArchive) {
+    TempDir dir;
+    const std::string bytes = noise(2 * kMiB + 5, 3);
+    std::string changed = bytes;
+    changed[kMiB + 7] ^= 0x01;
+    const std::string archive = native(dir / "data.uha");
+    write_file(dir / "data.uha", bytes);
+    const std::string bound = archive_digest_resource(sha256_file(archive));
+    struct Case {
+        const char* name;
+        std::optional<std::string> resource;
+        const std::string* content;  // nullptr: no archive
+        int stop_after;
+        ArchiveCheck expected;
+    } const cases[] = {
+        {"no digest", std::nullopt, &bytes, 9, ArchiveCheck::unbound},
+        {"matching", bound, &bytes, 9, ArchiveCheck::intact},
+        {"one bit changed", bound, &changed, 9, ArchiveCheck::damaged},
+        {"digest with a line end", bound + "\r\n", &bytes, 9, ArchiveCheck::damaged},
+        {"archive missing", bound, nullptr, 9, ArchiveCheck::damaged},
+        {"stopped", bound, &bytes, 1, ArchiveCheck::abandoned},
     };
-    const std::string refused[] = {
-        "",
-        good.substr(1),        // 63 digits
-        good + "0",            // 65
-        good + "\n",           // a line end
-        with(63, 'g'),         // not a digit
-        with(0, ' '),          // a blank
-        with(0, '0', 1, 'x'),  // a prefix
-        with(10, '\0'),        // a zero byte
-        std::string(64, '-'),
-    };
-    for (const std::string& text : refused) {
-        EXPECT_EQ(digest_from_hex(text), std::nullopt) << text;
-        EXPECT_EQ(parse_archive_digest(text), std::nullopt) << text;
+    for (const Case& c : cases) {
+        std::filesystem::remove(dir / "data.uha");
+        if (c.content) write_file(dir / "data.uha", *c.content);
+        int calls = 0;
+        const auto go_on = [&] { return ++calls < c.stop_after; };
+        EXPECT_EQ(check_archive(c.resource, archive, go_on), c.expected) << c.name;
     }
 }
