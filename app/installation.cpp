@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "archive_check.h"
+#include "archive_digest.h"
 #include "error_box.h"
 #include "extractor_runner.h"
 #include "files.h"
@@ -90,9 +92,38 @@ void launch_programs(TForm1& form, const std::string& target) {
     }
 }
 
+// The archive against the digest the builder bound into the installer, before anything is
+// unpacked. True when the extraction may go on. Otherwise the extractor, which will not run,
+// is deleted as a finished extraction deletes it, and the run ends: after the standard error
+// box for an archive that is not the one built with, or by closing the window when the user
+// cancelled or closed it meanwhile.
+bool archive_may_be_unpacked(TForm1& form, HMODULE module) {
+    std::optional<std::string> digest;
+    try {
+        digest = platform::find_resource_bytes(module, kArchiveDigestResource);
+    } catch (const std::exception&) {
+        digest = "";  // there but unreadable: malformed
+    }
+    // A large archive on a slow medium takes a while; the window answers between its chunks
+    // as it does while the extractor runs, and a cancel there stops the reading.
+    const ArchiveCheck result = check_archive(digest, Product.ArchivePath, [&form] {
+        form.pump_messages();
+        return !CancelRequested;
+    });
+    if (result == ArchiveCheck::unbound || result == ArchiveCheck::intact) return true;
+    platform::delete_file(ExtractorPath);
+    if (result == ArchiveCheck::abandoned) {
+        form.request_close();
+    } else {
+        platform::show_error_box("Plik jest uszkodzony: " + Product.ArchivePath);
+    }
+    return false;
+}
+
 }  // namespace
 
-void RunInstallation(TForm1& form) {
+void RunInstallation(TForm1& form, HMODULE module) {
+    if (!archive_may_be_unpacked(form, module)) return;
     ExtractionOutcome outcome;
     {
         ProgressHost host(form);

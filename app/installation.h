@@ -3,8 +3,9 @@
 
 namespace setup {
 
-// The installation, run when the summary is confirmed. It unpacks the archive into the
-// target folder with the extractor; the steps after the unpacking are not part of it yet.
-void RunInstallation(TForm1& form);
+// The installation, run when the summary is confirmed: the archive is checked against the
+// digest `module` carries (when it carries one), unpacked into the target folder with the
+// extractor, and the shortcuts, registry values, uninstaller and programs of the script follow.
+void RunInstallation(TForm1& form, HMODULE module);
 
 }  // namespace setup

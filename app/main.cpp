@@ -23,7 +23,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         setup::platform::show_error_box(e.what());
         return 1;
     }
-    form.on_install = [&form] { setup::RunInstallation(form); };
+    form.on_install = [&form, instance] { setup::RunInstallation(form, instance); };
     setup::platform::WindowsSystemQueries system;
     setup::FormCreate(form, system, instance);
     form.show();

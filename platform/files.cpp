@@ -78,6 +78,11 @@ std::string load_resource(HMODULE module, const char* name) {
     return std::string(static_cast<const char*>(r.data), r.size);
 }
 
+std::optional<std::string> find_resource_bytes(HMODULE module, const char* name) {
+    if (!FindResourceA(module, name, MAKEINTRESOURCEA(10))) return std::nullopt;  // RT_RCDATA
+    return load_resource(module, name);
+}
+
 void write_file(const std::string& path, const void* bytes, size_t size) {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 namespace setup::platform {
@@ -27,6 +28,10 @@ std::string system_message(DWORD code);
 // The bytes of the raw-data (RCDATA) resource `name` in `module`; throws RuntimeError
 // naming it when missing.
 std::string load_resource(HMODULE module, const char* name);
+
+// The bytes of the raw-data (RCDATA) resource `name` in `module`; nullopt when it has none of
+// that name. Throws RuntimeError naming it when it is there but cannot be loaded.
+std::optional<std::string> find_resource_bytes(HMODULE module, const char* name);
 
 // Finds the raw-data (RCDATA) resource `name` in `module` and writes its bytes to `path`
 // with one write, replacing an existing file. Throws RuntimeError naming what failed.

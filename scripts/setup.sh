@@ -20,7 +20,7 @@ PACKAGES=(
   dpkg-dev build-essential cmake ninja-build nasm pkg-config
   g++-mingw-w64-i686
   googletest libgtest-dev
-  libjpeg62-turbo-dev liblzma-dev xz-utils
+  libjpeg62-turbo-dev liblzma-dev libssl-dev xz-utils
   wine wine32:i386
   xvfb xauth xdotool imagemagick
   locales clang-format time
