@@ -9,8 +9,13 @@ namespace setup {
 
 namespace {
 
-const std::vector<std::string> kSectionNames = {"I", "M", "A", "D", "R", "S"};
-const std::vector<std::string> kSettingKeys = {"1", "2", "3", "4", "5"};
+constexpr std::string_view kSectionNames[] = {"I", "M", "A", "D", "R", "S"};
+constexpr std::string_view kSettingKeys[] = {"1", "2", "3", "4", "5"};
+
+template <size_t N>
+std::vector<std::string> strings_of(const std::string_view (&names)[N]) {
+    return {std::begin(names), std::end(names)};
+}
 
 const EntrySectionKind* entry_kind(std::string_view section) {
     for (const EntrySectionKind& kind : kEntrySections)
@@ -42,8 +47,8 @@ std::vector<std::string> entry_key_candidates(std::string_view key, const EntryS
 
 void report_unknown_key(CheckContext& context, const SectionBlock& block, const KeyLine& key,
                         const EntrySectionKind* kind) {
-    const auto meant =
-        nearest(key.name, kind ? entry_key_candidates(key.name, *kind) : kSettingKeys, 1);
+    const auto meant = nearest(
+        key.name, kind ? entry_key_candidates(key.name, *kind) : strings_of(kSettingKeys), 1);
     context.report(Severity::warning, key.line, key.name_column,
                    "unknown key " + quoted(key.name) + " in " + bracketed(block.name) +
                        ": the installer ignores it" +
@@ -65,7 +70,8 @@ void check_keys(CheckContext& context, const SectionBlock& block, const EntrySec
         if (context.key(block.name, key.name) != &key) continue;  // a repeat, reported as such
         if (kind == nullptr) {
             const std::string name = ascii_lower(key.name);
-            if (std::find(kSettingKeys.begin(), kSettingKeys.end(), name) == kSettingKeys.end())
+            if (std::find(std::begin(kSettingKeys), std::end(kSettingKeys), name) ==
+                std::end(kSettingKeys))
                 report_unknown_key(context, block, key, nullptr);
             continue;
         }
@@ -91,7 +97,7 @@ void check_names(CheckContext& context, const std::vector<EntryCount>& counts) {
         } else if (name == "i") {
             check_keys(context, block, nullptr, nullptr);
         } else {
-            const auto meant = nearest(block.name, kSectionNames, 2);
+            const auto meant = nearest(block.name, strings_of(kSectionNames), 2);
             context.report(Severity::warning, block.line, block.column,
                            "unknown section " + bracketed(block.name) +
                                ": the installer reads only [I], [M], [A], [D], [R] and [S]" +

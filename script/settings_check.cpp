@@ -9,31 +9,41 @@ namespace setup {
 
 namespace {
 
-// A setting that must be written and not empty; the key, or nullptr when it is missing or
-// empty (both reported).
-const KeyLine* required_text(CheckContext& context, std::string_view key, const std::string& what,
-                             const std::string& if_missing, const std::string& if_empty) {
-    const KeyLine* line = context.key("I", key);
-    const std::string name = what + " (key " + std::string(key) + " in [I])";
-    const std::string fix = "; write " + std::string(key) + "=<" + what.substr(4) + ">";
+// A text setting that must be written and not empty.
+struct RequiredText {
+    std::string_view key;
+    std::string_view what;        // "the product's title"
+    std::string_view value_hint;  // what to write after "key="
+    std::string_view if_missing;  // what the installer does then
+    std::string_view if_empty;
+};
+
+// The setting's key, or nullptr when it is missing or empty (both reported).
+const KeyLine* required_text(CheckContext& context, const RequiredText& setting) {
+    const KeyLine* line = context.key("I", setting.key);
+    const std::string name =
+        std::string(setting.what) + " (key " + std::string(setting.key) + " in [I])";
+    const std::string fix =
+        "; write " + std::string(setting.key) + "=<" + std::string(setting.value_hint) + ">";
     if (line == nullptr) {
         const SectionBlock* block = context.section("I");
         context.report(Severity::error, block ? block->line : 0, block ? block->column : 0,
-                       name + " is missing: " + if_missing + fix);
+                       name + " is missing: " + std::string(setting.if_missing) + fix);
         return nullptr;
     }
     if (line->value.empty()) {
-        context.report_at(Severity::error, *line, 0, name + " is empty: " + if_empty + fix);
+        context.report_at(Severity::error, *line, 0,
+                          name + " is empty: " + std::string(setting.if_empty) + fix);
         return nullptr;
     }
     return line;
 }
 
 void check_folder_name(CheckContext& context, const ProductSettings& settings) {
-    const KeyLine* line =
-        required_text(context, "2", "the product's folder name",
-                      "the installer proposes a folder named 'Program'",
-                      "the installer would propose the base folder itself as the target");
+    const KeyLine* line = required_text(
+        context, {"2", "the product's folder name", "folder name",
+                  "the installer proposes a folder named 'Program'",
+                  "the installer would propose the base folder itself as the target"});
     if (line == nullptr) return;
     if (auto problem = folder_name_problem(settings.ProductFolderName)) {
         context.report_at(Severity::error, *line, problem->offset,
@@ -88,8 +98,9 @@ void check_colour(CheckContext& context) {
 }  // namespace
 
 void check_settings(CheckContext& context, const ProductSettings& settings) {
-    required_text(context, "1", "the product's title",
-                  "the installer shows the title 'Program v1.0'", "the wizard would show no title");
+    required_text(context, {"1", "the product's title", "title",
+                            "the installer shows the title 'Program v1.0'",
+                            "the wizard would show no title"});
     check_folder_name(context, settings);
     check_archive_name(context);
     check_uninstaller_switch(context);
