@@ -30,7 +30,9 @@ std::string caption_of(const std::string& program) {
 // A section that declares no entries, with its keys commented out as an example. Only one key
 // 0 may be written: the reader takes the first of two.
 std::string empty_section(std::string_view name, const std::vector<std::string>& example) {
-    std::string text = "[" + std::string(name) + "]\n0=0\n";
+    std::string text(1, '[');  // appended: GCC 12 warns falsely about "[" + string
+    text += name;
+    text += "]\n0=0\n";
     text += "; For the example below: write 0=1 and remove the \";\" before its keys.\n";
     for (const std::string& line : example) text += ";" + line + "\n";
     return text;
