@@ -24,11 +24,14 @@ std::wstring widen(const std::string& text, unsigned code_page) {
 
 std::string narrow(const std::wstring& text, unsigned code_page) {
     if (text.empty()) return {};
+    // UTF-8 has a form for every character, and the system refuses a default character for it
+    // (ERROR_INVALID_PARAMETER, nothing converted).
+    const char* fallback = code_page == CP_UTF8 ? nullptr : "?";
     int n = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                0, "?", nullptr);
+                                0, fallback, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        "?", nullptr);
+                        fallback, nullptr);
     return out;
 }
 
