@@ -4,10 +4,13 @@
 
 namespace setup {
 
-ProductListing scan_product(const std::string& native_folder) {
+ProductListing scan_product(const std::string& native_folder,
+                            const std::function<void(const std::string&)>& note) {
     ProductListing listing;
-    // Links and special files are left out of the archive, so out of the listing too.
-    for (const uha::FoundItem& item : uha::scan_inputs({native_folder}, [](const std::string&) {}))
+    for (const uha::FoundItem& item :
+         uha::scan_inputs({native_folder}, [&](const std::string& text) {
+             if (note) note(text);
+         }))
         listing.push_back({item.name, item.folder});
     return listing;
 }

@@ -13,6 +13,7 @@ struct ProcessResult {
 
 struct ProcessOptions {
     unsigned long file_size_limit = 0;  // Linux only: RLIMIT_FSIZE in bytes, 0 for none
+    bool with_errors = false;           // the program's standard error joins its output
 };
 
 // args are UTF-8; the program is a path as test_program_path() gives it.

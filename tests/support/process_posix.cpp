@@ -18,6 +18,7 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
     if (pid == 0) {
         dup2(in[0], 0);
         dup2(out[1], 1);
+        if (options.with_errors) dup2(out[1], 2);
         close(out[0]);
         close(in[1]);
         if (options.file_size_limit) {

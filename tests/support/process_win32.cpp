@@ -40,7 +40,7 @@ std::wstring quote(const std::wstring& arg) {
 }  // namespace
 
 ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,
-                          const ProcessOptions&) {
+                          const ProcessOptions& options) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE out_read, out_write, in_read, in_write;
     if (!CreatePipe(&out_read, &out_write, &sa, 0) || !CreatePipe(&in_read, &in_write, &sa, 0))
@@ -55,7 +55,7 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
     si.wShowWindow = SW_HIDE;
     si.hStdInput = in_read;
     si.hStdOutput = out_write;
-    si.hStdError = nullptr;
+    si.hStdError = options.with_errors ? out_write : nullptr;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         throw std::runtime_error("CreateProcess failed");

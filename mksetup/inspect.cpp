@@ -1,0 +1,132 @@
+#include "inspect.h"
+
+#include <sstream>
+#include <stdexcept>
+
+#include "archive_digest.h"
+#include "code_page_1250.h"
+#include "fs.h"
+#include "host_files.h"
+#include "ini_reader.h"
+#include "jpeg_image.h"
+#include "layout.h"
+#include "messages.h"
+#include "script_template.h"
+#include "setup_script.h"
+#include "sha256.h"
+#include "stub.h"
+
+namespace mksetup {
+
+namespace {
+
+std::string picture_size(const std::string& jpeg) {
+    try {
+        const setup::RgbImage image =
+            setup::decode_jpeg(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size());
+        return std::to_string(image.width) + " x " + std::to_string(image.height);
+    } catch (const std::exception& e) {
+        return std::string("does not decode: ") + e.what();
+    }
+}
+
+std::string text_of(const std::vector<uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+// Writes what the installer carries into `folder`, one file each.
+void save_contents(const std::vector<setup::pe::Resource>& resources, const std::string& folder,
+                   const Console& console) {
+    make_folders(folder);
+    auto save = [&](const std::string& file, const std::vector<uint8_t>& bytes) {
+        write_file(join_path(folder, file), bytes);
+        print_line(console.out, "saved " + uha::native_to_utf8(join_path(folder, file)));
+    };
+    const std::pair<const char*, const char*> files[] = {{kScriptResource, "setup.ini"},
+                                                         {kHeaderResource, "header.jpg"},
+                                                         {kExtractorResource, "uha.exe"},
+                                                         {kUninstallerResource, "Odinstaluj.exe"}};
+    for (const auto& [resource, file] : files)
+        if (const setup::pe::Resource* r = find_rcdata(resources, resource)) save(file, r->data);
+    if (const setup::pe::Resource* layout = find_rcdata(resources, kLayoutResource)) {
+        const setup::Layout parsed = setup::parse_layout(text_of(layout->data));
+        auto banner = parsed.pictures.find(kBannerPicture);
+        if (banner != parsed.pictures.end())
+            save("banner.jpg", std::vector<uint8_t>(banner->second.begin(), banner->second.end()));
+    }
+}
+
+}  // namespace
+
+void inspect_installer(const Options& options, const Console& console) {
+    const std::string& path = options.installer;
+    const std::vector<uint8_t> image = read_file(path);
+    const std::vector<setup::pe::Resource> resources = setup::pe::read_resources(image);
+    std::FILE* out = console.out;
+    auto rc = [&](const char* name) {
+        const setup::pe::Resource* r = find_rcdata(resources, name);
+        return r ? &r->data : nullptr;
+    };
+    const std::vector<uint8_t>* version = rc(kStubVersionResource);
+    print_line(out, uha::native_to_utf8(path) + ": " + std::to_string(image.size()) + " bytes, " +
+                        (version ? "stub version " + text_of(*version)
+                                 : std::string("not a stub of this builder")) +
+                        (is_signed(image) ? ", signed" : ", not signed"));
+    print_line(out, "resources:");
+    for (const setup::pe::Resource& r : resources)
+        print_line(out, "  " + setup::pe::describe(r.type, r.name) + " (language " +
+                            std::to_string(r.language) + "): " + std::to_string(r.data.size()) +
+                            " bytes");
+    if (const auto* script = rc(kScriptResource)) {
+        print_line(out, "script:");
+        std::istringstream lines(setup::cp1250_to_utf8(text_of(*script)));
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            print_line(out, "  " + line);
+        }
+    }
+    if (const auto* header = rc(kHeaderResource))
+        print_line(out, "header picture: " + picture_size(text_of(*header)));
+    if (const auto* layout = rc(kLayoutResource)) {
+        try {
+            const setup::Layout parsed = setup::parse_layout(text_of(*layout));
+            auto banner = parsed.pictures.find(kBannerPicture);
+            if (banner != parsed.pictures.end())
+                print_line(out, "banner picture: " + picture_size(banner->second));
+        } catch (const std::exception& e) {
+            print_line(out, std::string("window layout: damaged: ") + e.what());
+        }
+    }
+    if (!options.save_folder.empty()) save_contents(resources, options.save_folder, console);
+    const auto* digest = rc(setup::kArchiveDigestResource);
+    if (digest == nullptr) {
+        print_line(out, "archive digest: none (the archive is not checked before unpacking)");
+        return;
+    }
+    print_line(out, "archive digest: SHA-256 " + text_of(*digest));
+    if (const auto* script = rc(kScriptResource)) {
+        const setup::IniText ini(text_of(*script));
+        const std::string archive = join_path(
+            folder_of(path), native_separators(setup::read_product_settings(ini, "").ArchivePath));
+        const std::string shown = uha::native_to_utf8(archive);
+        if (!is_file(archive))
+            print_line(out, "archive: " + shown + " is not there");
+        else
+            print_line(out, "archive: " + shown +
+                                (setup::to_hex(setup::sha256_file(archive)) == text_of(*digest)
+                                     ? " matches the digest"
+                                     : " DIFFERS from the digest: the installer will refuse it"));
+    }
+}
+
+void print_starting_script(const Options& options, const Console& console) {
+    const setup::ProductListing listing = scan_product(options.product, console);
+    std::string name = options.product;
+    while (name.size() > 1 && (name.back() == '/' || name.back() == '\\')) name.pop_back();
+    const size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name = name.substr(slash + 1);
+    std::fputs(setup::starting_script(uha::native_to_utf8(name), listing).c_str(), console.out);
+    std::fflush(console.out);
+}
+
+}  // namespace mksetup
