@@ -74,7 +74,8 @@ TEST_F(PeStub, ReadsWhatTheBuildPutIn) {
     std::vector<std::string> rcdata;
     for (const Resource& r : all)
         if (r.type == kRcData) rcdata.push_back(r.name.to_string());
-    EXPECT_EQ(rcdata, (std::vector<std::string>{"JPG", "SETUP", "TFORM1", "UHA", "UNINSTALL"}));
+    EXPECT_EQ(rcdata, (std::vector<std::string>{"JPG", "SETUP", "STUBVERSION", "TFORM1", "UHA",
+                                                "UNINSTALL"}));
 
     // The linker stores the checksum: an independent check of ours.
     EXPECT_EQ(pe_checksum(image), load32(image, headers.checksum_field()));
@@ -201,8 +202,8 @@ TEST_F(PeStub, NewResourcesGoWhereTheLoaderSearches) {
     std::vector<std::string> rcdata;
     for (const Resource& r : read_resources(out))
         if (r.type == kRcData) rcdata.push_back(r.name.to_string());
-    EXPECT_EQ(rcdata, (std::vector<std::string>{"EXTRA", "JPG", "SETUP", "TFORM1", "UHA",
-                                                "UNINSTALL", "#123"}));
+    EXPECT_EQ(rcdata, (std::vector<std::string>{"EXTRA", "JPG", "SETUP", "STUBVERSION", "TFORM1",
+                                                "UHA", "UNINSTALL", "#123"}));
 }
 
 // Offsets inside the stub's resource section, found by walking it as the loader does.
