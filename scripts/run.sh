@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# The main job: sets up, builds both builds, packs the sample product with the archiver and
-# unpacks it with the Windows build under Wine, exactly as the installer runs it, checking
-# every file byte for byte; then installs the sample product with Setup.exe under Wine,
-# driving its wizard from a small program of ours, shows what the installation made, and
-# removes it again with the uninstaller it registered.
+# The main job: sets up, builds both builds, and makes the sample product's installer with the
+# installer builder mksetup, as a packager would: the sample script and the product folder in,
+# Setup.exe and data.uha out. It shows what the installer carries and checks the archive byte
+# for byte. Then, under Wine: unpacks the archive with the Windows extractor exactly as the
+# installer runs it, installs the sample product with Setup.exe, driving its wizard from a
+# small program of ours, shows what the installation made, and removes it again with the
+# uninstaller it registered.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$here/.."
 
 "$here/setup.sh"
-for preset in native windows; do
+# The Windows build first: its Setup.exe is the stub the Linux mksetup stamps.
+for preset in windows native; do
   echo "== building $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" | tail -1
@@ -18,9 +21,29 @@ done
 work=build/sample
 rm -rf "$work"
 mkdir -p "$work"
-echo "== packing sample/product and its program Witaj.exe with uha (Linux build)"
-build/native/uha/uha a "$work/data.uha" sample/product build/windows/sample/Witaj.exe
-build/native/uha/uha l "$work/data.uha"
+mksetup=build/native/mksetup/mksetup
+# The product folder as a packager has it: the sample files and the program Witaj.exe.
+product="$work/Przykładowy Program"
+mkdir -p "$product"
+cp -r sample/product/. "$product/"
+cp build/windows/sample/Witaj.exe "$product/"
+
+echo "== checking the sample script (resources/setup.ini, CP1250) against $product"
+"$mksetup" check resources/setup.ini "$product"
+installer="$work/installer"
+echo "== building the installer: mksetup build resources/setup.ini '$product' -o $installer"
+"$mksetup" build resources/setup.ini "$product" -o "$installer"
+echo "== what it carries (mksetup inspect)"
+"$mksetup" inspect "$installer/Setup.exe" | grep -v '^  [0-9#]' | head -20
+build/native/uha/uha l "$installer/data.uha"
+
+if ! why=$("$here/wine-usable.sh"); then
+  echo "== unpacking with the Linux uha (the Windows part needs Wine: $why)"
+  build/native/uha/uha x "-t$work/unpacked" "$installer/data.uha" | tail -1
+  diff -r "$product" "$work/unpacked" &&
+    echo "all $(find "$work/unpacked" -type f | wc -l) files unpacked byte for byte"
+  exit 0
+fi
 
 echo "== unpacking with uha.exe under Wine (its output is OEM code page 852, shown as UTF-8)"
 export WINEPREFIX=$PWD/build/windows/wineprefix
@@ -28,19 +51,15 @@ export WINEPREFIX=$PWD/build/windows/wineprefix
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 target="$work/Program Files/Przykład"
 # The installer's command line: "{uha.exe}" x -o+ -y+ -t"{target}" "{archive}"
-"$here/wine-run.sh" build/windows/uha/uha.exe x -o+ -y+ "-t$target" "$work/data.uha" |
+"$here/wine-run.sh" build/windows/uha/uha.exe x -o+ -y+ "-t$target" "$installer/data.uha" |
   iconv -f cp852 -t utf-8 | tr -d '\r'
 
 echo "== comparing"
-diff -r sample/product "$target" -x Witaj.exe && cmp "$target/Witaj.exe" build/windows/sample/Witaj.exe &&
+diff -r "$product" "$target" &&
   echo "all $(find "$target" -type f | wc -l) files unpacked byte for byte into $target"
 
-# Setup.exe carries the sample script (resources/setup.ini) and uha.exe; the archive lies
-# beside it, as a user gets them. Wine runs it without a display, so a small driver of ours
-# reports its window (texts in CP1250, shown as UTF-8) and closes it.
-installer="$work/installer"
-mkdir -p "$installer"
-cp build/windows/app/Setup.exe "$work/data.uha" "$installer/"
+# Wine runs Setup.exe without a display, so a small driver of ours reports its window (texts
+# in CP1250, shown as UTF-8) and closes it.
 show() { "$here/wine-run.sh" build/windows/tests/tools/show_window.exe "$1" | iconv -f cp1250 -t utf-8 | tr -d '\r'; }
 echo "== starting $installer/Setup.exe under Wine"
 show "$installer/Setup.exe"

@@ -24,6 +24,7 @@ PACKAGES=(
   wine wine32:i386
   xvfb xauth xdotool imagemagick
   locales clang-format time
+  osslsigncode openssl
 )
 
 missing_packages() {

@@ -24,5 +24,10 @@ check() {
   fi
 }
 
+if ! why=$(scripts/wine-usable.sh); then
+  echo "SKIP linux-to-windows ($why)"
+  echo "SKIP windows-to-linux ($why)"
+  exit 0
+fi
 check linux-to-windows "$native" "$windows"
 check windows-to-linux "$windows" "$native"

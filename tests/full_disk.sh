@@ -35,4 +35,8 @@ check() {
 }
 
 check full-disk-linux build/native/uha/uha
-check full-disk-windows scripts/wine-run.sh build/windows/uha/uha.exe
+if why=$(scripts/wine-usable.sh); then
+  check full-disk-windows scripts/wine-run.sh build/windows/uha/uha.exe
+else
+  echo "SKIP full-disk-windows ($why)"
+fi

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The installer builder on both systems: the Linux mksetup and the Windows mksetup.exe (under
+# Wine) make the same bytes from the sample product; an installer built and signed through
+# --sign-cmd (osslsigncode, a throwaway certificate) carries valid signatures, installs the
+# sample product under Wine with the uninstaller it signed, and is removed again.
+# Needs both builds; prints one "PASS name" or "FAIL name" line per check.
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+cd "$here/.."
+export WINEPREFIX=${WINEPREFIX:-$PWD/build/windows/wineprefix}
+linux=build/native/mksetup/mksetup
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+win() { winepath -w "$1" 2>/dev/null; }
+
+report() {  # name, status, log
+  if [ "$2" = 0 ]; then echo "PASS $1"; else echo "FAIL $1"; tail -20 "$3"; fi
+}
+
+# The sample product as a packager has it: one folder with the program in it.
+product="$work/Przykład"
+mkdir -p "$product"
+cp -r sample/product/. "$product/"
+cp build/windows/sample/Witaj.exe "$product/"
+script="$work/setup.ini"
+iconv -f cp1250 -t utf-8 resources/setup.ini >"$script"  # packagers write UTF-8
+
+wine_ok=1
+why=$(scripts/wine-usable.sh) || wine_ok=0
+
+log="$work/same.log"
+if [ "$wine_ok" = 0 ]; then
+  echo "SKIP linux-and-windows-builders-same-bytes ($why)"
+else
+(
+  set -e
+  "$linux" build "$script" "$product" -o "$work/linux" --quiet
+  scripts/wine-run.sh build/windows/mksetup/mksetup.exe build "$(win "$script")" \
+    "$(win "$product")" -o "$(win "$work/windows")" --quiet
+  cmp "$work/linux/Setup.exe" "$work/windows/Setup.exe"
+  cmp "$work/linux/data.uha" "$work/windows/data.uha"
+) >"$log" 2>&1
+report linux-and-windows-builders-same-bytes $? "$log"
+fi
+
+# Signing with a throwaway certificate; a fixed signing time keeps the bytes reproducible.
+log="$work/sign.log"
+(
+  set -e
+  cd "$work"
+  openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=Setup-Test -days 2 \
+    -keyout key.pem -out cert.pem
+  openssl pkcs12 -export -inkey key.pem -in cert.pem -passout pass:test -out key.pfx
+) >"$log" 2>&1
+sign="osslsigncode sign -pkcs12 $work/key.pfx -pass test -h sha256 -n Przyklad -time 1700000000 -in {in} -out {out}"
+verify() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >>"$log" 2>&1; }
+out="$work/signed"
+"$linux" build "$script" "$product" -o "$out" --quiet --sign-cmd "$sign" >>"$log" 2>&1 &&
+  verify "$out/Setup.exe" &&
+  "$linux" inspect "$out/Setup.exe" --save "$work/carried" >>"$log" 2>&1 &&
+  verify "$work/carried/uha.exe" && verify "$work/carried/Odinstaluj.exe"
+report signed-installer-and-the-programs-it-carries-verify $? "$log"
+
+# The signed installer installs the sample product; the uninstaller it wrote is signed.
+if [ "$wine_ok" = 0 ]; then
+  echo "SKIP signed-installer-installs-with-a-signed-uninstaller ($why)"
+  echo "SKIP installed-product-removed ($why)"
+  exit 0
+fi
+log="$work/install.log"
+tool() {
+  scripts/wine-run.sh build/windows/tests/tools/sample_installation.exe "$@" 2>/dev/null |
+    iconv -f cp1250 -t utf-8 | tr -d '\r'
+}
+mkdir -p "$work/Programy"
+target="$(win "$work/Programy")\\Przykładowy Program"
+(
+  set -e
+  tool install "$(win "$out/Setup.exe")" "$target" "Przykładowy Program"
+  verify "$work/Programy/Przykładowy Program/Odinstaluj.exe"
+  cmp "$work/Programy/Przykładowy Program/Witaj.exe" "$product/Witaj.exe"
+) >"$log" 2>&1
+report signed-installer-installs-with-a-signed-uninstaller $? "$log"
+log="$work/uninstall.log"
+tool uninstall "$target" >"$log" 2>&1 && [ ! -e "$work/Programy/Przykładowy Program" ]
+report installed-product-removed $? "$log"
