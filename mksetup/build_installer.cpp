@@ -194,7 +194,12 @@ void build_installer(const Options& options, const Console& console) {
             rcdata(kUninstallerResource,
                    signer.sign_bytes(*stub.rcdata(kUninstallerResource), "Odinstaluj.exe")));
     }
-    Bytes image = setup::pe::stamp_resources(stub.image, changes);
+    Bytes image;
+    try {
+        image = setup::pe::stamp_resources(stub.image, changes);
+    } catch (const setup::pe::PeError& e) {
+        throw std::runtime_error("cannot stamp the stub " + stub.path + ": " + e.what());
+    }
     if (signer.active()) image = signer.sign_bytes(image, "Setup.exe");
     write_file(installer_tmp.path(), image);
 

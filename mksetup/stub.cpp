@@ -50,6 +50,10 @@ Stub load_stub(const std::string& path) {
     } catch (const std::exception& e) {
         throw std::runtime_error("the stub " + path + " cannot be used: " + e.what());
     }
+    if (is_signed(stub.image))
+        throw std::runtime_error("the stub " + path +
+                                 " is signed: stamping would break its signature; use an "
+                                 "unsigned stub and sign with --sign-cmd, which signs last");
     const std::vector<uint8_t>* version = stub.rcdata(kStubVersionResource);
     if (version == nullptr)
         throw std::runtime_error("the stub " + path +

@@ -34,7 +34,7 @@ installer="$work/installer"
 echo "== building the installer: mksetup build resources/setup.ini '$product' -o $installer"
 "$mksetup" build resources/setup.ini "$product" -o "$installer"
 echo "== what it carries (mksetup inspect)"
-"$mksetup" inspect "$installer/Setup.exe" | grep -v '^  [0-9#]' | head -20
+"$mksetup" inspect "$installer/Setup.exe"
 build/native/uha/uha l "$installer/data.uha"
 
 if ! why=$("$here/wine-usable.sh"); then

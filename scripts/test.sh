@@ -63,9 +63,10 @@ if why=$("$here/wine-usable.sh"); then
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
   suite windows
 else
-  # The Windows build was made above; only running its tests is impossible here.
-  skipped=$(ctest --preset windows -N 2>/dev/null | sed -nE 's/^Total Tests: ([0-9]+)/\1/p')
-  echo "== windows: SKIPPED, ${skipped:-all} tests not run: $why"
+  # The Windows build was made above; only running its tests is impossible here. Its tests
+  # are listed by running them, so what is skipped is counted in test programs.
+  skipped=$(find build/windows/tests -name '*_test.exe' | wc -l)
+  echo "== windows: SKIPPED, $skipped test programs not run: $why"
   [ "$windows_built" = 1 ] || failed=$((failed + 1))
 fi
 
