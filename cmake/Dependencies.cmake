@@ -7,7 +7,10 @@ if(WIN32)
   else()
     set(_deps_root /opt/setup-deps)
   endif()
-  set(MINGW_DEPS_PREFIX "${_deps_root}/mingw-i686" CACHE PATH "Cross-built libjpeg and liblzma")
+  # One prefix per toolchain CPU: mingw-i686 for the product, mingw-x86_64 for the 64-bit test
+  # build.
+  set(MINGW_DEPS_PREFIX "${_deps_root}/mingw-${CMAKE_SYSTEM_PROCESSOR}" CACHE PATH
+      "Cross-built libjpeg and liblzma")
   foreach(_lib IN ITEMS lzma/lib/liblzma.a jpeg/lib/libjpeg.a)
     if(NOT EXISTS "${MINGW_DEPS_PREFIX}/${_lib}")
       message(FATAL_ERROR "${MINGW_DEPS_PREFIX}/${_lib} is missing: run scripts/setup.sh")

@@ -2,7 +2,8 @@
 # Installs everything the project needs on a Debian 12 machine, as root:
 # Debian packages (the i386 architecture and Wine among them), the Polish locale
 # that gives Wine its CP1250/CP852 code pages, and libjpeg-turbo and liblzma
-# cross-built for i686-w64-mingw32 from Debian's source packages.
+# cross-built from Debian's source packages for i686-w64-mingw32 (the product) and
+# x86_64-w64-mingw32 (a test build for machines that can run only 64-bit Wine).
 # Idempotent: a second run finds everything in place and returns in seconds.
 set -euo pipefail
 
@@ -18,10 +19,10 @@ fi
 
 PACKAGES=(
   dpkg-dev build-essential cmake ninja-build nasm pkg-config
-  g++-mingw-w64-i686
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64
   googletest libgtest-dev
   libjpeg62-turbo-dev liblzma-dev libssl-dev xz-utils
-  wine wine32:i386
+  wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick
   locales clang-format time
   osslsigncode openssl
@@ -90,13 +91,19 @@ ensure_locale() {
 
 # Cross-builds one library from the Debian source package whose binary package
 # is installed natively, so both builds use the same upstream version.
+# Uses $TRIPLE and $TOOLCHAIN (set by deps_for).
 # $1 source package, $2 native binary package, $3 cmake target, $4.. cmake options
 cross_build() {
   local srcpkg=$1 binpkg=$2 target=$3; shift 3
   local version cxx key prefix work
   version=$(dpkg-query -W -f='${Version}' "$binpkg")
-  cxx=$(i686-w64-mingw32-g++-posix -dumpfullversion)
-  key="$srcpkg-${version//:/_}-mingw$cxx"
+  cxx=$("$TRIPLE-g++-posix" -dumpfullversion)
+  # The i686 prefixes keep the names they had before there was a second toolchain.
+  if [ "$TRIPLE" = i686-w64-mingw32 ]; then
+    key="$srcpkg-${version//:/_}-mingw$cxx"
+  else
+    key="$srcpkg-${version//:/_}-${TRIPLE%%-*}-mingw$cxx"
+  fi
   prefix="$DEPS_ROOT/$key"
   if [ -f "$prefix/.done" ]; then
     echo "$prefix"; return 0
@@ -104,7 +111,7 @@ cross_build() {
   ensure_deb_src
   apt_update >&2
   work=$(mktemp -d)
-  log "cross-building $srcpkg $version"
+  log "cross-building $srcpkg $version for $TRIPLE"
   # dpkg-source -x applies Debian's own patches, as the native package has them.
   (cd "$work" && apt-get source -q --download-only "$srcpkg=$version" >&2 &&
     dpkg-source -x ./*.dsc src >/dev/null) || die "could not fetch the source of $srcpkg $version"
@@ -147,20 +154,30 @@ install_lzma() {
   LZMA_PREFIX=$prefix
 }
 
-# The stable names the build looks for; they point at the versioned builds.
+# The stable names the build looks for ($DEPS_ROOT/mingw-<cpu>/{jpeg,lzma}); they point
+# at the versioned builds.
 link_prefixes() {
-  $SUDO mkdir -p "$DEPS_ROOT/mingw-i686"
-  $SUDO ln -sfn "$JPEG_PREFIX" "$DEPS_ROOT/mingw-i686/jpeg"
-  $SUDO ln -sfn "$LZMA_PREFIX" "$DEPS_ROOT/mingw-i686/lzma"
+  local dir="$DEPS_ROOT/mingw-${TRIPLE%%-*}"
+  $SUDO mkdir -p "$dir"
+  $SUDO ln -sfn "$JPEG_PREFIX" "$dir/jpeg"
+  $SUDO ln -sfn "$LZMA_PREFIX" "$dir/lzma"
+}
+
+# Builds and links both libraries for one toolchain; $1 is its CPU (i686 or x86_64).
+# libjpeg-turbo takes its SIMD code from the toolchain file's CMAKE_SYSTEM_PROCESSOR.
+deps_for() {
+  TRIPLE="$1-w64-mingw32"
+  TOOLCHAIN="$here/../cmake/mingw-$1.cmake"
+  install_jpeg
+  install_lzma
+  link_prefixes
 }
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-TOOLCHAIN="$here/../cmake/mingw-i686.cmake"
 
 install_packages
 ensure_locale
 $SUDO mkdir -p "$DEPS_ROOT"
-install_jpeg
-install_lzma
-link_prefixes
-log "ready (deps in $DEPS_ROOT/mingw-i686)"
+deps_for i686
+deps_for x86_64
+log "ready (deps in $DEPS_ROOT/mingw-i686 and $DEPS_ROOT/mingw-x86_64)"
