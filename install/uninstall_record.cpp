@@ -69,7 +69,11 @@ std::vector<std::string> uninstall_record_lines(std::string_view target, std::st
 std::vector<std::string> uninstaller_text_lines() {
     std::vector<std::string> lines;
     for (const UninstallerText& t : kUninstallerTexts) {
-        std::string line = "A" + std::to_string(t.number) + ",";
+        // Appended piece by piece: GCC 12 wrongly warns (-Wrestrict) about "A" + std::string
+        // when it inlines it for x86-64.
+        std::string line = "A";
+        line += std::to_string(t.number);
+        line += ',';
         line += t.text;
         lines.push_back(std::move(line));
     }
