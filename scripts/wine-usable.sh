@@ -3,6 +3,19 @@
 # through 32-bit Linux programs of its own; a kernel or sandbox that cannot execute 32-bit Linux
 # programs ("Exec format error") cannot run any of them. Exits 0 when Wine works; otherwise
 # prints the reason on standard output and exits 1.
+# With SETUP_WINEARCH=win64 it asks the same of the 64-bit Wine that runs the 64-bit test build
+# (wine-env.sh).
+if [ "${SETUP_WINEARCH:-win32}" = win64 ]; then
+  if [ ! -x /usr/lib/wine/wine64 ]; then
+    echo "64-bit Wine is not installed (/usr/lib/wine/wine64)"
+    exit 1
+  fi
+  if ! out=$(/usr/lib/wine/wine64 --version 2>&1); then
+    echo "64-bit Wine does not start here: ${out##*: }"
+    exit 1
+  fi
+  exit 0
+fi
 if ! command -v wine >/dev/null 2>&1; then
   echo "Wine is not installed"
   exit 1
