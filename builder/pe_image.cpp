@@ -10,7 +10,11 @@ namespace {
 constexpr uint16_t kPe32Magic = 0x10b;
 constexpr uint16_t kPe32PlusMagic = 0x20b;
 constexpr size_t kFileHeaderSize = 20;
-constexpr size_t kPe32OptionalHeaderFixed = 96;  // up to the data directory table
+// The optional header up to its data directory table: PE32+ has 64-bit image base and stack
+// sizes and no BaseOfData, 16 bytes more; every field a stamper touches lies where it lies in
+// PE32, but for the directory table and its count just before it.
+constexpr size_t kPe32OptionalHeaderFixed = 96;
+constexpr size_t kPe32PlusOptionalHeaderFixed = 112;
 constexpr size_t kSectionHeaderSize = 40;
 // The loader's own limits: more sections or directories are a damaged header.
 constexpr uint16_t kMaxSections = 96;
@@ -61,18 +65,20 @@ PeHeaders parse_pe_headers(std::span<const uint8_t> image) {
     h.symbol_table_offset = file.u32(coff + 8, "PointerToSymbolTable");
     const uint64_t opt = h.optional_header_offset;
     uint16_t magic = file.u16(opt, "optional header");
-    if (magic == kPe32PlusMagic)
-        throw PeError("the image is PE32+ (64-bit): only 32-bit PE32 images are supported");
-    if (magic != kPe32Magic) throw PeError("bad optional header magic " + hex(magic));
-    if (optional_size < kPe32OptionalHeaderFixed)
+    if (magic != kPe32Magic && magic != kPe32PlusMagic)
+        throw PeError("bad optional header magic " + hex(magic));
+    const size_t fixed =
+        magic == kPe32PlusMagic ? kPe32PlusOptionalHeaderFixed : kPe32OptionalHeaderFixed;
+    h.directory_table_offset = fixed;
+    if (optional_size < fixed)
         throw PeError("SizeOfOptionalHeader " + std::to_string(optional_size) +
-                      " is too small for a PE32 optional header (96)");
+                      " is too small for its optional header (" + std::to_string(fixed) + ")");
     file.slice(opt, optional_size, "optional header");
 
     h.section_alignment = file.u32(opt + 32, "SectionAlignment");
     h.file_alignment = file.u32(opt + 36, "FileAlignment");
     h.size_of_headers = file.u32(opt + 60, "SizeOfHeaders");
-    uint32_t directory_count = file.u32(opt + 92, "NumberOfRvaAndSizes");
+    uint32_t directory_count = file.u32(opt + fixed - 4, "NumberOfRvaAndSizes");
     if (!power_of_two(h.file_alignment) || h.file_alignment < 512 || h.file_alignment > 65536)
         throw PeError("FileAlignment " + hex(h.file_alignment) +
                       " is not a power of two from 512 to 65536");
@@ -81,7 +87,7 @@ PeHeaders parse_pe_headers(std::span<const uint8_t> image) {
         throw PeError("SectionAlignment " + hex(h.section_alignment) +
                       " is not a power of two of at least 4096 and FileAlignment");
     if (directory_count > kMaxDirectories ||
-        kPe32OptionalHeaderFixed + 8 * directory_count > optional_size)
+        fixed + 8 * directory_count > optional_size)
         throw PeError("NumberOfRvaAndSizes " + std::to_string(directory_count) +
                       " does not fit the optional header");
     for (uint32_t i = 0; i < directory_count; ++i) {

@@ -1,5 +1,5 @@
 #pragma once
-// The headers of a 32-bit PE image (PE32): the DOS stub's pointer, the COFF file header, the
+// The headers of a PE image (PE32, or PE32+ for 64-bit programs): the DOS stub's pointer, the COFF file header, the
 // optional header with its data directories, and the section table, validated enough that
 // every offset and size read from them can be used without further range checks against the
 // file. Nothing here keeps a pointer into the image: offsets only.
@@ -47,6 +47,7 @@ struct Section {
 
 struct PeHeaders {
     size_t optional_header_offset = 0;
+    size_t directory_table_offset = 96;  // in the optional header: 96 in PE32, 112 in PE32+
     uint32_t section_alignment = 0;
     uint32_t file_alignment = 0;
     uint32_t size_of_headers = 0;
@@ -69,11 +70,13 @@ struct PeHeaders {
     size_t size_of_initialized_data_field() const { return optional_header_offset + 8; }
     size_t size_of_image_field() const { return optional_header_offset + 56; }
     size_t checksum_field() const { return optional_header_offset + 64; }
-    size_t directory_field(size_t index) const { return optional_header_offset + 96 + 8 * index; }
+    size_t directory_field(size_t index) const {
+        return optional_header_offset + directory_table_offset + 8 * index;
+    }
 };
 
 // Reads and checks the headers. Throws PeError naming the first thing that is wrong: a file too
-// short for a structure, a bad MZ or PE signature, a PE32+ image, alignments that are not powers
+// short for a structure, a bad MZ or PE signature, alignments that are not powers
 // of two, sections whose raw data lies past the end of the file or whose RVAs overlap or go
 // backwards.
 PeHeaders parse_pe_headers(std::span<const uint8_t> image);

@@ -30,7 +30,7 @@ struct Replacement {
     std::vector<uint8_t> data;
 };
 
-// Every resource of a PE32 image, flattened in the order the tree stores them (type, name,
+// Every resource of a PE32 or PE32+ image, flattened in the order the tree stores them (type, name,
 // language). An image without a resource table has none. Throws PeError for a damaged image or
 // tree (see read_resource_tree in resource_tree.h for what is checked).
 std::vector<Resource> read_resources(std::span<const uint8_t> image);
