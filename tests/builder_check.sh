@@ -7,11 +7,12 @@
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$here/.."
-export WINEPREFIX=${WINEPREFIX:-$PWD/build/windows/wineprefix}
+. scripts/wine-build.sh
 linux=build/native/mksetup/mksetup
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-win() { winepath -w "$1" 2>/dev/null; }
+# A Linux path as Wine names it: every prefix maps the root of the Linux file system to Z:.
+win() { local p=${1//\//\\}; printf "Z:%s" "$p"; }
 
 report() {  # name, status, log
   if [ "$2" = 0 ]; then echo "PASS $1"; else echo "FAIL $1"; tail -20 "$3"; fi
@@ -25,17 +26,14 @@ cp build/windows/sample/Witaj.exe "$product/"
 script="$work/setup.ini"
 iconv -f cp1250 -t utf-8 resources/setup.ini >"$script"  # packagers write UTF-8
 
-wine_ok=1
-why=$(scripts/wine-usable.sh) || wine_ok=0
-
 log="$work/same.log"
-if [ "$wine_ok" = 0 ]; then
-  echo "SKIP linux-and-windows-builders-same-bytes ($why)"
+if [ -z "$win_build" ]; then
+  echo "SKIP linux-and-windows-builders-same-bytes ($wine_why)"
 else
 (
   set -e
   "$linux" build "$script" "$product" -o "$work/linux" --quiet
-  scripts/wine-run.sh build/windows/mksetup/mksetup.exe build "$(win "$script")" \
+  scripts/wine-run.sh "$win_build/mksetup/mksetup.exe" build "$(win "$script")" \
     "$(win "$product")" -o "$(win "$work/windows")" --quiet
   cmp "$work/linux/Setup.exe" "$work/windows/Setup.exe"
   cmp "$work/linux/data.uha" "$work/windows/data.uha"
@@ -61,15 +59,23 @@ out="$work/signed"
   verify "$work/carried/uha.exe" && verify "$work/carried/Odinstaluj.exe"
 report signed-installer-and-the-programs-it-carries-verify $? "$log"
 
-# The signed installer installs the sample product; the uninstaller it wrote is signed.
-if [ "$wine_ok" = 0 ]; then
-  echo "SKIP signed-installer-installs-with-a-signed-uninstaller ($why)"
-  echo "SKIP installed-product-removed ($why)"
+# The signed installer installs the sample product; the uninstaller it wrote is signed. Under
+# 64-bit Wine the installer is stamped from the 64-bit test build's Setup.exe (the same code),
+# with that build's sample program in the product.
+if [ -z "$win_build" ]; then
+  echo "SKIP signed-installer-installs-with-a-signed-uninstaller ($wine_why)"
+  echo "SKIP installed-product-removed ($wine_why)"
   exit 0
+fi
+if [ "$win_arch" = win64 ]; then
+  cp "$win_build/sample/Witaj.exe" "$product/"
+  out="$work/signed64"
+  "$linux" build "$script" "$product" -o "$out" --quiet --sign-cmd "$sign" \
+    --stub "$win_build/app/Setup.exe" >>"$log" 2>&1
 fi
 log="$work/install.log"
 tool() {
-  scripts/wine-run.sh build/windows/tests/tools/sample_installation.exe "$@" 2>/dev/null |
+  scripts/wine-run.sh "$win_build/tests/tools/sample_installation.exe" "$@" 2>/dev/null |
     iconv -f cp1250 -t utf-8 | tr -d '\r'
 }
 mkdir -p "$work/Programy"

@@ -6,7 +6,8 @@ set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$here/.."
 native=build/native/uha/uha
-windows="scripts/wine-run.sh build/windows/uha/uha.exe"
+. scripts/wine-build.sh
+windows="scripts/wine-run.sh $win_build/uha/uha.exe"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -24,9 +25,9 @@ check() {
   fi
 }
 
-if ! why=$(scripts/wine-usable.sh); then
-  echo "SKIP linux-to-windows ($why)"
-  echo "SKIP windows-to-linux ($why)"
+if [ -z "$win_build" ]; then
+  echo "SKIP linux-to-windows ($wine_why)"
+  echo "SKIP windows-to-linux ($wine_why)"
   exit 0
 fi
 check linux-to-windows "$native" "$windows"

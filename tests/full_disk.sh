@@ -35,8 +35,9 @@ check() {
 }
 
 check full-disk-linux build/native/uha/uha
-if why=$(scripts/wine-usable.sh); then
-  check full-disk-windows scripts/wine-run.sh build/windows/uha/uha.exe
+. scripts/wine-build.sh
+if [ -n "$win_build" ]; then
+  check full-disk-windows scripts/wine-run.sh "$win_build/uha/uha.exe"
 else
-  echo "SKIP full-disk-windows ($why)"
+  echo "SKIP full-disk-windows ($wine_why)"
 fi
