@@ -37,21 +37,33 @@ echo "== what it carries (mksetup inspect)"
 "$mksetup" inspect "$installer/Setup.exe"
 build/native/uha/uha l "$installer/data.uha"
 
-if ! why=$("$here/wine-usable.sh"); then
-  echo "== unpacking with the Linux uha (the Windows part needs Wine: $why)"
+# The Windows part runs under Wine: the 32-bit programs under 32-bit Wine; where this machine
+# cannot execute 32-bit Linux programs, the 64-bit test build of the same code under 64-bit
+# Wine, with an installer that mksetup stamps from that build's Setup.exe.
+. "$here/wine-build.sh"
+if [ -z "$win_build" ]; then
+  echo "== unpacking with the Linux uha (the Windows part needs Wine: $wine_why)"
   build/native/uha/uha x "-t$work/unpacked" "$installer/data.uha" | tail -1
   diff -r "$product" "$work/unpacked" &&
     echo "all $(find "$work/unpacked" -type f | wc -l) files unpacked byte for byte"
   exit 0
 fi
+if [ "$win_arch" = win64 ]; then
+  echo "== 32-bit Wine cannot run here ($wine_why): the Windows part runs the 64-bit test build"
+  cmake --preset windows64 >/dev/null
+  cmake --build --preset windows64 | tail -1
+  cp "$win_build/sample/Witaj.exe" "$product/"
+  "$mksetup" build resources/setup.ini "$product" -o "$installer" --quiet \
+    --stub "$win_build/app/Setup.exe"
+  echo "built $installer/Setup.exe from the 64-bit stub $win_build/app/Setup.exe"
+fi
 
 echo "== unpacking with uha.exe under Wine (its output is OEM code page 852, shown as UTF-8)"
-export WINEPREFIX=$PWD/build/windows/wineprefix
 "$here/wine-start.sh"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 target="$work/Program Files/Przykład"
 # The installer's command line: "{uha.exe}" x -o+ -y+ -t"{target}" "{archive}"
-"$here/wine-run.sh" build/windows/uha/uha.exe x -o+ -y+ "-t$target" "$installer/data.uha" |
+"$here/wine-run.sh" "$win_build/uha/uha.exe" x -o+ -y+ "-t$target" "$installer/data.uha" |
   iconv -f cp852 -t utf-8 | tr -d '\r'
 
 echo "== comparing"
@@ -60,7 +72,7 @@ diff -r "$product" "$target" &&
 
 # Wine runs Setup.exe without a display, so a small driver of ours reports its window (texts
 # in CP1250, shown as UTF-8) and closes it.
-show() { "$here/wine-run.sh" build/windows/tests/tools/show_window.exe "$1" | iconv -f cp1250 -t utf-8 | tr -d '\r'; }
+show() { "$here/wine-run.sh" "$win_build/tests/tools/show_window.exe" "$1" | iconv -f cp1250 -t utf-8 | tr -d '\r'; }
 echo "== starting $installer/Setup.exe under Wine"
 show "$installer/Setup.exe"
 
@@ -69,17 +81,19 @@ show "$installer/Setup.exe"
 # Wine notes on its error stream each time the wizard's drive list asks for the label of a
 # drive it may not read; that note is left out.
 tool() {
-  "$here/wine-run.sh" build/windows/tests/tools/sample_installation.exe "$@" 2> >(grep -v 'FS volume label' >&2) |
+  "$here/wine-run.sh" "$win_build/tests/tools/sample_installation.exe" "$@" 2> >(grep -v 'FS volume label' >&2) |
     iconv -f cp1250 -t utf-8 | tr -d '\r'
 }
 rm -rf "$work/Programy"
 mkdir -p "$work/Programy"
-wtarget="$(winepath -w "$PWD/$work/Programy")\\Przykładowy Program"
+# Every Wine prefix maps the root of the Linux file system to Z:.
+win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+wtarget="$(win "$PWD/$work/Programy")\\Przykładowy Program"
 export PRZYKLAD_DZIENNIK
-PRZYKLAD_DZIENNIK="$(winepath -w "$PWD/$work")\\uruchomienia.txt"
+PRZYKLAD_DZIENNIK="$(win "$PWD/$work")\\uruchomienia.txt"
 rm -f "$work/uruchomienia.txt"
 echo "== installing the sample product with $installer/Setup.exe into $wtarget"
-tool install "$(winepath -w "$PWD/$installer/Setup.exe")" "$wtarget" "Przykładowy Program"
+tool install "$(win "$PWD/$installer/Setup.exe")" "$wtarget" "Przykładowy Program"
 echo "== what the installation made"
 tool show "$wtarget"
 echo "== the programs it started (command line, current folder)"

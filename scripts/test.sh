@@ -59,7 +59,7 @@ suite native-asan
 # The Windows tests run under Wine. Where this machine cannot execute 32-bit Linux programs,
 # and so no 32-bit Wine, the same tests run from the 64-bit test build under 64-bit Wine.
 skipped=0
-if why=$("$here/wine-usable.sh"); then
+if why=$(SETUP_WINEARCH=win32 "$here/wine-usable.sh"); then
   export SETUP_WINEARCH=win32 WINEPREFIX=$PWD/build/windows/wineprefix
   "$here/wine-start.sh"
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT

@@ -4,7 +4,7 @@
 # build folder ("" when neither Wine starts, with the reason in wine_why), win_arch, and exports
 # SETUP_WINEARCH and WINEPREFIX for scripts/wine-run.sh.
 win_build="" win_arch="" wine_why=""
-if wine_why=$(scripts/wine-usable.sh); then
+if wine_why=$(SETUP_WINEARCH=win32 scripts/wine-usable.sh); then
   win_build=build/windows win_arch=win32
 elif SETUP_WINEARCH=win64 scripts/wine-usable.sh >/dev/null; then
   win_build=build/windows64 win_arch=win64

@@ -75,11 +75,15 @@ if [ "$win_arch" = win64 ]; then
 fi
 log="$work/install.log"
 tool() {
-  scripts/wine-run.sh "$win_build/tests/tools/sample_installation.exe" "$@" 2>/dev/null |
+  timeout 300 scripts/wine-run.sh "$win_build/tests/tools/sample_installation.exe" "$@" 2>/dev/null |
     iconv -f cp1250 -t utf-8 | tr -d '\r'
 }
 mkdir -p "$work/Programy"
 target="$(win "$work/Programy")\\Przykładowy Program"
+# The sample program, started after the installation, notes its start in this file instead of
+# greeting a user who is not there.
+export PRZYKLAD_DZIENNIK
+PRZYKLAD_DZIENNIK="$(win "$work")\\uruchomienia.txt"
 (
   set -e
   tool install "$(win "$out/Setup.exe")" "$target" "Przykładowy Program"
