@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds and runs every test: the native build, the native build under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build under Wine.
-# The last line sums them up: "N passed, M failed".
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build under Wine (its
+# 64-bit test build under 64-bit Wine where 32-bit programs cannot run), then the shell checks.
+# The last line sums them up: "N passed, M failed, K skipped".
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$here/.."
