@@ -1,7 +1,6 @@
 #include "TForm1.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include "TDirectoryListBox.h"
 #include "TDriveComboBox.h"
@@ -10,6 +9,7 @@
 #include "foreground.h"
 #include "globals.h"
 #include "picture.h"
+#include "process_safety.h"
 #include "runtime_error.h"
 #include "window_owner.h"
 #include "wizard_rules.h"
@@ -36,8 +36,15 @@ HFONT make_font(int pixels, bool bold) {
                        DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
 }
 
+// Whether visual styles are on. uxtheme.dll is not a KnownDLL: imported at load time, a
+// planted copy beside Setup.exe would be loaded, so it is reached from the system folder.
 bool themed() {
-    return IsAppThemed() && IsThemeActive();
+    using ThemeQuery = BOOL(WINAPI*)();
+    auto app_themed =
+        reinterpret_cast<ThemeQuery>(platform::system_function("uxtheme.dll", "IsAppThemed"));
+    auto theme_active =
+        reinterpret_cast<ThemeQuery>(platform::system_function("uxtheme.dll", "IsThemeActive"));
+    return app_themed != nullptr && theme_active != nullptr && app_themed() && theme_active();
 }
 
 }  // namespace
