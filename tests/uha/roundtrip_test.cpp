@@ -204,3 +204,28 @@ TEST_F(UhaTest, NamedFileIsStoredUnderItsOwnNameAndNamesMustBeDistinct) {
                  uha::Error);
     EXPECT_FALSE(fs::exists(tmp / "b.uha"));
 }
+
+// Decoding threads stay within what a 32-bit process can hold, whatever the processor count:
+// 32 blocks with the largest dictionary ask for 2 GiB at one thread each.
+TEST(UhaDecodingThreads, FitTheMemoryBudget) {
+    struct Case {
+        unsigned asked, processors;
+        size_t blocks;
+        uint32_t dict;
+        unsigned threads;
+    };
+    const Case cases[] = {
+        {64, 32, 32, uha::kMaxDictSize, 15},  // -j64 on 32 blocks of 64 MiB: the budget rules
+        {0, 32, 32, uha::kMaxDictSize, 15},   // one per processor: the same
+        {0, 4, 32, uha::kMaxDictSize, 4},     // fewer processors than the budget allows
+        {0, 32, 2, uha::kMaxDictSize, 2},     // no more threads than blocks
+        {0, 64, 64, 1u << 20, 64},            // small dictionaries: no cap in practice
+        {3, 8, 0, 1u << 20, 1},               // an archive without blocks
+        {0, 0, 8, 1u << 20, 1},               // the processor count unknown
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(uha::decoding_threads(c.asked, c.processors, c.blocks, c.dict), c.threads)
+            << c.asked << " " << c.processors << " " << c.blocks << " " << c.dict;
+    // A budget smaller than one thread's need still leaves one thread.
+    EXPECT_EQ(uha::decoding_threads(8, 8, 8, uha::kMaxDictSize, 1), 1u);
+}

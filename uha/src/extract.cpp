@@ -125,8 +125,10 @@ class Extraction {
             preset_need_ = std::max<size_t>(preset_need_, b.preset_size);
         preset_.reserve(preset_need_);
         preset_ready_ = preset_need_ == 0;
-        unsigned threads = opt_.threads ? opt_.threads : std::thread::hardware_concurrency();
-        threads = std::clamp<unsigned>(threads, 1, std::max<size_t>(order_.size(), 1));
+        uint32_t largest_dict = 0;
+        for (const Block& b : a_.table.blocks) largest_dict = std::max(largest_dict, b.dict_size);
+        const unsigned threads = decoding_threads(opt_.threads, std::thread::hardware_concurrency(),
+                                                  order_.size(), largest_dict);
         std::vector<std::thread> pool;
         for (unsigned t = 1; t < threads; ++t) pool.emplace_back([this] { worker(); });
         worker();
@@ -284,6 +286,15 @@ class Extraction {
 };
 
 }  // namespace
+
+unsigned decoding_threads(unsigned asked, unsigned processors, size_t blocks, uint32_t largest_dict,
+                          uint64_t budget) {
+    const uint64_t per_thread = uint64_t{largest_dict} + kInputChunk + kOutputChunk;
+    const uint64_t fits = std::max<uint64_t>(budget / per_thread, 1);
+    const uint64_t wanted = asked ? asked : std::max(processors, 1u);
+    return static_cast<unsigned>(
+        std::max<uint64_t>(std::min({wanted, uint64_t{std::max<size_t>(blocks, 1)}, fits}), 1));
+}
 
 ExtractResult extract(const Archive& archive, ByteSource& source, Destination* dest,
                       const ExtractOptions& options, LineSink& sink) {

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The shipped programs import at load time only DLLs that Windows takes from the system folder
+# What the headers of the shipped 32-bit programs promise.
+# Imports: they import at load time only DLLs that Windows takes from the system folder
 # whatever lies beside the program: KnownDLLs, and comctl32, which the programs with windows
 # take in version 6 through their manifest. Any other DLL (uxtheme.dll, version.dll, ...) would
 # be searched for beside the program first, so one planted in a downloads folder would be
-# loaded into an elevated installer. Prints one "PASS name" or "FAIL name" line per program.
+# loaded into an elevated installer.
+# uha.exe is large-address-aware: on a 64-bit Windows its decoding threads get 4 GiB.
+# Prints one "PASS name" or "FAIL name" line per check.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$here/.."
@@ -24,3 +27,10 @@ for program in app/Setup.exe uha/uha.exe uninstall/Odinstaluj.exe mksetup/mksetu
   done
   if [ -z "$bad" ]; then echo "PASS imports-$name"; else echo "FAIL imports-$name (imports$bad)"; fi
 done
+
+uha=build/windows/uha/uha.exe
+if grep -q 'large address aware' <<<"$(i686-w64-mingw32-objdump -p "$uha" 2>/dev/null)"; then
+  echo "PASS large-address-aware-uha.exe"
+else
+  echo "FAIL large-address-aware-uha.exe"
+fi
