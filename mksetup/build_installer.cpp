@@ -18,6 +18,7 @@
 #include "product_scan.h"
 #include "progress_view.h"
 #include "script_check.h"
+#include "script_template.h"
 #include "setup_script.h"
 #include "sha256.h"
 #include "signing.h"
@@ -142,6 +143,16 @@ setup::ProductListing scan_product(const std::string& folder, const Console& con
     return setup::scan_product(folder, [&](const std::string& note) {
         print_line(console.err, "mksetup: note: " + note);
     });
+}
+
+void print_starting_script(const Options& options, const Console& console) {
+    const setup::ProductListing listing = scan_product(options.product, console);
+    std::string name = options.product;
+    while (name.size() > 1 && (name.back() == '/' || name.back() == '\\')) name.pop_back();
+    const size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name = name.substr(slash + 1);
+    std::fputs(setup::starting_script(uha::native_to_utf8(name), listing).c_str(), console.out);
+    std::fflush(console.out);
 }
 
 bool check_only(const Options& options, const Console& console) {

@@ -1,5 +1,5 @@
 #pragma once
-// `mksetup build` and `mksetup check`: the script checked against the product folder, the
+// `mksetup build`, `check` and `init`: the script checked against the product folder, the
 // folder packed into the archive the script names, and Setup.exe stamped from the stub with
 // the script, the pictures and the archive's digest. Nothing is written until everything has
 // been checked; what is written goes under temporary names and is moved into place at the end,
@@ -25,6 +25,9 @@ setup::ProductListing scan_product(const std::string& folder, const Console& con
 
 // Throw std::runtime_error naming what failed; return normally when done.
 void build_installer(const Options& options, const Console& console);
+// `mksetup init`: a commented starting script for the product folder, on `console.out`.
+void print_starting_script(const Options& options, const Console& console);
+
 // Returns false when the script has errors (or warnings, with --Werror).
 bool check_only(const Options& options, const Console& console);
 

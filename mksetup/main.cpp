@@ -7,7 +7,7 @@
 #include "build_installer.h"
 #include "command_line.h"
 #include "host_files.h"
-#include "inspect.h"
+#include "installer_contents.h"
 #include "messages.h"
 #include "output.h"
 #include "stub.h"

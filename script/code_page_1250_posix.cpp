@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "code_page_1250.h"
+#include "names.h"
 
 namespace setup {
 
@@ -36,12 +37,10 @@ class Iconv {
     iconv_t handle_;
 };
 
-// The length of the UTF-8 sequence that starts with `lead` (the input is valid UTF-8).
-size_t sequence_length(unsigned char lead) {
-    if (lead < 0xC0) return 1;
-    if (lead < 0xE0) return 2;
-    if (lead < 0xF0) return 3;
-    return 4;
+// The bytes of the UTF-8 sequence at text[at] (the input is valid UTF-8).
+size_t sequence_length(std::string_view text, size_t at) {
+    uint32_t cp = 0;
+    return std::max<size_t>(uha::utf8_sequence(text, at, cp), 1);
 }
 
 }  // namespace
@@ -60,7 +59,8 @@ Cp1250Conversion utf8_to_cp1250(std::string_view utf8) {
                                      std::strerror(errno));
         }
         result.unmappable.push_back(static_cast<size_t>(in - utf8.data()));
-        const size_t skip = std::min(in_left, sequence_length(static_cast<unsigned char>(*in)));
+        const size_t skip =
+            std::min(in_left, sequence_length(utf8, static_cast<size_t>(in - utf8.data())));
         in += skip;
         in_left -= skip;
         *out++ = '?';

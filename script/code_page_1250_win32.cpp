@@ -1,6 +1,9 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "code_page_1250.h"
+#include "names.h"
 #include "text_win32.h"
 
 namespace setup {
@@ -9,11 +12,10 @@ namespace {
 
 constexpr unsigned kCodePage1250 = 1250;
 
-size_t sequence_length(unsigned char lead) {
-    if (lead < 0xC0) return 1;
-    if (lead < 0xE0) return 2;
-    if (lead < 0xF0) return 3;
-    return 4;
+// The bytes of the UTF-8 sequence at text[at] (the input is valid UTF-8).
+size_t sequence_length(std::string_view text, size_t at) {
+    uint32_t cp = 0;
+    return std::max<size_t>(uha::utf8_sequence(text, at, cp), 1);
 }
 
 }  // namespace
@@ -26,7 +28,7 @@ Cp1250Conversion utf8_to_cp1250(std::string_view utf8) {
     // Some character has no form: the system says which when asked one character at a time.
     Cp1250Conversion result;
     for (size_t at = 0; at < utf8.size();) {
-        const size_t length = sequence_length(static_cast<unsigned char>(utf8[at]));
+        const size_t length = sequence_length(utf8, at);
         const std::string character(utf8.substr(at, length));
         const auto converted =
             length == 1

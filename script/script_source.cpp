@@ -31,20 +31,16 @@ std::string with_crlf_line_ends(std::string_view text) {
     return out;
 }
 
-// The code point of the valid UTF-8 sequence at text[at], for naming it in a message.
+// The code point of the UTF-8 sequence at text[at], for naming it in a message.
 uint32_t code_point_at(std::string_view text, size_t at) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) return lead;
-    const size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    uint32_t cp = lead & (0x7F >> length);
-    for (size_t i = 1; i < length; ++i) cp = (cp << 6) | (byte(at + i) & 0x3F);
-    return cp;
+    uint32_t cp = 0;
+    return uha::utf8_sequence(text, at, cp) ? cp : static_cast<unsigned char>(text[at]);
 }
 
+// The bytes of the sequence at text[at]; a malformed one counts as one byte.
 size_t utf8_length_at(std::string_view text, size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    uint32_t cp = 0;
+    return std::max<size_t>(uha::utf8_sequence(text, at, cp), 1);
 }
 
 struct Place {

@@ -17,20 +17,12 @@ for preset in windows native; do
 done
 uha=$PWD/build/native/uha/uha
 mksetup=$PWD/build/native/mksetup/mksetup
-src=/usr/lib/i386-linux-gnu/wine/i386-windows
-[ -d "$src" ] || { echo "bench: $src is missing (package wine32:i386)" >&2; exit 1; }
+. "$here/bench-payload.sh"
 
 work=$PWD/build/bench-mksetup
 rm -rf "$work"
-mkdir -p "$work/payload"
-limit=$((100 * 1024 * 1024))
-total=0
-while IFS= read -r name; do
-  size=$(stat -c %s "$src/$name")
-  [ $((total + size)) -gt "$limit" ] && break
-  cp "$src/$name" "$work/payload/"
-  total=$((total + size))
-done < <(find "$src" -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort)
+copy_dlls "$work/payload"
+total=$payload_bytes
 cd "$work"
 echo "payload: $(find payload -type f | wc -l) files, $total bytes; load: $(cut -d' ' -f1-3 /proc/loadavg)"
 

@@ -20,14 +20,8 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 work=$PWD/build/bench-runner
 rm -rf "$work"
 mkdir -p "$work/dlls" "$work/small"
-limit=$((100 * 1024 * 1024)) total=0
-src=/usr/lib/i386-linux-gnu/wine/i386-windows
-while IFS= read -r name; do
-  size=$(stat -c %s "$src/$name")
-  [ $((total + size)) -gt "$limit" ] && break
-  cp "$src/$name" "$work/dlls/"
-  total=$((total + size))
-done < <(find "$src" -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort)
+. "$here/bench-payload.sh"
+copy_dlls "$work/dlls"
 python3 - "$work/small" <<'PY'
 import os, sys
 root = sys.argv[1]

@@ -16,20 +16,12 @@ all=0
 cmake --preset native >/dev/null
 cmake --build --preset native --target uha >/dev/null
 uha=$PWD/build/native/uha/uha
-src=/usr/lib/i386-linux-gnu/wine/i386-windows
-[ -d "$src" ] || { echo "bench: $src is missing (package wine32:i386)" >&2; exit 1; }
+. "$here/bench-payload.sh"
 
 work=$PWD/build/bench
 rm -rf "$work"
-mkdir -p "$work/payload"
-limit=$((100 * 1024 * 1024))
-total=0
-while IFS= read -r name; do
-  size=$(stat -c %s "$src/$name")
-  if [ "$all" = 0 ] && [ $((total + size)) -gt "$limit" ]; then break; fi
-  cp "$src/$name" "$work/payload/"
-  total=$((total + size))
-done < <(find "$src" -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort)
+if [ "$all" = 1 ]; then copy_dlls "$work/payload" all; else copy_dlls "$work/payload"; fi
+total=$payload_bytes
 files=$(find "$work/payload" -type f | wc -l)
 echo "payload: $files files, $total bytes"
 cd "$work"

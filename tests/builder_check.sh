@@ -30,9 +30,11 @@ log="$work/same.log"
 if [ -z "$win_build" ]; then
   echo "SKIP linux-and-windows-builders-same-bytes ($wine_why)"
 else
+# Both stamp the same stub, the one the Windows builder came with.
+stub="$PWD/$win_build/mksetup/stub/Setup.exe"
 (
   set -e
-  "$linux" build "$script" "$product" -o "$work/linux" --quiet
+  "$linux" build "$script" "$product" -o "$work/linux" --quiet --stub "$stub"
   scripts/wine-run.sh "$win_build/mksetup/mksetup.exe" build "$(win "$script")" \
     "$(win "$product")" -o "$(win "$work/windows")" --quiet
   cmp "$work/linux/Setup.exe" "$work/windows/Setup.exe"

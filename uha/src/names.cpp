@@ -11,34 +11,6 @@ namespace {
 constexpr size_t kMaxComponent = 255;
 constexpr size_t kMaxName = 4096;
 
-// Decodes one UTF-8 sequence at text[i]; returns its length, or 0 when it is malformed
-// (overlong forms, surrogates and code points above U+10FFFF are malformed too).
-size_t utf8_sequence(std::string_view text, size_t i, uint32_t& cp) {
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    unsigned char c = b(i);
-    size_t len;
-    uint32_t min;
-    if (c < 0x80) {
-        cp = c;
-        return 1;
-    } else if ((c & 0xE0) == 0xC0) {
-        len = 2, cp = c & 0x1F, min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-        len = 3, cp = c & 0x0F, min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-        len = 4, cp = c & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + len > text.size()) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return len;
-}
-
 char ascii_upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
 }
@@ -78,6 +50,32 @@ std::optional<std::string> component_problem(std::string_view c) {
 }
 
 }  // namespace
+
+size_t utf8_sequence(std::string_view text, size_t i, uint32_t& cp) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    unsigned char c = b(i);
+    size_t len;
+    uint32_t min;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    } else if ((c & 0xE0) == 0xC0) {
+        len = 2, cp = c & 0x1F, min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        len = 3, cp = c & 0x0F, min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        len = 4, cp = c & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > text.size()) return 0;
+    for (size_t k = 1; k < len; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
 
 bool is_valid_utf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {

@@ -3,6 +3,8 @@
 // "/", and it must stay inside whatever folder it is extracted to on Linux or on Windows:
 // no absolute path, no drive, no "." or ".." component, no character that Windows
 // refuses or reads as a separator or stream name, no device name such as CON or LPT1.
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +16,10 @@ namespace uha {
 std::optional<std::string> name_problem(std::string_view name);
 
 bool is_valid_utf8(std::string_view text);
+
+// Decodes the UTF-8 sequence at text[i] into `cp`; returns its length, or 0 when it is
+// malformed (cut short, overlong, a surrogate or above U+10FFFF).
+size_t utf8_sequence(std::string_view text, size_t i, uint32_t& cp);
 
 // The name's components; the name must be sound.
 std::vector<std::string_view> split_name(std::string_view name);

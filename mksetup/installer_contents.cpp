@@ -1,4 +1,4 @@
-#include "inspect.h"
+#include "installer_contents.h"
 
 #include <sstream>
 #include <stdexcept>
@@ -11,7 +11,6 @@
 #include "jpeg_image.h"
 #include "layout.h"
 #include "messages.h"
-#include "script_template.h"
 #include "setup_script.h"
 #include "sha256.h"
 #include "stub.h"
@@ -117,16 +116,6 @@ void inspect_installer(const Options& options, const Console& console) {
                                      ? " matches the digest"
                                      : " DIFFERS from the digest: the installer will refuse it"));
     }
-}
-
-void print_starting_script(const Options& options, const Console& console) {
-    const setup::ProductListing listing = scan_product(options.product, console);
-    std::string name = options.product;
-    while (name.size() > 1 && (name.back() == '/' || name.back() == '\\')) name.pop_back();
-    const size_t slash = name.find_last_of("/\\");
-    if (slash != std::string::npos) name = name.substr(slash + 1);
-    std::fputs(setup::starting_script(uha::native_to_utf8(name), listing).c_str(), console.out);
-    std::fflush(console.out);
 }
 
 }  // namespace mksetup
