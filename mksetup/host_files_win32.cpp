@@ -5,6 +5,7 @@
 
 #include "files.h"
 #include "host_files.h"
+#include "win_handle.h"
 
 namespace mksetup {
 
@@ -15,29 +16,14 @@ namespace {
     throw FileError("cannot " + what + " " + path + ": " + setup::platform::system_message(code));
 }
 
-// Closes a file handle when it goes out of scope.
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE h_;
-};
-
 }  // namespace
 
 std::vector<uint8_t> read_file(const std::string& path) {
     if (is_folder(path)) throw FileError("cannot read " + path + ": it is a folder");
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.valid()) fail("read", path);
+    const setup::platform::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) fail("read", path);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) fail("read", path);
     std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
@@ -53,9 +39,9 @@ std::vector<uint8_t> read_file(const std::string& path) {
 }
 
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) fail("write", path);
+    const setup::platform::UniqueHandle file(CreateFileA(
+        path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) fail("write", path);
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD wrote = 0;
