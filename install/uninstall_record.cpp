@@ -23,7 +23,7 @@ std::string record_path(std::string_view target) {
 }
 
 std::string uninstall_key_path(std::string_view folder_name) {
-    std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    std::string key(kUninstallKeysParent);
     key += folder_name;
     return key;
 }

@@ -10,6 +10,16 @@ namespace setup {
 inline constexpr std::string_view kUninstallerFile = "Odinstaluj.exe";
 inline constexpr std::string_view kRecordFile = "uninstal.ini";
 
+// The parent of every product's uninstall key, under HKEY_LOCAL_MACHINE.
+inline constexpr std::string_view kUninstallKeysParent =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+// The uninstall key's value that holds the SHA-256 of the record's bytes (64 lowercase
+// hexadecimal digits, REG_SZ), written after the record's last byte. The key lies under
+// HKEY_LOCAL_MACHINE, which only administrators change, while the target folder that holds
+// the record may be open to its users: the uninstaller acts only on the record this value
+// vouches for.
+inline constexpr std::string_view kRecordDigestValue = "UninstallRecordSha256";
+
 // target + "\Odinstaluj.exe"; a target ending in a backslash gives a doubled separator.
 std::string uninstaller_path(std::string_view target);
 // target + "\uninstal.ini".

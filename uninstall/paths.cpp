@@ -61,10 +61,14 @@ std::string normalize_path(std::string_view path) {
     return out;
 }
 
-std::string path_key(std::string_view path) {
-    std::string out = normalize_path(path);
+std::string fold_case(std::string_view text) {
+    std::string out(text);
     for (char& c : out) c = static_cast<char>(fold(static_cast<unsigned char>(c)));
     return out;
+}
+
+std::string path_key(std::string_view path) {
+    return fold_case(normalize_path(path));
 }
 
 bool same_path(std::string_view a, std::string_view b) {
@@ -86,6 +90,31 @@ bool is_absolute(std::string_view path) {
     // A network path needs a server and a share.
     return n.size() > 2 && n.starts_with("\\\\") && n.find('\\', 2) != std::string::npos &&
            n.find('\\', 2) + 1 < n.size();
+}
+
+std::string path_flaw(std::string_view path) {
+    const bool two_separators = path.size() >= 2 && is_separator(path[0]) && is_separator(path[1]);
+    if (two_separators && path.size() >= 4 && (path[2] == '?' || path[2] == '.') &&
+        is_separator(path[3]))
+        return "ścieżka urządzenia";
+    if (two_separators) return "ścieżka sieciowa";
+    if (path.size() < 3 || !has_drive(path) || !is_separator(path[2]))
+        return "ścieżka nie jest pełna";
+    const std::string n = normalize_path(path);
+    for (size_t start = 3; start < n.size();) {
+        size_t end = n.find('\\', start);
+        if (end == std::string::npos) end = n.size();
+        const std::string_view name = std::string_view(n).substr(start, end - start);
+        if (name == "." || name == "..") return "ścieżka z . lub ..";
+        if (name.find(':') != std::string_view::npos) return "strumień danych w ścieżce";
+        if (name.back() == '.' || name.back() == ' ') return "nazwa kończy się kropką lub spacją";
+        start = end + 1;
+    }
+    return "";
+}
+
+bool is_canonical(std::string_view path) {
+    return path_flaw(path).empty();
 }
 
 bool is_drive_root(std::string_view path) {

@@ -10,6 +10,9 @@ namespace setup::uninstall {
 // trailing separator dropped except after a drive ("C:\").
 std::string normalize_path(std::string_view path);
 
+// The text with its letters folded to one case (CP1250 letters included), nothing else changed.
+std::string fold_case(std::string_view text);
+
 // The normalized path with its letters folded to one case: equal keys, same path.
 std::string path_key(std::string_view path);
 
@@ -21,6 +24,15 @@ bool is_within(std::string_view path, std::string_view folder);
 
 // A drive letter with ":\", or a network path "\\server\share...".
 bool is_absolute(std::string_view path);
+
+// Why `path` is no full local path the uninstaller may act on, or "" when it is one: a drive
+// letter, ":\", then components none of which is "." or "..", ends in a dot or a blank (the
+// system drops those, so the name would alias another) or holds a ":" (an alternate data
+// stream). Doubled separators are tolerated. Unsound: a network path, a "\\?\" or "\\.\"
+// device path, anything relative. Only on sound paths does comparing texts (is_within) tell
+// where a path lies.
+std::string path_flaw(std::string_view path);
+bool is_canonical(std::string_view path);
 
 // "C:", "C:\" or a network share "\\server\share" with nothing below it.
 bool is_drive_root(std::string_view path);

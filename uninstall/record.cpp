@@ -1,6 +1,7 @@
 #include "record.h"
 
 #include "paths.h"
+#include "uninstall_record.h"
 
 namespace setup::uninstall {
 
@@ -67,7 +68,7 @@ std::string read_line(std::string_view line, Record& record) {
     if (!rest.ends_with(",0")) return "brak pola końcowego";
     const std::string_view path = rest.substr(0, rest.size() - 2);
     if (path.empty()) return "pusta ścieżka";
-    if (!is_absolute(path)) return "ścieżka nie jest pełna";
+    if (std::string flaw = path_flaw(path); !flaw.empty()) return flaw;
     (code == 'U' ? record.folders : record.files).push_back(normalize_path(path));
     return "";
 }
@@ -99,6 +100,18 @@ Record parse_record(std::string_view bytes) {
                                    " pliku uninstal.ini: " + why + ".");
     }
     return record;
+}
+
+std::optional<RegistryLine> product_key(const Record& record) {
+    if (record.registry.empty()) return std::nullopt;
+    const RegistryLine& first = record.registry.front();
+    const std::string parent = fold_case(kUninstallKeysParent);
+    const std::string key = fold_case(first.key);
+    // A name below the parent, not the parent itself nor an empty name.
+    if (first.root != RegistryRoot::local_machine || !first.value.empty() ||
+        !key.starts_with(parent) || key.size() == parent.size() || key[parent.size()] == '\\')
+        return std::nullopt;
+    return first;
 }
 
 }  // namespace setup::uninstall

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "paths.h"
+#include "uninstall_record.h"
 
 namespace setup::uninstall {
 
@@ -23,6 +24,37 @@ bool is_shortcut(std::string_view path) {
 
 std::string join(const std::string& folder, const std::string& relative) {
     return normalize_path(folder + "\\" + relative);
+}
+
+// Strictly below one of `folders`.
+bool inside_any(std::string_view path, const std::vector<std::string>& folders) {
+    for (const std::string& folder : folders)
+        if (!folder.empty() && is_within(path, folder) && !same_path(path, folder)) return true;
+    return false;
+}
+
+// The path in the target is a link found there or lies behind one: acting on it would act
+// wherever the link leads.
+bool behind_link(std::string_view path, const PlanInput& input) {
+    for (const TreeEntry& entry : input.tree)
+        if (entry.link && is_within(path, join(input.target, entry.relative))) return true;
+    return false;
+}
+
+// A file the installation made: in the target (not behind a link there), or a shortcut in
+// the shortcut folders.
+bool file_allowed(std::string_view file, const PlanInput& input) {
+    if (!is_canonical(file)) return false;
+    if (is_within(file, input.target)) return !behind_link(file, input);
+    return is_shortcut(file) && inside_any(file, input.shortcut_folders);
+}
+
+// A folder a U line may name: inside the target (not behind a link there), or a Start-menu
+// group inside a Programs folder.
+bool folder_allowed(std::string_view folder, const PlanInput& input) {
+    if (!is_canonical(folder)) return false;
+    if (is_within(folder, input.target)) return !behind_link(folder, input);
+    return inside_any(folder, input.programs_folders);
 }
 
 }  // namespace
@@ -64,13 +96,14 @@ Plan make_plan(const Record& record, const PlanInput& input) {
     };
 
     // The installer records only its uninstaller and the shortcuts it made; a P line naming
-    // anything else comes from a damaged record.
+    // anything else comes from a damaged or altered record.
     for (const std::string& file : record.files) {
-        if (is_within(file, input.target) || is_shortcut(file))
+        if (file_allowed(file, input))
             add_file(normalize_path(file));
         else
             plan.notes.push_back("Plik " + file +
-                                 " nie leży w folderze programu i nie jest skrótem: pozostaje.");
+                                 " nie leży w folderze programu i nie jest jego skrótem: "
+                                 "pozostaje.");
     }
 
     std::vector<const TreeEntry*> folders;
@@ -88,6 +121,11 @@ Plan make_plan(const Record& record, const PlanInput& input) {
 
     for (const std::string& folder : record.folders) {
         if (same_path(folder, input.target)) continue;
+        if (!folder_allowed(folder, input)) {
+            plan.notes.push_back("Folder " + folder +
+                                 " nie leży w folderze programu ani w menu Start: pozostaje.");
+            continue;
+        }
         if (guards_protected(folder, input.protected_folders)) {
             plan.notes.push_back("Folder " + folder +
                                  " jest folderem systemu lub użytkownika: pozostaje.");
@@ -111,14 +149,27 @@ Plan make_plan(const Record& record, const PlanInput& input) {
                     line.value)
             .second;
     };
+    const InstallationKeys installation_keys(record);
     std::vector<RegistryLine> keys;
     for (const RegistryLine& line : record.registry) {
         if (!first_time(line)) continue;
+        if (!installation_keys.hold(line)) {
+            plan.notes.push_back((line.value.empty() ? "Wartość domyślna klucza " : "Wartość ") +
+                                 describe(line) +
+                                 " nie należy do klucza utworzonego przez instalację: pozostaje.");
+            continue;
+        }
         // An empty value name stands both for a key the installation made and for a key's
         // default value that it wrote (a file type's name, say): the default value goes with
-        // the values, the key afterwards if nothing else is left in it.
+        // the values, a made key afterwards if nothing else is left in it.
         plan.steps.push_back({Action::delete_value, Phase::registry, "", line});
-        if (line.value.empty()) keys.push_back(line);
+        if (line.value.empty() && installation_keys.made(line)) keys.push_back(line);
+    }
+    // The record's digest is the installation's last value, which no record line names.
+    if (const std::optional<RegistryLine> product = product_key(record)) {
+        const RegistryLine digest{product->root, product->key, std::string(kRecordDigestValue)};
+        if (first_time(digest))
+            plan.steps.push_back({Action::delete_value, Phase::registry, "", digest});
     }
     // The record lists a key before its values and a parent before its subkeys: keys go
     // after all values, the last recorded and the deepest first.
@@ -133,6 +184,67 @@ Plan make_plan(const Record& record, const PlanInput& input) {
     plan.steps.push_back({Action::delete_file, Phase::finish, input.record_path, {}});
     plan.steps.push_back({Action::remove_folder, Phase::finish, input.target, {}});
     return plan;
+}
+
+namespace {
+
+std::string key_name(RegistryRoot root, std::string_view key) {
+    while (key.ends_with('\\')) key.remove_suffix(1);
+    return std::to_string(static_cast<int>(root)) + "," + fold_case(key);
+}
+
+}  // namespace
+
+InstallationKeys::InstallationKeys(const Record& record) : product_(product_key(record)) {
+    const std::vector<RegistryLine>& lines = record.registry;
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+        if (lines[i].value.empty() && lines[i + 1].root == lines[i].root &&
+            key_name(lines[i].root, lines[i].key) == key_name(lines[i + 1].root, lines[i + 1].key))
+            made_.insert(key_name(lines[i].root, lines[i].key));
+    if (product_) made_.insert(key_name(product_->root, product_->key));
+}
+
+bool InstallationKeys::made(const RegistryLine& key) const {
+    return made_.contains(key_name(key.root, key.key));
+}
+
+bool InstallationKeys::hold(const RegistryLine& line) const {
+    const std::string name = key_name(line.root, line.key);
+    if (name.ends_with(',')) return false;  // a root itself
+    // The key, then each key above it.
+    for (size_t end = name.size(); end != std::string::npos; end = name.rfind('\\', end - 1)) {
+        if (made_.contains(name.substr(0, end))) return true;
+        if (end == 0) break;
+    }
+    return false;
+}
+
+std::string digest_refusal(const Record& record, std::string_view record_path,
+                           std::string_view actual, std::string_view stored) {
+    const std::string tail = " Nic nie zostało usunięte.";
+    const std::optional<RegistryLine> product = product_key(record);
+    std::string message;
+    if (!product) {
+        message = "Plik ";
+        message += record_path;
+        return message + " nie wskazuje klucza deinstalacji programu." + tail;
+    }
+    if (stored.empty()) {
+        message = "Brak sumy kontrolnej pliku ";
+        message += record_path;
+        message += " w rejestrze (" + describe(*product) + "\\" + std::string(kRecordDigestValue) +
+                   "): nie można sprawdzić, czy nikt go nie zmienił.";
+        return message + tail;
+    }
+    if (actual.size() != 64 || stored != actual) {
+        message = "Plik ";
+        message += record_path;
+        message +=
+            " został zmieniony po instalacji: jego suma SHA-256 nie zgadza się z "
+            "zapisaną w rejestrze.";
+        return message + tail;
+    }
+    return "";
 }
 
 std::string describe(const RegistryLine& line) {

@@ -1,12 +1,19 @@
 #pragma once
 // What the uninstaller removes, decided from the record and from what lies in the target
-// folder, before anything is touched. The plan names only what a sound record line names:
-// the files of P lines (those in the target folder and shortcuts, the only files the installer
-// records), the folders of U lines (removed only when empty), the registry values
-// and keys of J lines, and inside the target folder the files that are not newer than the
-// record, which the installer writes last.
+// folder, before anything is touched. The plan acts only inside what the installation made,
+// whatever the record says:
+//   - files: those in the target folder not newer than the record (which the installer writes
+//     last), and of the P lines those in the target folder (not behind a link in it) and the
+//     links (.lnk) inside the folders where the installer puts its shortcuts;
+//   - folders: the target's, and of the U lines those inside the target or inside a Start-menu
+//     Programs folder (the group), each only when empty;
+//   - registry: of the J lines the values at or below a key the record says the installation
+//     made or below the product's uninstall key (InstallationKeys), and the keys it made,
+//     each key only when empty.
+// Every other line is noted and left alone.
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,9 +64,39 @@ struct PlanInput {
     std::uint64_t record_time = 0;
     std::vector<TreeEntry> tree;
     std::vector<std::string> protected_folders;
+    // The Start-menu Programs folders, all users' and the user's: a group is a folder inside
+    // one of them.
+    std::vector<std::string> programs_folders;
+    // Where the installer's links lie outside the target: the Programs folders (Autostart is
+    // one inside them), the Startup folders and the desktops, all users' and the user's.
+    std::vector<std::string> shortcut_folders;
 };
 
 Plan make_plan(const Record& record, const PlanInput& input);
+
+// The registry keys a record vouches for: those it says the installation made and the
+// product's uninstall key. The installer writes the line of a key it made (an empty value
+// name) just before the line of the entry that made it, which names the same key; so a made
+// key is an empty-name line followed by a line of the same key. A lone empty-name line is the
+// default value written into a key that was there before: it makes no key of its own.
+class InstallationKeys {
+  public:
+    explicit InstallationKeys(const Record& record);
+    // The line lies at or below one of the keys; never a value of a root itself.
+    bool hold(const RegistryLine& line) const;
+    bool made(const RegistryLine& key) const;
+
+  private:
+    std::set<std::string> made_;  // "root,key" with letters folded
+    std::optional<RegistryLine> product_;
+};
+
+// Why the record's bytes must not be acted on, or "" when the uninstall key vouches for them.
+// `actual` is the hexadecimal SHA-256 of the bytes read, `stored` the product key's value
+// kRecordDigestValue ("" when it is missing). A missing value refuses the record too: every
+// installation writes it, so a record without one was not made by an installation.
+std::string digest_refusal(const Record& record, std::string_view record_path,
+                           std::string_view actual, std::string_view stored);
 
 // "HKEY_LOCAL_MACHINE\key" or "HKEY_LOCAL_MACHINE\key\value", for messages.
 std::string describe(const RegistryLine& line);

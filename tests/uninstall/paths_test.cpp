@@ -46,6 +46,40 @@ TEST(UninstallPaths, RootsAndAbsolutePaths) {
         EXPECT_FALSE(is_absolute(path)) << path;
 }
 
+TEST(UninstallPaths, OnlyCanonicalLocalPathsAreSound) {
+    struct Case {
+        const char* path;
+        const char* flaw;  // a part of the reason, "" when sound
+    };
+    const Case cases[] = {
+        {"C:\\Gra\\a.txt", ""},
+        {"c:/Gra//dane\\", ""},  // separators as the record's concatenation leaves them
+        {"C:\\Gra, wersja 2\\Żółw.lnk", ""},
+        {"C:\\", ""},
+        {"C:\\Gra\\..\\Windows\\win.ini", "z . lub .."},
+        {"C:\\Gra\\..", "z . lub .."},
+        {"C:\\.\\Gra", "z . lub .."},
+        {"C:\\Gra\\...\\a", "kropką"},
+        {"C:\\Gra\\a.exe.", "kropką"},
+        {"C:\\Gra \\a.exe", "spacją"},
+        {"C:\\Gra\\a.txt:strumień", "strumień"},
+        {"C:\\Gra\\a.txt::$DATA", "strumień"},
+        {"\\\\?\\C:\\Gra\\a.txt", "urządzenia"},
+        {"//./C:/Gra", "urządzenia"},
+        {"\\\\.\\PhysicalDrive0", "urządzenia"},
+        {"\\\\serwer\\udział\\a.txt", "sieciowa"},
+        {"C:Gra\\a.txt", "nie jest pełna"},
+        {"\\Gra\\a.txt", "nie jest pełna"},
+        {"Gra", "nie jest pełna"},
+        {"", "nie jest pełna"},
+    };
+    for (const Case& c : cases) {
+        const std::string flaw = path_flaw(c.path);
+        EXPECT_EQ(is_canonical(c.path), std::string(c.flaw).empty()) << c.path;
+        EXPECT_NE(flaw.find(c.flaw), std::string::npos) << c.path << ": " << flaw;
+    }
+}
+
 TEST(UninstallPaths, PartsAndDepth) {
     EXPECT_EQ(parent_of("C:\\Gra\\\\a.txt"), "C:\\Gra");
     EXPECT_EQ(parent_of("C:\\Gra"), "C:\\");

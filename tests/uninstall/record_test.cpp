@@ -129,6 +129,32 @@ TEST(UninstallRecord, ATruncatedRecordNamesNothingNew) {
     }
 }
 
+// The product's uninstall key is the record's first registry line, as the installer writes it.
+TEST(UninstallRecord, TheProductKeyIsTheFirstRegistryLine) {
+    const std::string parent = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    struct Case {
+        std::string first_line;
+        bool product;
+    };
+    const Case cases[] = {
+        {"J0,2," + parent + "Gra,", true},
+        {"J0,2," + parent + "Gry\\Żółw,", true},
+        {"J0,2,software\\microsoft\\windows\\currentversion\\uninstall\\Gra,", true},
+        {"J0,2," + parent + "Gra,DisplayName", false},  // a value, not the key
+        {"J0,1," + parent + "Gra,", false},             // not HKEY_LOCAL_MACHINE
+        {"J0,2," + parent + ",", false},                // the parent itself
+        {"J0,2," + parent + "\\Gra,", false},
+        {"J0,2,Software\\Microsoft\\Windows\\CurrentVersion\\Run,", false},
+    };
+    for (const Case& c : cases) {
+        const Record r =
+            parse_record(lines({"U0,C:\\Gra,0", c.first_line, "J0,2," + parent + "X,"}));
+        const std::optional<RegistryLine> key = product_key(r);
+        EXPECT_EQ(key.has_value(), c.product) << c.first_line;
+        if (key) EXPECT_EQ(c.first_line, "J0,2," + key->key + ",");
+    }
+}
+
 TEST(UninstallTexts, FallbacksAndFormatting) {
     Record r;
     EXPECT_EQ(text(r, kFinished), "Usuwanie zakończone pomyślnie!");

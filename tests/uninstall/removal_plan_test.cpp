@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 
+#include "registry_rules.h"
 #include "removal_plan.h"
 #include "report.h"
 #include "texts.h"
+#include "uninstall_record.h"
 
 using namespace setup::uninstall;
 using setup::RegistryRoot;
@@ -15,6 +18,21 @@ const std::vector<std::string> kProtected = {"C:\\WINDOWS",
                                              "C:\\users\\jan\\Pulpit",
                                              "C:\\users\\jan\\Moje dokumenty",
                                              "C:\\users\\jan\\Menu Start\\Programy"};
+
+const std::string kPrograms = "C:\\users\\jan\\Menu Start\\Programy";
+const std::string kDesktop = "C:\\users\\jan\\Pulpit";
+
+PlanInput input_for(const std::string& target, std::uint64_t record_time = 5) {
+    PlanInput in;
+    in.target = target;
+    in.uninstaller = target + "\\Odinstaluj.exe";
+    in.record_path = target + "\\uninstal.ini";
+    in.record_time = record_time;
+    in.protected_folders = kProtected;
+    in.programs_folders = {kPrograms, "C:\\ProgramData\\Menu Start\\Programy"};
+    in.shortcut_folders = {kPrograms, kDesktop, "C:\\users\\Public\\Pulpit"};
+    return in;
+}
 
 Record record_for(const std::string& target, std::vector<std::string> more_folders = {}) {
     Record r;
@@ -87,12 +105,9 @@ TEST(UninstallPlan, RemovesOldFilesKeepsNewerOnesAndEndsWithItself) {
     Record r = record_for("C:\\Gra\\", {"C:\\users\\jan\\Menu Start\\Programy\\Gra"});
     r.files = {"C:\\Gra\\Odinstaluj.exe", "C:\\users\\jan\\Menu Start\\Programy\\Gra\\Gra.lnk",
                "C:\\users\\jan\\Pulpit\\Gra.lnk", "C:\\Gra\\\\a.exe"};
-    PlanInput in;
-    in.target = "C:\\Gra\\";
+    PlanInput in = input_for("C:\\Gra\\", 1000);
     in.uninstaller = "C:\\Gra\\Odinstaluj.exe";
     in.record_path = "C:\\Gra\\uninstal.ini";
-    in.record_time = 1000;
-    in.protected_folders = kProtected;
     in.tree = {
         {"a.exe", false, false, 900},
         {"Odinstaluj.exe", false, false, 990},
@@ -127,7 +142,7 @@ TEST(UninstallPlan, FilesOutsideTheTargetGoOnlyWhenTheyAreShortcuts) {
     Record r = record_for("C:\\Gra");
     r.files = {"C:\\WINDOWS\\system32\\ważny.dll", "C:\\users\\jan\\Pulpit\\Gra.LNK",
                "C:\\Gra2\\dane.dat", "C:\\Gra\\pomoc\\gra.hlp", "C:\\lnk"};
-    PlanInput in{"C:\\Gra", "C:\\Gra\\Odinstaluj.exe", "C:\\Gra\\uninstal.ini", 5, {}, kProtected};
+    const PlanInput in = input_for("C:\\Gra");
     const Plan plan = make_plan(r, in);
     EXPECT_EQ(describe_steps(plan),
               (std::vector<std::string>{
@@ -136,12 +151,12 @@ TEST(UninstallPlan, FilesOutsideTheTargetGoOnlyWhenTheyAreShortcuts) {
     ASSERT_EQ(plan.notes.size(), 3u);
     EXPECT_EQ(plan.notes[0],
               "Plik C:\\WINDOWS\\system32\\ważny.dll nie leży w folderze programu i nie jest "
-              "skrótem: pozostaje.");
+              "jego skrótem: pozostaje.");
 }
 
 TEST(UninstallPlan, GroupFoldersThatAreSystemFoldersStay) {
     Record r = record_for("C:\\Gra", {"C:\\users\\jan\\Menu Start\\Programy\\", "C:\\", "C:\\Gra"});
-    PlanInput in{"C:\\Gra", "C:\\Gra\\Odinstaluj.exe", "C:\\Gra\\uninstal.ini", 5, {}, kProtected};
+    const PlanInput in = input_for("C:\\Gra");
     const Plan plan = make_plan(r, in);
     EXPECT_EQ(plan.notes.size(), 2u);
     EXPECT_EQ(describe_steps(plan),
@@ -161,9 +176,11 @@ TEST(UninstallPlan, RegistryValuesFirstThenKeysDeepestAndLastFirst) {
         {RegistryRoot::current_user, "Software\\Firma\\Gra", "Ścieżka"},
         {RegistryRoot::current_user, "Software\\Firma\\Gra", "Ścieżka"},  // twice: once
         {RegistryRoot::classes_root, ".gra", ""},
+        {RegistryRoot::classes_root, ".gra", ""},
+        {RegistryRoot::current_config, "Software\\Gra", ""},
         {RegistryRoot::current_config, "Software\\Gra", "Tryb"},
     };
-    PlanInput in{"C:\\Gra", "C:\\Gra\\Odinstaluj.exe", "C:\\Gra\\uninstal.ini", 5, {}, kProtected};
+    const PlanInput in = input_for("C:\\Gra");
     const Plan plan = make_plan(r, in);
     std::vector<std::string> registry;
     for (const std::string& s : describe_steps(plan))
@@ -173,16 +190,22 @@ TEST(UninstallPlan, RegistryValuesFirstThenKeysDeepestAndLastFirst) {
                             "value HKEY_LOCAL_MACHINE\\" + u,
                             "value HKEY_LOCAL_MACHINE\\" + u + "\\DisplayName",
                             "value HKEY_LOCAL_MACHINE\\" + u + "\\UninstallString",
-                            "value HKEY_CURRENT_USER\\Software\\Firma",
                             "value HKEY_CURRENT_USER\\Software\\Firma\\Gra",
                             "value HKEY_CURRENT_USER\\Software\\Firma\\Gra\\Ścieżka",
                             "value HKEY_CLASSES_ROOT\\.gra",
+                            "value HKEY_CURRENT_CONFIG\\Software\\Gra",
                             "value HKEY_CURRENT_CONFIG\\Software\\Gra\\Tryb",
+                            "value HKEY_LOCAL_MACHINE\\" + u + "\\UninstallRecordSha256",
                             "key HKEY_LOCAL_MACHINE\\" + u,
                             "key HKEY_CURRENT_USER\\Software\\Firma\\Gra",
-                            "key HKEY_CURRENT_USER\\Software\\Firma",
+                            "key HKEY_CURRENT_CONFIG\\Software\\Gra",
                             "key HKEY_CLASSES_ROOT\\.gra",
                         }));
+    // "Software\Firma" is a lone line, followed by another key's: the default value of a
+    // key that was there before, which made no key.
+    EXPECT_EQ(plan.notes, (std::vector<std::string>{
+                              "Wartość domyślna klucza HKEY_CURRENT_USER\\Software\\Firma nie "
+                              "należy do klucza utworzonego przez instalację: pozostaje."}));
 }
 
 TEST(UninstallReport, StatusAndList) {
@@ -213,4 +236,155 @@ TEST(UninstallReport, StatusAndList) {
     stopped.stopped(false);
     EXPECT_EQ(stopped.status(r), "Usuwanie przerwane.");
     EXPECT_EQ(stopped.lines(r, {})[0], "Nic nie zostało usunięte.");
+}
+
+namespace {
+
+// The record the installer's own code writes for a product with a Start-menu group, an
+// Autostart and a desktop link, a key of its own with a value and a file type.
+std::string genuine_record() {
+    using setup::registry_record_line;
+    const std::vector<std::string> registry = {
+        registry_record_line(RegistryRoot::current_user, "Software\\Żółw", ""),
+        registry_record_line(RegistryRoot::current_user, "Software\\Żółw", "Folder"),
+        registry_record_line(RegistryRoot::classes_root, ".zolw", ""),
+        registry_record_line(RegistryRoot::classes_root, ".zolw", ""),
+    };
+    const std::vector<std::string> shortcuts = {
+        setup::folder_record_line(kPrograms + "\\Gry\\Żółw"),
+        setup::file_record_line(kPrograms + "\\Gry\\Żółw\\Odinstaluj Żółw.lnk"),
+        setup::file_record_line(kPrograms + "\\Autostart\\Żółw.lnk"),
+        setup::file_record_line(kDesktop + "\\Żółw.lnk"),
+    };
+    return setup::record_text(
+        setup::uninstall_record_lines("C:\\Gry\\Żółw", "Żółw 1.0", "Żółw", registry, shortcuts));
+}
+
+std::vector<std::string> notes_of(const Record& record, const Plan& plan) {
+    std::vector<std::string> out = record.notes;
+    out.insert(out.end(), plan.notes.begin(), plan.notes.end());
+    return out;
+}
+
+}  // namespace
+
+TEST(UninstallPlan, TheInstallersRecordIsRemovedWhole) {
+    const Record r = parse_record(genuine_record());
+    PlanInput in = input_for("C:\\Gry\\Żółw");
+    const Plan plan = make_plan(r, in);
+    const std::string u = "HKEY_LOCAL_MACHINE\\" + setup::uninstall_key_path("Żółw");
+    EXPECT_EQ(notes_of(r, plan), std::vector<std::string>{});
+    EXPECT_EQ(describe_steps(plan), (std::vector<std::string>{
+                                        "file " + kPrograms + "\\Gry\\Żółw\\Odinstaluj Żółw.lnk",
+                                        "file " + kPrograms + "\\Autostart\\Żółw.lnk",
+                                        "file " + kDesktop + "\\Żółw.lnk",
+                                        "folder " + kPrograms + "\\Gry\\Żółw",
+                                        "value " + u,
+                                        "value " + u + "\\DisplayName",
+                                        "value " + u + "\\UninstallString",
+                                        "value HKEY_CURRENT_USER\\Software\\Żółw",
+                                        "value HKEY_CURRENT_USER\\Software\\Żółw\\Folder",
+                                        "value HKEY_CLASSES_ROOT\\.zolw",
+                                        "value " + u + "\\UninstallRecordSha256",
+                                        "key " + u,
+                                        "key HKEY_CURRENT_USER\\Software\\Żółw",
+                                        "key HKEY_CLASSES_ROOT\\.zolw",
+                                        "file C:\\Gry\\Żółw\\Odinstaluj.exe",
+                                        "file C:\\Gry\\Żółw\\uninstal.ini",
+                                        "folder C:\\Gry\\Żółw",
+                                    }));
+}
+
+// One line added to the installer's record: a line that reaches outside what the
+// installation made is noted and adds no step; one inside it adds its step and no note.
+TEST(UninstallPlan, AnAddedLineActsOnlyInsideTheInstallation) {
+    struct Case {
+        std::string line;
+        std::string note;  // a part of the one note expected, "" for none
+        std::string step;  // the one step expected in addition, "" for none
+    };
+    const Case cases[] = {
+        {"P0,C:\\Gry\\Żółw\\..\\..\\Windows\\System32\\drivers\\etc\\hosts,0", "z . lub ..", ""},
+        {"P0,C:\\Gry\\Żółw\\.\\a.txt,0", "z . lub ..", ""},
+        {"U0,C:\\Gry\\Żółw\\..,0", "z . lub ..", ""},
+        {"P0,\\\\?\\C:\\Windows\\win.ini,0", "ścieżka urządzenia", ""},
+        {"P0,\\\\.\\C:\\Gry\\Żółw\\a.txt,0", "ścieżka urządzenia", ""},
+        {"P0,C:\\Gry\\Żółw\\dane.txt:ukryty,0", "strumień", ""},
+        {"P0,\\\\serwer\\udział\\Gry\\Żółw\\a.txt,0", "ścieżka sieciowa", ""},
+        {"P0,C:\\Gry\\Żółw\\Odinstaluj.exe.,0", "kropką lub spacją", ""},
+        {"P0,C:\\Gry\\Żółw\\łącze\\hosts,0", "nie jest jego skrótem", ""},  // behind a link
+        {"P0,C:\\users\\jan\\Moje dokumenty\\Praca.lnk,0", "nie jest jego skrótem", ""},
+        {"P0,C:\\Windows\\System32\\drivers\\etc\\hosts,0", "nie jest jego skrótem", ""},
+        {"P0," + kDesktop + "\\Raport.doc,0", "nie jest jego skrótem", ""},
+        {"P0," + kPrograms + "\\Inny\\Inny.lnk,0", "", "file " + kPrograms + "\\Inny\\Inny.lnk"},
+        {"P0,C:\\Gry\\Żółw\\dane\\a.txt,0", "", "file C:\\Gry\\Żółw\\dane\\a.txt"},
+        {"U0,C:\\Inny,0", "ani w menu Start", ""},
+        {"U0,C:\\users\\jan\\Moje dokumenty\\Puste,0", "ani w menu Start", ""},
+        {"U0," + kPrograms + ",0", "ani w menu Start", ""},
+        {"U0," + kPrograms + "\\Inny,0", "", "folder " + kPrograms + "\\Inny"},
+        {"J0,2,SYSTEM\\CurrentControlSet\\Services\\Tcpip,Start", "nie należy do klucza", ""},
+        {"J0,0,txtfile,", "Wartość domyślna klucza HKEY_CLASSES_ROOT\\txtfile", ""},
+        {"J0,2," + setup::uninstall_key_path("Inny") + ",UninstallString", "nie należy", ""},
+        {"J0,1,Software\\Istniejący,Wartość", "nie należy do klucza", ""},
+        {"J0,2,Software\\Żółw,Folder", "nie należy do klucza", ""},  // another root
+        {"J0,1,software\\ŻÓŁW\\Opcje,Tryb", "",
+         "value HKEY_CURRENT_USER\\software\\ŻÓŁW\\Opcje\\Tryb"},
+    };
+    PlanInput in = input_for("C:\\Gry\\Żółw");
+    in.tree = {{"łącze", true, true, 0}};
+    const std::vector<std::string> genuine =
+        describe_steps(make_plan(parse_record(genuine_record()), in));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const Record r = parse_record(genuine_record() + c.line + "\r\n");
+        const Plan plan = make_plan(r, in);
+        std::vector<std::string> steps = describe_steps(plan);
+        if (!c.step.empty()) {
+            const auto added = std::find(steps.begin(), steps.end(), c.step);
+            ASSERT_NE(added, steps.end());
+            steps.erase(added);
+        }
+        EXPECT_EQ(steps, genuine);
+        const std::vector<std::string> notes = notes_of(r, plan);
+        if (c.note.empty()) {
+            EXPECT_EQ(notes, std::vector<std::string>{});
+        } else {
+            ASSERT_EQ(notes.size(), 1u);
+            EXPECT_NE(notes[0].find(c.note), std::string::npos) << notes[0];
+        }
+    }
+}
+
+TEST(UninstallRefusal, TheRecordMustBeTheOneTheUninstallKeyVouchesFor) {
+    const std::string digest(64, 'a');
+    const Record genuine = parse_record(genuine_record());
+    Record foreign_first = genuine;  // the uninstall key is not the first registry line
+    std::swap(foreign_first.registry[0], foreign_first.registry[3]);
+    Record other_root = genuine;
+    other_root.registry[0].root = RegistryRoot::current_user;
+    struct Case {
+        const Record* record;
+        std::string stored;
+        std::string refusal_names;  // "" when accepted
+    };
+    const Case cases[] = {
+        {&genuine, digest, ""},
+        {&genuine, "", "Brak sumy kontrolnej"},
+        {&genuine, std::string(63, 'a') + "b", "został zmieniony"},
+        {&genuine, std::string(64, 'A'), "został zmieniony"},
+        {&genuine, digest + " ", "został zmieniony"},
+        {&foreign_first, digest, "nie wskazuje klucza"},
+        {&other_root, digest, "nie wskazuje klucza"},
+    };
+    for (const Case& c : cases) {
+        const std::string why =
+            digest_refusal(*c.record, "C:\\Gry\\Żółw\\uninstal.ini", digest, c.stored);
+        if (c.refusal_names.empty()) {
+            EXPECT_EQ(why, "") << c.stored;
+        } else {
+            EXPECT_NE(why.find(c.refusal_names), std::string::npos) << c.stored << ": " << why;
+            EXPECT_NE(why.find("Nic nie zostało usunięte."), std::string::npos) << why;
+        }
+    }
+    EXPECT_NE(digest_refusal(genuine, "x", "", ""), "");  // nothing stored, nothing hashed
 }
