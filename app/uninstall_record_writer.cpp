@@ -5,6 +5,7 @@
 #include "files.h"
 #include "globals.h"
 #include "registry_writer.h"
+#include "sha256.h"
 #include "uninstall_record.h"
 
 namespace setup {
@@ -23,6 +24,14 @@ void WriteUninstallRecord(const std::string& target, const std::vector<std::stri
     const std::string text = record_text(uninstall_record_lines(
         target, Product.ProductTitle, Product.ProductFolderName, registry_lines, shortcut_lines));
     platform::write_file(record_path(target), text.data(), text.size());
+
+    // Last, once the record is whole: the uninstaller acts only on a record with this digest.
+    Sha256 digest;
+    digest.update(text.data(), text.size());
+    registry.set_root(RegistryRoot::local_machine);
+    registry.open_key(uninstall_key_path(Product.ProductFolderName));
+    registry.write_text(std::string(kRecordDigestValue), to_hex(digest.finish()));
+    registry.close_key();
 }
 
 }  // namespace setup

@@ -5,8 +5,9 @@
 namespace setup {
 
 // Writes the uninstaller (resource UNINSTALL) into `target`, registers it under the uninstall
-// key of HKEY_LOCAL_MACHINE and writes "uninstal.ini" beside it, in this order; a step that
-// fails throws RuntimeError and the later ones are not done.
+// key of HKEY_LOCAL_MACHINE, writes "uninstal.ini" beside it and then the record's SHA-256
+// into the uninstall key (kRecordDigestValue), in this order; a step that fails throws
+// RuntimeError and the later ones are not done.
 void WriteUninstallRecord(const std::string& target, const std::vector<std::string>& registry_lines,
                           const std::vector<std::string>& shortcut_lines);
 

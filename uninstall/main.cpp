@@ -12,8 +12,10 @@
 #include "removal_plan.h"
 #include "runtime_error.h"
 #include "self_copy_win32.h"
+#include "sha256.h"
 #include "system_folders_win32.h"
 #include "texts.h"
+#include "uninstall_record.h"
 #include "uninstall_window.h"
 
 namespace {
@@ -27,7 +29,10 @@ struct Loaded {
     PlanInput input;
 };
 
-// The record beside `program`, refused with a message when it must not be acted on.
+// The record beside `program`, refused with a message when it must not be acted on: one that
+// does not describe its folder, whose target is a folder of the system or the user, or whose
+// bytes are not those whose digest the installation left in the product's uninstall key.
+// The bytes hashed are the bytes parsed, so the file cannot change between the two.
 Loaded load(const std::string& program) {
     Loaded loaded;
     const std::string folder = parent_of(program);
@@ -39,7 +44,18 @@ Loaded load(const std::string& program) {
     loaded.input.protected_folders = protected_folders();
     const std::string why = refusal(loaded.record, folder, loaded.input.protected_folders);
     if (!why.empty()) throw setup::RuntimeError(why);
+    setup::Sha256 digest;
+    digest.update(file.bytes.data(), file.bytes.size());
+    const std::optional<RegistryLine> product = product_key(loaded.record);
+    const std::string stored =
+        product ? read_machine_text(product->key, std::string(setup::kRecordDigestValue)) : "";
+    const std::string untrusted = digest_refusal(loaded.record, loaded.input.record_path,
+                                                 setup::to_hex(digest.finish()), stored);
+    if (!untrusted.empty()) throw setup::RuntimeError(untrusted);
     loaded.input.target = *find_target(loaded.record, folder);
+    ShortcutFolders shortcuts = shortcut_folders();
+    loaded.input.programs_folders = std::move(shortcuts.programs);
+    loaded.input.shortcut_folders = std::move(shortcuts.all);
     return loaded;
 }
 

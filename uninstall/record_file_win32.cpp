@@ -32,4 +32,23 @@ RecordFile read_record_file(const std::string& path) {
     return record;
 }
 
+std::string read_machine_text(const std::string& key, const std::string& name) {
+    HKEY opened = nullptr;
+    // Reading is all this needs: the value must be readable by whoever may uninstall.
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &opened) !=
+        ERROR_SUCCESS)
+        return "";
+    platform::UniqueKey owned(opened);
+    char data[256] = {};
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    if (RegQueryValueExA(owned.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data),
+                         &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return "";
+    std::string text(data, size);
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+}
+
 }  // namespace setup::uninstall

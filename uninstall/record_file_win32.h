@@ -16,4 +16,8 @@ struct RecordFile {
 // it cannot be read or is far larger than any record.
 RecordFile read_record_file(const std::string& path);
 
+// The text value `name` of the key `key` under HKEY_LOCAL_MACHINE, "" when the key or the
+// value is missing or the value is no short REG_SZ text (a digest is 64 characters).
+std::string read_machine_text(const std::string& key, const std::string& name);
+
 }  // namespace setup::uninstall

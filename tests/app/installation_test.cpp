@@ -18,6 +18,7 @@
 #include "link_probe.h"
 #include "process.h"
 #include "registry_probe.h"
+#include "sha256.h"
 #include "startup_rules.h"
 #include "system_queries.h"
 #include "temp_tree.h"
@@ -182,8 +183,9 @@ class Installation : public ::testing::Test {
         return fs::path(wide);
     }
     // Runs the registered "UninstallString" as the system runs it, answers "Usuń" and, once
-    // the uninstaller reports success, "Zamknij"; its working copy must be gone then.
-    void uninstall(const std::string& product) {
+    // the uninstaller reports success with `results` in its list, "Zamknij"; its working copy
+    // must be gone then.
+    void uninstall(const std::string& product, const std::vector<std::string>& results = {}) {
         const std::optional<Value> command =
             read_value(HKEY_LOCAL_MACHINE, kUninstallKeys + product, "UninstallString");
         ASSERT_TRUE(command);
@@ -195,7 +197,7 @@ class Installation : public ::testing::Test {
         ASSERT_TRUE(copy.find(30s));
         copy.press(IDOK);
         EXPECT_TRUE(copy.wait_status("Usuwanie zakończone pomyślnie!", 60s)) << copy.status();
-        EXPECT_EQ(copy.results(), std::vector<std::string>{});
+        EXPECT_EQ(copy.results(), results);
         copy.press(IDCANCEL);
         EXPECT_TRUE(copy.ended(30s));
         EXPECT_EQ(original.wait_exit(10s), 0);
@@ -347,6 +349,12 @@ TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
     const std::vector<std::string> texts = fixed_texts();
     expected.insert(expected.end(), texts.begin(), texts.end());
     EXPECT_EQ(record(), expected);
+    // The record's digest, which the uninstaller checks, beside the uninstall string.
+    setup::Sha256 digest;
+    const std::string record_bytes = read_file(u8_native(target + "\\uninstal.ini"));
+    digest.update(record_bytes.data(), record_bytes.size());
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, kUninstallKeys + product, "UninstallRecordSha256"),
+              text_value(setup::to_hex(digest.finish())));
 
     // The programs of section R, from the target folder, their path quoted; the missing one
     // passed over, and nothing started in its place.
@@ -358,8 +366,10 @@ TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
     PostMessageA(find("Button18"), BM_CLICK, 0, 0);
     EXPECT_EQ(program->wait_exit(30s), 0);
 
-    // The uninstaller removes exactly what the installation made.
-    uninstall(product);
+    // The uninstaller removes exactly what the installation made. The value written into a
+    // key that was there before stays: the record cannot show that the installation made it.
+    uninstall(product, {"Wartość HKEY_CURRENT_USER\\Software\\Istniejący klucz\\Wartość nie "
+                        "należy do klucza utworzonego przez instalację: pozostaje."});
     EXPECT_FALSE(fs::exists(u8_native(target)));
     EXPECT_TRUE(fs::exists(dir / "Program Files"));  // made by the extractor, not recorded
     EXPECT_TRUE(fs::exists(dir / "Program.exe"));
@@ -371,9 +381,9 @@ TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
     EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, ".testinstalacji"));
     EXPECT_FALSE(key_exists(HKEY_CURRENT_CONFIG, key));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
-    // A key that was there before stays; the value the installation wrote into it goes.
-    EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, "Software\\Istniejący klucz"));
-    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, "Software\\Istniejący klucz", "Wartość"));
+    // A key that was there before stays, with the value the installation wrote into it.
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Istniejący klucz", "Wartość"),
+              text_value("żółw"));
 }
 
 TEST_F(Installation, WithoutStartMenuEntriesNoGroupButAutostartAndDesktopLinks) {

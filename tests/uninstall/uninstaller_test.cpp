@@ -1,6 +1,7 @@
 // Odinstaluj.exe run as a user runs it, from the folder of an installation whose traces the
-// test lays out as the installer leaves them (files, a file written later, shortcuts,
-// registry keys and values, the uninstall key and the record), answered from this process.
+// test lays out as the installer leaves them (files, a file written later, shortcuts in the
+// Start menu and on the desktop, registry keys and values, the uninstall key with the
+// record's digest, and the record), answered from this process.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 
 #include "process.h"
 #include "registry_probe.h"
+#include "sha256.h"
 #include "temp_tree.h"
 #include "uninstall_record.h"
 #include "uninstaller_driver.h"
@@ -64,15 +66,22 @@ void set_value(HKEY root, const std::string& key, const std::string& name,
     RegCloseKey(k);
 }
 
+std::string special_folder(int csidl) {
+    char buffer[MAX_PATH + 1] = {};
+    EXPECT_TRUE(SHGetSpecialFolderPathA(nullptr, buffer, csidl, TRUE)) << csidl;
+    return buffer;
+}
+
 class Uninstaller : public ::testing::Test {
   protected:
     TempDir dir;
-    std::string target;  // as the user typed it: with a trailing backslash
-    std::string group;   // the Start-menu group folder
-    std::string desktop;
-    std::string temp;       // the uninstaller's temporary folder
-    std::string base;       // HKCU key of this test's script values
-    std::string uninstall;  // HKLM uninstall key of this test
+    std::string target;         // as the user typed it: with a trailing backslash
+    std::string group;          // the Start-menu group folder, in the Programs folder
+    std::string desktop_link;   // the product's desktop link
+    std::string desktop_other;  // another program's desktop link
+    std::string temp;           // the uninstaller's temporary folder
+    std::string base;           // HKCU key of this test's script values
+    std::string uninstall;      // HKLM uninstall key of this test
 
     void SetUp() override {
         static int counter = 0;
@@ -80,12 +89,13 @@ class Uninstaller : public ::testing::Test {
                                    "-" + std::to_string(++counter);
         base = "Software\\" + unique;
         uninstall = kUninstallRoot + unique;
-        for (const char* folder :
-             {"Program Files/Gra, wersja 2/dane/głęboko", "Menu/Programy/Gra", "Pulpit", "tmp"})
+        for (const char* folder : {"Program Files/Gra, wersja 2/dane/głęboko", "tmp"})
             fs::create_directories(at(folder));
         target = native(at("Program Files/Gra, wersja 2")) + "\\";
-        group = native(at("Menu/Programy/Gra"));
-        desktop = native(at("Pulpit"));
+        group = special_folder(CSIDL_PROGRAMS) + "\\Gra " + unique;
+        desktop_link = special_folder(CSIDL_DESKTOPDIRECTORY) + "\\Gra " + unique + ".lnk";
+        desktop_other = special_folder(CSIDL_DESKTOPDIRECTORY) + "\\Inny " + unique + ".lnk";
+        fs::create_directories(fs::path(wide(group)));
         temp = native(at("tmp")) + "\\";
 
         ASSERT_TRUE(CopyFileA(test_program_path(ODINSTALUJ_EXE).c_str(),
@@ -93,9 +103,11 @@ class Uninstaller : public ::testing::Test {
         for (const char* file :
              {"Program Files/Gra, wersja 2/gra.exe", "Program Files/Gra, wersja 2/Czytaj mnie.txt",
               "Program Files/Gra, wersja 2/dane/poziom 1.dat",
-              "Program Files/Gra, wersja 2/dane/głęboko/ściana.bmp", "Menu/Programy/Gra/Gra.lnk",
-              "Menu/Programy/Gra/Odinstaluj.lnk", "Pulpit/Gra.lnk", "Pulpit/Inny program.lnk"})
+              "Program Files/Gra, wersja 2/dane/głęboko/ściana.bmp"})
             write_file(at(file), std::string("zawartość ") + file);
+        for (const std::string& link :
+             {group + "\\Gra.lnk", group + "\\Odinstaluj.lnk", desktop_link, desktop_other})
+            write_file(fs::path(wide(link)), "skrót");
         SetFileAttributesW((at("Program Files/Gra, wersja 2/Czytaj mnie.txt")).wstring().c_str(),
                            FILE_ATTRIBUTE_READONLY);
 
@@ -103,14 +115,18 @@ class Uninstaller : public ::testing::Test {
         set_value(HKEY_LOCAL_MACHINE, uninstall, "UninstallString", target + "\\Odinstaluj.exe");
         set_value(HKEY_CURRENT_USER, base + "\\Gra\\Opcje", "Tryb", "1");
         set_value(HKEY_CURRENT_USER, base + "\\Pusty", "Ścieżka", target);
-        set_value(HKEY_CURRENT_USER, base + "\\Istniejący", "Zapisany", "tak");
-        set_value(HKEY_CURRENT_USER, base + "\\Istniejący", "Inny", "był przed instalacją");
+        set_value(HKEY_CURRENT_USER, base + "\\Istniejący", "Zapisany", "był przed instalacją");
     }
 
     void TearDown() override {
         SHDeleteKeyA(HKEY_CURRENT_USER, base.c_str());
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, uninstall.c_str());
+        std::error_code ignored;
+        fs::remove_all(fs::path(wide(group)), ignored);
+        fs::remove(fs::path(wide(desktop_link)), ignored);
+        fs::remove(fs::path(wide(desktop_other)), ignored);
     }
+    bool exists(const std::string& ansi) const { return fs::exists(fs::path(wide(ansi))); }
 
     std::vector<std::string> record_lines() const {
         std::vector<std::string> lines = {
@@ -119,17 +135,15 @@ class Uninstaller : public ::testing::Test {
             "J0,2," + uninstall + ",",
             "J0,2," + uninstall + ",DisplayName",
             "J0,2," + uninstall + ",UninstallString",
-            "J0,1," + base + "\\Gra,",
             "J0,1," + base + "\\Gra\\Opcje,",
             "J0,1," + base + "\\Gra\\Opcje,Tryb",
             "J0,1," + base + "\\Pusty,",
             "J0,1," + base + "\\Pusty,Ścieżka",
-            "J0,1," + base + "\\Istniejący,Zapisany",
             "P0," + target + "\\Odinstaluj.exe,0",
             "U0," + group + ",0",
             "P0," + group + "\\Gra.lnk,0",
             "P0," + group + "\\Odinstaluj.lnk,0",
-            "P0," + desktop + "\\Gra.lnk,0",
+            "P0," + desktop_link + ",0",
         };
         const std::vector<std::string> texts = setup::uninstaller_text_lines();
         lines.insert(lines.end(), texts.begin(), texts.end());
@@ -137,11 +151,17 @@ class Uninstaller : public ::testing::Test {
     }
 
     // Writes the record and dates everything as an installation does: the unpacked files
-    // older than the record, which is written last.
+    // older than the record, which is written last, and the record's digest in the
+    // uninstall key.
     void finish_installation(const std::vector<std::string>& lines, const std::string& tail = "") {
         std::string bytes;
         for (const std::string& line : lines) bytes += line + "\r\n";
-        write_file(at("Program Files/Gra, wersja 2/uninstal.ini"), bytes + tail);
+        bytes += tail;
+        write_file(at("Program Files/Gra, wersja 2/uninstal.ini"), bytes);
+        setup::Sha256 digest;
+        digest.update(bytes.data(), bytes.size());
+        set_value(HKEY_LOCAL_MACHINE, uninstall, "UninstallRecordSha256",
+                  setup::to_hex(digest.finish()));
         for (const auto& entry : fs::recursive_directory_iterator(at("Program Files")))
             if (entry.is_regular_file()) set_write_time(entry.path(), days_ago(3));
         set_write_time(at("Program Files/Gra, wersja 2/uninstal.ini"), days_ago(2));
@@ -192,23 +212,101 @@ TEST_F(Uninstaller, RemovesWhatTheInstallationMadeAndKeepsWhatCameLater) {
 
     EXPECT_EQ(snapshot(dir.path()),
               (std::map<std::string, std::string>{
-                  {"Menu/", ""},
-                  {"Menu/Programy/", ""},
                   {"Program Files/", ""},
                   {"Program Files/Gra, wersja 2/", ""},
                   {"Program Files/Gra, wersja 2/dane/", ""},
                   {"Program Files/Gra, wersja 2/dane/zapis gry.sav", "postęp gracza"},
-                  {"Pulpit/", ""},
-                  {"Pulpit/Inny program.lnk", "zawartość Pulpit/Inny program.lnk"},
                   {"tmp/", ""},
               }));
+    EXPECT_FALSE(exists(group));
+    EXPECT_FALSE(exists(desktop_link));
+    EXPECT_TRUE(exists(desktop_other));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall));
     EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, base + "\\Gra\\Opcje", "Tryb"));
     EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Gra\\Opcje", "Użytkownika"))
         << "a key keeps what the installation did not put in it";
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, base + "\\Pusty"));
-    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, base + "\\Istniejący", "Zapisany"));
-    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Istniejący", "Inny"));
+}
+
+// Even a record the uninstall key vouches for reaches nothing outside the installation: its
+// lines that would are listed, and what they name stays.
+TEST_F(Uninstaller, AVouchedRecordStillActsOnlyInsideTheInstallation) {
+    std::vector<std::string> lines = record_lines();
+    const std::string foreign_link = native(at("obcy.lnk"));
+    const std::string foreign_folder = native(at("pusty"));
+    lines.push_back("J0,1," + base + "\\Istniejący,Zapisany");  // in a key that was there
+    lines.push_back("P0," + foreign_link + ",0");
+    lines.push_back("P0," + target + "\\..\\..\\obcy.txt,0");
+    lines.push_back("U0," + foreign_folder + ",0");
+    write_file(at("obcy.lnk"), "skrót");
+    write_file(at("obcy.txt"), "cudzy plik");
+    fs::create_directories(at("pusty"));
+    finish_installation(lines);
+
+    UninstallerCopy copy;
+    ASSERT_NO_FATAL_FAILURE(start(copy));
+    copy.press(IDOK);
+    ASSERT_TRUE(copy.wait_status(kFinished, 120s)) << copy.status();
+    EXPECT_EQ(copy.results(),
+              (std::vector<std::string>{
+                  "Pominięto wiersz 36 pliku uninstal.ini: ścieżka z . lub ...",
+                  "Plik " + foreign_link +
+                      " nie leży w folderze programu i nie jest jego skrótem: pozostaje.",
+                  "Folder " + foreign_folder +
+                      " nie leży w folderze programu ani w menu Start: pozostaje.",
+                  "Wartość HKEY_CURRENT_USER\\" + base +
+                      "\\Istniejący\\Zapisany nie należy do klucza utworzonego przez "
+                      "instalację: pozostaje.",
+              }));
+    ASSERT_NO_FATAL_FAILURE(close(copy));
+    EXPECT_TRUE(fs::exists(at("obcy.lnk")));
+    EXPECT_TRUE(fs::exists(at("obcy.txt")));
+    EXPECT_TRUE(fs::exists(at("pusty")));
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Istniejący", "Zapisany"));
+    EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2")));
+    EXPECT_FALSE(exists(group));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall));
+}
+
+// A record changed after the installation, or one the uninstall key holds no digest for, is
+// refused before anything is copied or removed.
+TEST_F(Uninstaller, RefusesARecordTheUninstallKeyDoesNotVouchFor) {
+    struct Case {
+        const char* name;
+        bool changed;  // else the digest is missing
+        const char* message;
+    };
+    for (const Case& c : {Case{"changed", true, "został zmieniony po instalacji"},
+                          Case{"no digest", false, "Brak sumy kontrolnej pliku"}}) {
+        SCOPED_TRACE(c.name);
+        finish_installation(record_lines());
+        if (c.changed) {
+            const fs::path record = at("Program Files/Gra, wersja 2/uninstal.ini");
+            write_file(record, read_file(record) + "P0," + desktop_other + ",0\r\n");
+        } else {
+            HKEY key = nullptr;
+            ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstall.c_str(), 0, KEY_SET_VALUE, &key),
+                      ERROR_SUCCESS);
+            RegDeleteValueA(key, "UninstallRecordSha256");
+            RegCloseKey(key);
+        }
+        const auto before = snapshot(dir.path());
+        RunningProgram original("\"" + target + "\\Odinstaluj.exe\"",
+                                {"TMP=" + temp, "TEMP=" + temp});
+        HWND box = wait_for_window(original.pid(), "#32770", "Odinstaluj", 60s);
+        ASSERT_NE(box, nullptr);
+        const std::string message = message_text(box);
+        EXPECT_NE(message.find(c.message), std::string::npos) << message;
+        EXPECT_NE(message.find("Nic nie zostało usunięte."), std::string::npos) << message;
+        answer(box, IDOK);
+        EXPECT_EQ(original.wait_exit(30s), 1);
+        EXPECT_EQ(snapshot(dir.path()), before);
+        EXPECT_TRUE(exists(group + "\\Gra.lnk"));
+        EXPECT_TRUE(exists(desktop_link));
+        EXPECT_TRUE(exists(desktop_other));
+        EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"));
+        EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Pusty", "Ścieżka"));
+    }
 }
 
 TEST_F(Uninstaller, ClosingAtTheQuestionRemovesNothing) {
@@ -323,10 +421,10 @@ TEST_F(Uninstaller, AFileInUseGoesAtRestart) {
 TEST_F(Uninstaller, ADamagedRecordIsReadAsFarAsItIsSound) {
     std::vector<std::string> lines = record_lines();
     lines.push_back("X0,bzdura");
-    lines.push_back("P0," + desktop + "\\Inny program.lnk");  // no closing field
+    lines.push_back("P0," + desktop_other);  // no closing field
     lines.push_back(std::string(5000, 'A'));
     // The record ends in the middle of a line that would name another shortcut.
-    finish_installation(lines, "P0," + desktop + "\\Inny program.lnk,0");
+    finish_installation(lines, "P0," + desktop_other + ",0");
     UninstallerCopy copy;
     ASSERT_NO_FATAL_FAILURE(start(copy));
     EXPECT_EQ(copy.results().size(), 4u) << "skipped lines are shown before the question";
@@ -334,11 +432,11 @@ TEST_F(Uninstaller, ADamagedRecordIsReadAsFarAsItIsSound) {
     ASSERT_TRUE(copy.wait_status(kFinished, 120s)) << copy.status();
     const std::vector<std::string> results = copy.results();
     ASSERT_EQ(results.size(), 4u);
-    EXPECT_EQ(results[0], "Pominięto wiersz 36 pliku uninstal.ini: nieznany kod wiersza.");
-    EXPECT_EQ(results[3], "Pominięto wiersz 39 pliku uninstal.ini: niepełny ostatni wiersz.");
+    EXPECT_EQ(results[0], "Pominięto wiersz 34 pliku uninstal.ini: nieznany kod wiersza.");
+    EXPECT_EQ(results[3], "Pominięto wiersz 37 pliku uninstal.ini: niepełny ostatni wiersz.");
     ASSERT_NO_FATAL_FAILURE(close(copy));
-    EXPECT_TRUE(fs::exists(at("Pulpit/Inny program.lnk")));
-    EXPECT_FALSE(fs::exists(at("Pulpit/Gra.lnk")));
+    EXPECT_TRUE(exists(desktop_other));
+    EXPECT_FALSE(exists(desktop_link));
     EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2")));
 }
 
