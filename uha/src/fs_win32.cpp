@@ -220,27 +220,34 @@ class NtCalls {
     ToDosErrorFn to_dos_error_ = nullptr;
 };
 
-// The attributes of what h holds, with FILE_ATTRIBUTE_REPARSE_POINT set when it is not the
-// object named leaf itself. FILE_OPEN_REPARSE_POINT opens a link rather than what it leads
-// to, and the link shows that attribute; a system that follows a link in spite of it (Wine
-// does with Unix symbolic links) still names the object by the link's target, which is
-// caught by comparing the last part of its name with leaf.
-DWORD held_attributes(HANDLE h, const std::wstring& leaf, const std::string& name) {
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag))
-        throw Error(win_error("cannot read attributes of " + name));
-    if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return tag.FileAttributes;
+// The path of what h holds, from its volume's root.
+std::wstring held_path(HANDLE h, const std::string& name) {
     // The longest path a volume holds, in bytes, after the length field.
     std::vector<DWORD> buffer((sizeof(FILE_NAME_INFO) + 0x10000) / sizeof(DWORD) + 1);
     auto* info = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
     if (!GetFileInformationByHandleEx(h, FileNameInfo, info,
                                       static_cast<DWORD>(buffer.size() * sizeof(DWORD))))
         throw Error(win_error("cannot read the name of " + name));
-    const size_t length = info->FileNameLength / sizeof(wchar_t);
-    const wchar_t* tail = info->FileName + (length - std::min(length, leaf.size()));
-    const bool as_named = length > leaf.size() && tail[-1] == L'\\' &&
-                          CompareStringOrdinal(tail, static_cast<int>(leaf.size()), leaf.c_str(),
-                                               static_cast<int>(leaf.size()), TRUE) == CSTR_EQUAL;
+    return std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t));
+}
+
+// The attributes of what h holds, opened as leaf in the folder parent, with
+// FILE_ATTRIBUTE_REPARSE_POINT set when it is not that name itself. FILE_OPEN_REPARSE_POINT
+// opens a link rather than what it leads to, and the link shows that attribute; a system that
+// follows a link in spite of it (Wine does with Unix symbolic links) still names the object
+// by the link's target, which differs from the folder's name followed by leaf.
+DWORD held_attributes(HANDLE h, HANDLE parent, const std::wstring& leaf, const std::string& name) {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag))
+        throw Error(win_error("cannot read attributes of " + name));
+    if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return tag.FileAttributes;
+    std::wstring expected = held_path(parent, name);
+    if (expected.empty() || expected.back() != L'\\') expected += L'\\';
+    expected += leaf;
+    const std::wstring held = held_path(h, name);
+    const bool as_named =
+        CompareStringOrdinal(held.c_str(), static_cast<int>(held.size()), expected.c_str(),
+                             static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
     return as_named ? tag.FileAttributes : tag.FileAttributes | FILE_ATTRIBUTE_REPARSE_POINT;
 }
 
@@ -288,7 +295,7 @@ class Win32OutputFile : public OutputFile {
             nt_.open(folder_.get(), leaf_, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
                      FILE_OPEN, FILE_NON_DIRECTORY_FILE, old);
         if (!NT_SUCCESS(status)) return;
-        DWORD attrs = held_attributes(old.get(), leaf_, name_);
+        DWORD attrs = held_attributes(old.get(), folder_.get(), leaf_, name_);
         if (attrs & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return;
         FILE_BASIC_INFO basic{};
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
@@ -333,7 +340,7 @@ class Win32Destination : public Destination {
             nt_.open(folder.get(), leaf, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, 0, h);
         if (status == kStatusObjectNameNotFound || status == kStatusObjectPathNotFound) return {};
         if (!NT_SUCCESS(status)) throw Error(nt_.error("cannot read " + name, status));
-        DWORD attrs = held_attributes(h.get(), leaf, name);
+        DWORD attrs = held_attributes(h.get(), folder.get(), leaf, name);
         if (attrs & FILE_ATTRIBUTE_REPARSE_POINT) return {Existing::other, 0};
         if (attrs & FILE_ATTRIBUTE_DIRECTORY) return {Existing::folder, 0};
         LARGE_INTEGER size{};
@@ -395,12 +402,15 @@ class Win32Destination : public Destination {
         }
     }
 
-    // The root is opened itself, not what a link there leads to. Its attributes are read
-    // both from the handle and by its name, since Wine's handle of a Unix symbolic link is
-    // the link's target while the name still shows the reparse point.
+    // The root is opened itself, not what a link there leads to. Its attributes are read by
+    // its name and from the handle: Wine opens the target of a Unix symbolic link in spite of
+    // FILE_FLAG_OPEN_REPARSE_POINT, but its name still shows the reparse point.
     void open_root() {
         const std::string shown = native_to_utf8(root_);
         const std::wstring wide = widen(root_, CP_ACP);
+        const DWORD by_name = GetFileAttributesW(wide.c_str());
+        if (by_name != INVALID_FILE_ATTRIBUTES && (by_name & FILE_ATTRIBUTE_REPARSE_POINT))
+            throw Error(link_root(shown));
         root_handle_ = Handle(CreateFileW(
             wide.c_str(), kFolderAccess | SYNCHRONIZE, kShareAll, nullptr, OPEN_EXISTING,
             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -409,12 +419,13 @@ class Win32Destination : public Destination {
         if (!GetFileInformationByHandleEx(root_handle_.get(), FileAttributeTagInfo, &tag,
                                           sizeof tag))
             throw Error(win_error("cannot open destination folder " + shown));
-        DWORD by_name = GetFileAttributesW(wide.c_str());
-        if (by_name == INVALID_FILE_ATTRIBUTES) by_name = 0;
-        if ((tag.FileAttributes | by_name) & FILE_ATTRIBUTE_REPARSE_POINT)
-            throw Error("destination is a link (junction or symbolic link): " + shown);
+        if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) throw Error(link_root(shown));
         if (!(tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             throw Error("cannot create destination folder " + shown + ": a file stands there");
+    }
+
+    static std::string link_root(const std::string& shown) {
+        return "destination is a link (junction or symbolic link): " + shown;
     }
 
     // Opens the folder made of the first `count` parts, each relative to the one before,
@@ -440,7 +451,7 @@ class Win32Destination : public Destination {
             if (!NT_SUCCESS(status))
                 throw Error(nt_.error(
                     (create ? "cannot create folder " : "cannot open folder of ") + name, status));
-            DWORD attrs = held_attributes(next.get(), leaf, name);
+            DWORD attrs = held_attributes(next.get(), current.get(), leaf, name);
             if ((attrs & FILE_ATTRIBUTE_REPARSE_POINT) || !(attrs & FILE_ATTRIBUTE_DIRECTORY))
                 throw Error(not_a_folder(name));
             current = std::move(next);
