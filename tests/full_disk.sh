@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Extraction onto a disk that fills up, with both builds: uha exits 1 with a line naming the
-# file it could not write, and leaves neither that file nor a temporary one behind.
+# Extraction onto a small disk, with both builds. An archive larger than the free space is
+# refused before anything is written: exit status 3 and the line "uha: not enough space: N
+# bytes needed, M bytes free". One that fits by the count (a replaced file counts as freeing
+# its size) but fills the disk while a file is written: exit 1 with a line naming that file,
+# the file it was to replace left as it was, and no temporary file behind.
 # Needs root for a small tmpfs; prints "SKIP" when it cannot mount one.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -16,6 +19,9 @@ fi
 echo small >"$work/src/small.txt"
 head -c 1000000 /dev/urandom >"$work/src/big.bin"
 build/native/uha/uha a -m1 "$work/a.uha" "$work/src" >/dev/null
+head -c 200000 /dev/urandom >"$work/src/big.bin"
+build/native/uha/uha a -m1 "$work/b.uha" "$work/src" >/dev/null
+head -c 150000 /dev/urandom >"$work/old.bin"
 
 check() {
   local name=$1; shift
@@ -24,8 +30,23 @@ check() {
   out=$("$@" x -o+ -y+ "-t$disk/out" "$work/a.uha")
   code=$?
   out=$(tr -d '\r' <<<"$out")
+  if [ "$code" = 3 ] && grep -Eq '^uha: not enough space: 1000006 bytes needed, [0-9]+ bytes free$' <<<"$out" &&
+     [ -z "$(find "$disk" -type f)" ]; then
+    echo "PASS $name-refused"
+  else
+    echo "FAIL $name-refused (exit $code)"
+    echo "$out" | tail -5
+    find "$disk"
+  fi
+
+  rm -rf "${disk:?}"/*
+  mkdir -p "$disk/out"
+  cp "$work/old.bin" "$disk/out/big.bin"
+  out=$("$@" x -o+ -y+ "-t$disk/out" "$work/b.uha")
+  code=$?
+  out=$(tr -d '\r' <<<"$out")
   if [ "$code" = 1 ] && grep -q '^Error: cannot write big.bin' <<<"$out" &&
-     [ ! -e "$disk/out/big.bin" ] && [ -z "$(find "$disk" -name '*.tmp')" ]; then
+     cmp -s "$work/old.bin" "$disk/out/big.bin" && [ -z "$(find "$disk" -name '*.tmp')" ]; then
     echo "PASS $name"
   else
     echo "FAIL $name (exit $code)"

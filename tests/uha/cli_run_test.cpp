@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include "archive_builder.h"
@@ -135,6 +136,27 @@ TEST_F(UhaProgram, FailuresExitNonZeroWithOneLineSayingWhat) {
     }
     EXPECT_FALSE(fs::exists(tmp / "evil.txt"));
     EXPECT_FALSE(fs::exists(tmp / "o2/a.txt"));
+}
+
+TEST_F(UhaProgram, ArchiveLargerThanTheFreeSpaceExitsThreeAndWritesNothing) {
+    // The table claims a file of 1 PiB, more than any disk here holds; the refusal comes
+    // before its first byte would be decoded.
+    const uint64_t claimed = 1ull << 50;
+    BuildOptions opt;
+    opt.tweak = [&](uha::Table& t) { t.entries[1].size = t.blocks[0].size = claimed; };
+    write_file(tmp / "huge.uha", build_archive({{"docs", "", true}, {"docs/huge.bin", "x"}}, opt));
+    ProcessResult r = run({"x", "-o+", "-y+", "-t" + path("out"), path("huge.uha")});
+    EXPECT_EQ(r.exit_code, 3) << r.output;
+    const auto lines = lines_of(r.output);
+    ASSERT_EQ(lines.size(), 1u) << r.output;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(
+        lines[0], m,
+        std::regex("uha: not enough space: ([0-9]+) bytes needed, ([0-9]+) bytes free")))
+        << lines[0];
+    EXPECT_EQ(m[1].str(), std::to_string(claimed));
+    EXPECT_LT(std::stoull(m[2].str()), claimed);
+    EXPECT_EQ(snapshot(tmp / "out"), (std::map<std::string, std::string>{}));
 }
 
 TEST_F(UhaProgram, ListAndTest) {

@@ -115,7 +115,8 @@ const char* usage_text() {
            "              is cut in two blocks at least, so two threads decode it\n"
            "  -j<n>       threads (default: one per processor)\n"
            "  -h          this text\n"
-           "exit status: 0 success, 1 failure (one line says what failed), 2 bad usage\n";
+           "exit status: 0 success, 1 failure (one line says what failed), 2 bad usage,\n"
+           "             3 the destination lacks the space to extract (nothing written)\n";
 }
 
 std::vector<std::string> split_command_line(std::string_view line) {

@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -56,11 +57,14 @@ class Extraction {
     }
 
   private:
-    // Decides what to write, makes the folders, writes the empty files, and opens the files
-    // whose data spans several blocks (their pieces are written by different threads).
+    // Decides what to write, checks that it fits, makes the folders, writes the empty files,
+    // and opens the files whose data spans several blocks (their pieces are written by
+    // different threads).
     void prepare() {
         const auto& entries = a_.table.entries;
         std::set<std::string> folders;
+        uint64_t written = 0;   // bytes of the files that will be written
+        uint64_t replaced = 0;  // bytes of the existing files they replace
         for (size_t i = 0; i < entries.size(); ++i) {
             const Entry& e = entries[i];
             FileJob& job = jobs_[i];
@@ -69,7 +73,8 @@ class Extraction {
             job.piece_crcs.resize(plan_.spans[i]);
             job.piece_lengths.resize(plan_.spans[i]);
             if (!dest_) continue;
-            Existing there = dest_->existing(e.name);
+            const Occupant occupant = dest_->existing(e.name);
+            const Existing there = occupant.kind;
             if (e.kind == EntryKind::folder) {
                 if (there != Existing::none && there != Existing::folder)
                     throw Error("cannot create folder " + e.name + ": a file stands there");
@@ -83,12 +88,16 @@ class Extraction {
                 ++result_.skipped;
             } else {
                 job.write = true;
+                written += e.size;
+                if (there == Existing::file) replaced += occupant.size;
             }
             size_t slash = e.name.rfind('/');
             if (slash != std::string::npos) folders.insert(e.name.substr(0, slash));
         }
-        if (dest_)
+        if (dest_) {
+            check_space(written, replaced);
             for (const std::string& folder : folders) dest_->make_folder(folder);
+        }
 
         for (size_t i = 0; i < entries.size(); ++i) {
             const Entry& e = entries[i];
@@ -105,6 +114,16 @@ class Extraction {
                 job.out = dest_->create_file(e.name);
             }
         }
+    }
+
+    // Refuses before anything is written when the volume cannot take the files, rather than
+    // filling it and failing halfway. A replaced file counts as freeing its size, which it
+    // does once its new version has taken its name.
+    void check_space(uint64_t written, uint64_t replaced) {
+        if (written <= replaced) return;
+        const uint64_t needed = written - replaced;
+        const std::optional<uint64_t> available = dest_->free_space();
+        if (available && *available < needed) throw NoSpaceError(needed, *available);
     }
 
     void announce(FileJob& job) {

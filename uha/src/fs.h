@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,19 +40,31 @@ class OutputFile {
 
 enum class Existing { none, file, folder, other };
 
+// What stands under a name in the destination; size is a file's, 0 for the rest.
+struct Occupant {
+    Existing kind = Existing::none;
+    uint64_t size = 0;
+};
+
 // The folder that an archive is extracted into. Every method takes archive names and never
-// reaches outside the root: links met on the way are refused, not followed.
+// reaches outside the root: links met on the way are refused, not followed. Each folder is
+// opened relative to its parent's handle, so swapping a folder for a link while extracting
+// leads nowhere either.
 class Destination {
   public:
     virtual ~Destination() = default;
-    virtual Existing existing(const std::string& name) = 0;
+    virtual Occupant existing(const std::string& name) = 0;
     virtual void make_folder(const std::string& name) = 0;
     virtual void set_folder_meta(const std::string& name, const FileMeta& meta) = 0;
     // The name's folder must exist. Thread-safe.
     virtual std::unique_ptr<OutputFile> create_file(const std::string& name) = 0;
+    // Bytes the caller may still write on the destination's volume; nothing when the system
+    // cannot tell (then a full disk shows as a failed write).
+    virtual std::optional<uint64_t> free_space() = 0;
 };
 
-// Opens the destination folder, creating it and its missing parents.
+// Opens the destination folder, creating it and its missing parents. A destination that is
+// itself a link (a symbolic link, a junction) is refused with an Error naming it.
 std::unique_ptr<Destination> open_destination(const std::string& native_root);
 
 // One file or folder found below a path named for packing.

@@ -3,12 +3,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "error.h"
@@ -165,23 +167,31 @@ class PosixOutputFile : public OutputFile {
 
 class PosixDestination : public Destination {
   public:
-    explicit PosixDestination(const std::string& root) : root_path_(root) {
-        make_parents(root);
-        root_ = Fd(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!root_) throw Error(sys_error("cannot open destination folder " + root));
+    explicit PosixDestination(const std::string& root) : root_path_(without_trailing_slash(root)) {
+        make_parents(root_path_);
+        // The root itself is not followed either: extracting through a link would write
+        // wherever it leads, and an elevated installer must not be pointed elsewhere that way.
+        root_ = Fd(::open(root_path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!root_) {
+            int err = errno;
+            struct stat st;
+            if (err == ELOOP ||
+                (err == ENOTDIR && ::lstat(root_path_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)))
+                throw Error("destination is a symbolic link: " + native_to_utf8(root_path_));
+            throw Error(sys_error("cannot open destination folder " + root_path_, err));
+        }
     }
 
-    Existing existing(const std::string& name) override {
+    Occupant existing(const std::string& name) override {
         auto parts = split_name(name);
         Fd folder = walk(parts, parts.size() - 1, false, name);
-        if (!folder) return Existing::none;
+        if (!folder) return {};
         struct stat st;
         std::string leaf(parts.back());
-        if (::fstatat(folder.get(), leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-            return Existing::none;
-        if (S_ISREG(st.st_mode)) return Existing::file;
-        if (S_ISDIR(st.st_mode)) return Existing::folder;
-        return Existing::other;
+        if (::fstatat(folder.get(), leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return {};
+        if (S_ISREG(st.st_mode)) return {Existing::file, static_cast<uint64_t>(st.st_size)};
+        if (S_ISDIR(st.st_mode)) return {Existing::folder, 0};
+        return {Existing::other, 0};
     }
 
     void make_folder(const std::string& name) override {
@@ -210,7 +220,19 @@ class PosixDestination : public Destination {
                                                  name, std::move(fd));
     }
 
+    std::optional<uint64_t> free_space() override {
+        struct statvfs vfs;
+        if (::fstatvfs(root_.get(), &vfs) != 0) return std::nullopt;
+        return static_cast<uint64_t>(vfs.f_bavail) * static_cast<uint64_t>(vfs.f_frsize);
+    }
+
   private:
+    // "dest/" would make open() follow a link named dest in spite of O_NOFOLLOW.
+    static std::string without_trailing_slash(std::string path) {
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+        return path;
+    }
+
     static void make_parents(const std::string& path) {
         for (size_t i = 1; i <= path.size(); ++i) {
             if (i < path.size() && path[i] != '/') continue;

@@ -1,11 +1,15 @@
-// The archiver's file system on Windows, through the ANSI API: names are converted from the
-// archive's UTF-8 to the ANSI code page, and a name that code page cannot hold is an error,
-// never a '?' in a file name. Folders met on the way that are links (reparse points) are
-// refused, so a junction inside the destination cannot lead a name outside it.
+// The archiver's file system on Windows. Paths given on the command line are in the ANSI code
+// page; an archive name must have an exact form in it too (an error otherwise, never a '?'
+// in a file name). Extraction opens the destination folder once and everything below it
+// relative to its parent folder's handle through the native API, opening links (reparse
+// points) rather than following them and refusing them, so a junction inside the
+// destination, there from the start or swapped in while extracting, leads nowhere.
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <utility>
 
 #include "error.h"
@@ -138,17 +142,129 @@ class Win32Source : public ByteSource {
     uint64_t size_ = 0;
 };
 
+// Statuses of the native calls that the walk tells apart.
+constexpr NTSTATUS kStatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034);
+constexpr NTSTATUS kStatusObjectPathNotFound = static_cast<NTSTATUS>(0xC000003A);
+constexpr NTSTATUS kStatusNotADirectory = static_cast<NTSTATUS>(0xC0000103);
+constexpr NTSTATUS kStatusNameTooLong = static_cast<NTSTATUS>(0xC0000106);
+
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+
+// The native calls that open and rename a name relative to a folder's handle, which the Win32
+// API has no form of. ntdll is mapped into every process; looking them up there keeps it off
+// the import table, which the shipped programs keep to a fixed list of DLLs.
+class NtCalls {
+  public:
+    NtCalls() {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        if (!ntdll) throw Error(win_error("cannot find ntdll.dll"));
+        create_ = lookup<CreateFn>(ntdll, "NtCreateFile");
+        set_information_ = lookup<SetInformationFn>(ntdll, "NtSetInformationFile");
+        to_dos_error_ = lookup<ToDosErrorFn>(ntdll, "RtlNtStatusToDosError");
+    }
+
+    // Opens or creates leaf in the folder parent. A link (reparse point) standing there is
+    // opened itself, never followed. The handle does synchronous I/O.
+    NTSTATUS open(HANDLE parent, const std::wstring& leaf, ACCESS_MASK access, ULONG share,
+                  ULONG disposition, ULONG options, Handle& out) const {
+        if (leaf.size() > 0x7FFF) return kStatusNameTooLong;  // a UNICODE_STRING's limit
+        UNICODE_STRING name;
+        name.Length = name.MaximumLength = static_cast<USHORT>(leaf.size() * sizeof(wchar_t));
+        name.Buffer = const_cast<PWSTR>(leaf.c_str());
+        OBJECT_ATTRIBUTES attributes;
+        InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, parent, nullptr);
+        IO_STATUS_BLOCK io{};
+        HANDLE h = nullptr;
+        NTSTATUS status =
+            create_(&h, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+                    share, disposition,
+                    options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+        if (NT_SUCCESS(status)) out = Handle(h);
+        return status;
+    }
+
+    // Gives the open file the name leaf in folder; the file's handle needs DELETE access.
+    NTSTATUS rename(HANDLE file, HANDLE folder, const std::wstring& leaf, bool replace) const {
+        const size_t bytes = sizeof(FILE_RENAME_INFORMATION) + leaf.size() * sizeof(wchar_t);
+        std::vector<ULONG_PTR> buffer(bytes / sizeof(ULONG_PTR) + 1);
+        auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
+        info->ReplaceIfExists = replace;
+        info->RootDirectory = folder;
+        info->FileNameLength = static_cast<ULONG>(leaf.size() * sizeof(wchar_t));
+        std::copy(leaf.begin(), leaf.end(), info->FileName);
+        IO_STATUS_BLOCK io{};
+        return set_information_(file, &io, info, static_cast<ULONG>(bytes), FileRenameInformation);
+    }
+
+    std::string error(const std::string& what, NTSTATUS status) const {
+        return win_error(what, to_dos_error_(status));
+    }
+
+  private:
+    using CreateFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                      PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+    using SetInformationFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                              FILE_INFORMATION_CLASS);
+    using ToDosErrorFn = ULONG(NTAPI*)(NTSTATUS);
+
+    template <typename Fn>
+    static Fn lookup(HMODULE module, const char* name) {
+        FARPROC proc = GetProcAddress(module, name);
+        if (!proc) throw Error(win_error(std::string("cannot find ") + name + " in ntdll.dll"));
+        return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+    }
+
+    CreateFn create_ = nullptr;
+    SetInformationFn set_information_ = nullptr;
+    ToDosErrorFn to_dos_error_ = nullptr;
+};
+
+// The path of what h holds, from its volume's root.
+std::wstring held_path(HANDLE h, const std::string& name) {
+    // The longest path a volume holds, in bytes, after the length field.
+    std::vector<DWORD> buffer((sizeof(FILE_NAME_INFO) + 0x10000) / sizeof(DWORD) + 1);
+    auto* info = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+    if (!GetFileInformationByHandleEx(h, FileNameInfo, info,
+                                      static_cast<DWORD>(buffer.size() * sizeof(DWORD))))
+        throw Error(win_error("cannot read the name of " + name));
+    return std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t));
+}
+
+// The attributes of what h holds, opened as leaf in the folder parent, with
+// FILE_ATTRIBUTE_REPARSE_POINT set when it is not that name itself. FILE_OPEN_REPARSE_POINT
+// opens a link rather than what it leads to, and the link shows that attribute; a system that
+// follows a link in spite of it (Wine does with Unix symbolic links) still names the object
+// by the link's target, which differs from the folder's name followed by leaf.
+DWORD held_attributes(HANDLE h, HANDLE parent, const std::wstring& leaf, const std::string& name) {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag))
+        throw Error(win_error("cannot read attributes of " + name));
+    if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return tag.FileAttributes;
+    std::wstring expected = held_path(parent, name);
+    if (expected.empty() || expected.back() != L'\\') expected += L'\\';
+    expected += leaf;
+    const std::wstring held = held_path(h, name);
+    const bool as_named =
+        CompareStringOrdinal(held.c_str(), static_cast<int>(held.size()), expected.c_str(),
+                             static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
+    return as_named ? tag.FileAttributes : tag.FileAttributes | FILE_ATTRIBUTE_REPARSE_POINT;
+}
+
+// A file being extracted, held by its handle from its creation under a temporary name to its
+// renaming in the same folder, whose handle it holds too: no path is looked up again.
 class Win32OutputFile : public OutputFile {
   public:
-    Win32OutputFile(std::string temp, std::string final_path, std::string name, Handle h)
-        : temp_(std::move(temp)),
-          final_(std::move(final_path)),
+    Win32OutputFile(const NtCalls& nt, Handle folder, std::wstring leaf, std::string name, Handle h)
+        : nt_(nt),
+          folder_(std::move(folder)),
+          leaf_(std::move(leaf)),
           name_(std::move(name)),
           h_(std::move(h)) {}
     ~Win32OutputFile() override {
         if (!committed_) {
-            h_.reset();
-            DeleteFileA(temp_.c_str());
+            FILE_DISPOSITION_INFO gone{TRUE};
+            SetFileInformationByHandle(h_.get(), FileDispositionInfo, &gone, sizeof gone);
         }
     }
     void write_at(uint64_t offset, const void* data, size_t n) override {
@@ -158,23 +274,38 @@ class Win32OutputFile : public OutputFile {
         FILETIME ft = filetime(meta.mtime);
         if (!SetFileTime(h_.get(), nullptr, nullptr, &ft))
             throw Error(win_error("cannot set time of " + name_));
-        if (!h_.close_checked()) throw Error(win_error("cannot write " + name_));
-        if (replace) {
-            // A read-only, hidden or system file refuses to be replaced until it is plain.
-            DWORD old = GetFileAttributesA(final_.c_str());
-            if (old != INVALID_FILE_ATTRIBUTES && !(old & FILE_ATTRIBUTE_DIRECTORY))
-                SetFileAttributesA(final_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        if (!MoveFileExA(temp_.c_str(), final_.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0))
-            throw Error(win_error("cannot create " + name_));
+        if (replace) make_replaceable();
+        NTSTATUS status = nt_.rename(h_.get(), folder_.get(), leaf_, replace);
+        if (!NT_SUCCESS(status)) throw Error(nt_.error("cannot create " + name_, status));
         committed_ = true;
+        FILE_BASIC_INFO basic{};  // times left at zero stay as they are
         DWORD attrs = meta.attributes & kKeptAttributes;
-        if (!SetFileAttributesA(final_.c_str(), attrs ? attrs : FILE_ATTRIBUTE_NORMAL))
+        basic.FileAttributes = attrs ? attrs : FILE_ATTRIBUTE_NORMAL;
+        if (!SetFileInformationByHandle(h_.get(), FileBasicInfo, &basic, sizeof basic))
             throw Error(win_error("cannot set attributes of " + name_));
+        if (!h_.close_checked()) throw Error(win_error("cannot write " + name_));
     }
 
   private:
-    std::string temp_, final_, name_;
+    // A read-only, hidden or system file refuses to be replaced until it is plain. A file that
+    // cannot be opened here is left to the renaming to report.
+    void make_replaceable() {
+        Handle old;
+        NTSTATUS status =
+            nt_.open(folder_.get(), leaf_, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
+                     FILE_OPEN, FILE_NON_DIRECTORY_FILE, old);
+        if (!NT_SUCCESS(status)) return;
+        DWORD attrs = held_attributes(old.get(), folder_.get(), leaf_, name_);
+        if (attrs & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return;
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(old.get(), FileBasicInfo, &basic, sizeof basic);
+    }
+
+    NtCalls nt_;
+    Handle folder_;
+    std::wstring leaf_;
+    std::string name_;
     Handle h_;
     bool committed_ = false;
 };
@@ -183,6 +314,9 @@ bool is_separator(char c) {
     return c == '\\' || c == '/';
 }
 
+// Extraction opens the destination once and then every folder and file relative to its
+// parent's handle, refusing links, so a folder swapped for a junction while extracting cannot
+// send an elevated write elsewhere.
 class Win32Destination : public Destination {
   public:
     explicit Win32Destination(const std::string& root) {
@@ -193,51 +327,60 @@ class Win32Destination : public Destination {
         root_ = full;
         while (root_.size() > 3 && is_separator(root_.back())) root_.pop_back();
         make_parents();
+        open_root();
     }
 
-    Existing existing(const std::string& name) override {
-        DWORD a = GetFileAttributesA(path_of(name).c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) return Existing::none;
-        if (a & FILE_ATTRIBUTE_REPARSE_POINT) return Existing::other;
-        return (a & FILE_ATTRIBUTE_DIRECTORY) ? Existing::folder : Existing::file;
+    Occupant existing(const std::string& name) override {
+        auto parts = split_name(name);
+        Handle folder = walk(parts, parts.size() - 1, false, name);
+        if (!folder) return {};
+        const std::wstring leaf = wide_leaf(parts.back(), name);
+        Handle h;
+        NTSTATUS status =
+            nt_.open(folder.get(), leaf, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, 0, h);
+        if (status == kStatusObjectNameNotFound || status == kStatusObjectPathNotFound) return {};
+        if (!NT_SUCCESS(status)) throw Error(nt_.error("cannot read " + name, status));
+        DWORD attrs = held_attributes(h.get(), folder.get(), leaf, name);
+        if (attrs & FILE_ATTRIBUTE_REPARSE_POINT) return {Existing::other, 0};
+        if (attrs & FILE_ATTRIBUTE_DIRECTORY) return {Existing::folder, 0};
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(h.get(), &size)) throw Error(win_error("cannot read " + name));
+        return {Existing::file, static_cast<uint64_t>(size.QuadPart)};
     }
 
     void make_folder(const std::string& name) override {
-        std::string path = root_;
-        for (std::string_view part : split_name(name)) {
-            path += '\\';
-            path += ansi(std::string(part), name);
-            DWORD a = GetFileAttributesA(path.c_str());
-            if (a == INVALID_FILE_ATTRIBUTES) {
-                if (!CreateDirectoryA(path.c_str(), nullptr) &&
-                    GetLastError() != ERROR_ALREADY_EXISTS)
-                    throw Error(win_error("cannot create folder " + name));
-                a = GetFileAttributesA(path.c_str());
-            }
-            if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY) ||
-                (a & FILE_ATTRIBUTE_REPARSE_POINT))
-                throw Error("cannot use " + name + ": a file or link stands where a folder " +
-                            "should be");
-        }
+        auto parts = split_name(name);
+        walk(parts, parts.size(), true, name);
     }
 
     void set_folder_meta(const std::string& name, const FileMeta& meta) override {
-        Handle h(CreateFileA(path_of(name).c_str(), FILE_WRITE_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        auto parts = split_name(name);
+        Handle h = walk(parts, parts.size(), false, name, FILE_WRITE_ATTRIBUTES);
+        if (!h) throw Error("cannot set time of " + name + ": it is missing");
         FILETIME ft = filetime(meta.mtime);
-        if (!h || !SetFileTime(h.get(), nullptr, nullptr, &ft))
+        if (!SetFileTime(h.get(), nullptr, nullptr, &ft))
             throw Error(win_error("cannot set time of " + name));
     }
 
     std::unique_ptr<OutputFile> create_file(const std::string& name) override {
-        std::string final_path = path_of(name);
-        std::string folder = final_path.substr(0, final_path.rfind('\\'));
-        std::string temp = folder + "\\" + temp_leaf();
-        Handle h(CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h) throw Error(win_error("cannot create " + name));
-        return std::make_unique<Win32OutputFile>(temp, final_path, name, std::move(h));
+        auto parts = split_name(name);
+        Handle folder = walk(parts, parts.size() - 1, false, name);
+        if (!folder) throw Error("cannot create " + name + ": its folder is missing");
+        std::wstring leaf = wide_leaf(parts.back(), name);
+        Handle h;
+        NTSTATUS status = nt_.open(folder.get(), widen(temp_leaf(), CP_ACP), GENERIC_WRITE | DELETE,
+                                   FILE_SHARE_READ, FILE_CREATE, FILE_NON_DIRECTORY_FILE, h);
+        if (!NT_SUCCESS(status)) throw Error(nt_.error("cannot create " + name, status));
+        return std::make_unique<Win32OutputFile>(nt_, std::move(folder), std::move(leaf), name,
+                                                 std::move(h));
+    }
+
+    std::optional<uint64_t> free_space() override {
+        std::wstring folder = widen(root_, CP_ACP);
+        if (folder.back() != L'\\') folder += L'\\';
+        ULARGE_INTEGER available;
+        if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
+        return available.QuadPart;
     }
 
   private:
@@ -257,27 +400,82 @@ class Win32Destination : public Destination {
                 throw Error(
                     win_error("cannot create destination folder " + native_to_utf8(prefix)));
         }
-        DWORD a = GetFileAttributesA(root_.c_str());
-        if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY))
-            throw Error("cannot create destination folder " + native_to_utf8(root_) +
-                        ": a file stands there");
     }
 
-    static std::string ansi(const std::string& utf8, const std::string& name) {
-        auto out = win32::narrow_exact(widen(utf8, CP_UTF8), CP_ACP);
-        if (!out)
+    // The root is opened itself, not what a link there leads to. Its attributes are read by
+    // its name and from the handle: Wine opens the target of a Unix symbolic link in spite of
+    // FILE_FLAG_OPEN_REPARSE_POINT, but its name still shows the reparse point.
+    void open_root() {
+        const std::string shown = native_to_utf8(root_);
+        const std::wstring wide = widen(root_, CP_ACP);
+        const DWORD by_name = GetFileAttributesW(wide.c_str());
+        if (by_name != INVALID_FILE_ATTRIBUTES && (by_name & FILE_ATTRIBUTE_REPARSE_POINT))
+            throw Error(link_root(shown));
+        root_handle_ = Handle(CreateFileW(
+            wide.c_str(), kFolderAccess | SYNCHRONIZE, kShareAll, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!root_handle_) throw Error(win_error("cannot open destination folder " + shown));
+        FILE_ATTRIBUTE_TAG_INFO tag{};
+        if (!GetFileInformationByHandleEx(root_handle_.get(), FileAttributeTagInfo, &tag,
+                                          sizeof tag))
+            throw Error(win_error("cannot open destination folder " + shown));
+        if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) throw Error(link_root(shown));
+        if (!(tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            throw Error("cannot create destination folder " + shown + ": a file stands there");
+    }
+
+    static std::string link_root(const std::string& shown) {
+        return "destination is a link (junction or symbolic link): " + shown;
+    }
+
+    // Opens the folder made of the first `count` parts, each relative to the one before,
+    // creating missing ones when asked; the last one opened gets extra_access as well.
+    // Returns an empty Handle when a part is missing and create is false.
+    Handle walk(const std::vector<std::string_view>& parts, size_t count, bool create,
+                const std::string& name, ACCESS_MASK extra_access = 0) {
+        HANDLE copy = nullptr;
+        if (!DuplicateHandle(GetCurrentProcess(), root_handle_.get(), GetCurrentProcess(), &copy, 0,
+                             FALSE, DUPLICATE_SAME_ACCESS))
+            throw Error(win_error("cannot open destination folder " + native_to_utf8(root_)));
+        Handle current(copy);
+        for (size_t i = 0; i < count; ++i) {
+            const std::wstring leaf = wide_leaf(parts[i], name);
+            Handle next;
+            NTSTATUS status =
+                nt_.open(current.get(), leaf, kFolderAccess | (i + 1 == count ? extra_access : 0),
+                         kShareAll, create ? FILE_OPEN_IF : FILE_OPEN, FILE_DIRECTORY_FILE, next);
+            if (!create &&
+                (status == kStatusObjectNameNotFound || status == kStatusObjectPathNotFound))
+                return Handle();
+            if (status == kStatusNotADirectory) throw Error(not_a_folder(name));
+            if (!NT_SUCCESS(status))
+                throw Error(nt_.error(
+                    (create ? "cannot create folder " : "cannot open folder of ") + name, status));
+            DWORD attrs = held_attributes(next.get(), current.get(), leaf, name);
+            if ((attrs & FILE_ATTRIBUTE_REPARSE_POINT) || !(attrs & FILE_ATTRIBUTE_DIRECTORY))
+                throw Error(not_a_folder(name));
+            current = std::move(next);
+        }
+        return current;
+    }
+
+    static std::string not_a_folder(const std::string& name) {
+        return "cannot use " + name + ": a file or link stands where a folder should be";
+    }
+
+    // A part of an archive name as the system takes it. The name must have an exact form in
+    // the ANSI code page, in which the installer and the uninstaller handle paths.
+    static std::wstring wide_leaf(std::string_view part, const std::string& name) {
+        std::wstring wide = widen(std::string(part), CP_UTF8);
+        if (!win32::narrow_exact(wide, CP_ACP))
             throw Error("cannot extract " + name +
                         ": its name has characters this system's code page cannot hold");
-        return *out;
+        return wide;
     }
 
-    std::string path_of(const std::string& name) const {
-        std::string converted = ansi(name, name);
-        std::replace(converted.begin(), converted.end(), '/', '\\');
-        return root_ + "\\" + converted;
-    }
-
+    NtCalls nt_;
     std::string root_;
+    Handle root_handle_;
 };
 
 class Win32ArchiveSink : public ArchiveSink {

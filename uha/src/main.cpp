@@ -7,6 +7,7 @@
 
 #include "archive.h"
 #include "cli.h"
+#include "error.h"
 #include "extract.h"
 #include "fs.h"
 #include "listing.h"
@@ -68,6 +69,10 @@ int main(int argc, char** argv) {
     } catch (const UsageError& e) {
         console().line(std::string("Error: ") + e.what() + " (uha -h shows the usage)");
         return 2;
+    } catch (const NoSpaceError& e) {
+        // The installer reads this line and the status; both stay as they are.
+        console().line(std::string("uha: ") + e.what());
+        return 3;
     } catch (const std::bad_alloc&) {
         console().line("Error: out of memory");
     } catch (const std::exception& e) {
