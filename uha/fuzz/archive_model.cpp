@@ -248,8 +248,10 @@ std::optional<ArchiveModel> parse_archive(const uint8_t* bytes, size_t size) {
 std::vector<uint8_t> build_archive(const ArchiveModel& model) {
     std::vector<uint8_t> table = uha::encode_table(model.table);
     table.insert(table.end(), model.table_tail.begin(), model.table_tail.end());
+    // A reader decodes the table with a 1 MiB dictionary; a smaller one packs it as soundly
+    // and sets up much faster.
     std::vector<uint8_t> packed =
-        uha::compress(table.data(), table.size(), uha::Coding{Filter::lzma2, uha::kTableDictSize},
+        uha::compress(table.data(), table.size(), uha::Coding{Filter::lzma2, uha::kMinDictSize},
                       uha::Level{0, false});
     uha::ByteWriter w;
     w.bytes(std::string_view(reinterpret_cast<const char*>(uha::kMagic.data()), 4));
@@ -310,14 +312,19 @@ void repack(ArchiveModel& model, const std::vector<uint8_t>& stream, size_t bloc
         Block b;
         if (i < old.size()) {
             if (old[i].filter == Filter::x86_lzma2) b.filter = Filter::x86_lzma2;
-            b.dict_size = std::clamp(old[i].dict_size, uha::kMinDictSize, 1u << 20);
+            b.dict_size = std::clamp(old[i].dict_size, uha::kMinDictSize, uha::kMaxDictSize);
             b.preset_size = old[i].preset_size;
         }
         if (i == 0) b.preset_size = 0;
         b.preset_size = static_cast<uint32_t>(std::min<uint64_t>(
             {b.preset_size, model.table.blocks.empty() ? 0 : model.table.blocks[0].size,
              uha::kMaxPresetSize}));
-        uha::Coding coding{b.filter, b.dict_size, 0, stream.data(), b.preset_size};
+        // The record keeps its dictionary size (what a reader allocates); the encoder takes no
+        // more than the block and its preset fill, since setting up a large one is slow.
+        uint32_t encoder_dict = uha::kMinDictSize;
+        while (encoder_dict < b.dict_size && encoder_dict < end - start + b.preset_size)
+            encoder_dict <<= 1;
+        uha::Coding coding{b.filter, encoder_dict, 0, stream.data(), b.preset_size};
         // An empty stream still needs a block the reader accepts: none (no files hold data).
         if (end == start) break;
         std::vector<uint8_t> packed =

@@ -74,24 +74,31 @@ TEST(ArchiveModel, SeedsComeBackAsTheSameArchive) {
 
 TEST(ArchiveModel, NotAnArchiveHasNoModel) {
     auto seed = seeds().front();
+    // Each case damages what a model needs: the magic, the table's place, the packed table,
+    // the header's length.
+    enum class Damage { byte, packed_table, cut };
     struct Case {
         const char* what;
-        size_t offset;  // byte changed; SIZE_MAX: cut to 20 bytes
-    } cases[] = {{
-                     "magic",
-                     0,
-                 },
-                 {"table offset", 8},
-                 {"packed table", SIZE_MAX - 1},
-                 {"short", SIZE_MAX}};
+        Damage damage;
+        size_t offset;
+    } cases[] = {{"magic", Damage::byte, 0},
+                 {"table offset", Damage::byte, 8},
+                 {"packed table", Damage::packed_table, 0},
+                 {"short", Damage::cut, 20}};
     for (const Case& c : cases) {
         std::vector<uint8_t> bytes = seed;
-        if (c.offset == SIZE_MAX)
-            bytes.resize(20);
-        else if (c.offset == SIZE_MAX - 1)
-            bytes.back() ^= 0xff, bytes[bytes.size() - 2] ^= 0x55;
-        else
-            bytes[c.offset] ^= 0x40;
+        switch (c.damage) {
+            case Damage::byte:
+                bytes[c.offset] ^= 0x40;
+                break;
+            case Damage::packed_table:
+                bytes.back() ^= 0xff;
+                bytes[bytes.size() - 2] ^= 0x55;
+                break;
+            case Damage::cut:
+                bytes.resize(c.offset);
+                break;
+        }
         EXPECT_FALSE(uha_fuzz::parse_archive(bytes.data(), bytes.size())) << c.what;
     }
 }
