@@ -54,13 +54,13 @@ while IFS=$'\t' read -r name binary seeds options; do
   files=$(find "$corpus" -type f | wc -l)
   took=$(sed -nE 's/^Done [0-9]+ runs in ([0-9]+) second.*/\1/p' "$log" | tail -1)
   summary="${runs:-0} runs in ${took:-?} s, cov: ${cov:-?} ft: ${ft:-?}, corpus $files files, $new findings"
-  if ! grep -q 'INITED' "$log"; then
-    echo "FAIL $name: did not start and load its corpus (see $log)"
-    tail -20 "$log"
-    failed=$((failed + 1))
-  elif [ "$new" -gt 0 ] || [ "$status" != 0 ]; then
+  if [ "$new" -gt 0 ] || { [ "$status" != 0 ] && grep -q INITED "$log"; }; then
     echo "FAIL $name: $summary, exit status $status (see $log and $findings)"
     grep -E '^(==[0-9]+==ERROR|SUMMARY|    #[0-9]+ )' "$log" | head -20
+    failed=$((failed + 1))
+  elif ! grep -q INITED "$log"; then
+    echo "FAIL $name: did not start and load its corpus, exit status $status (see $log)"
+    tail -20 "$log"
     failed=$((failed + 1))
   else
     echo "PASS $name: $summary"
