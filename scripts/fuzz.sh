@@ -11,7 +11,7 @@
 # a caller that has just run it, as scripts/test.sh has).
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-cd "$here/.."
+cd "$here/.." || exit 1
 seconds=${1:-300}
 shift || true
 [ "${SETUP_FUZZ_NO_SETUP:-0}" = 1 ] || "$here/setup.sh" || exit 1

@@ -143,7 +143,7 @@ TEST(ArchiveModel, MutationsGiveBothSoundAndRefusedArchives) {
     };
     for (const auto& seed : seeds()) {
         int sound = 0, refused = 0;
-        for (unsigned i = 0; i < 200; ++i) {
+        for (unsigned i = 0; i < 120; ++i) {
             auto model = uha_fuzz::parse_archive(seed.data(), seed.size());
             ASSERT_TRUE(model);
             std::mt19937 random(i);
@@ -158,8 +158,8 @@ TEST(ArchiveModel, MutationsGiveBothSoundAndRefusedArchives) {
             }
         }
         // Past the CRCs: a good share reaches the end of the reader, the rest a check behind.
-        EXPECT_GE(sound, 40) << seed.size() << "-byte seed";
-        EXPECT_GE(refused, 40) << seed.size() << "-byte seed";
+        EXPECT_GE(sound, 25) << seed.size() << "-byte seed";
+        EXPECT_GE(refused, 25) << seed.size() << "-byte seed";
     }
 }
 
