@@ -25,6 +25,7 @@ PACKAGES=(
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick
   locales clang-format time
+  clang libclang-rt-14-dev
   osslsigncode openssl
 )
 

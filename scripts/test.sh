@@ -92,5 +92,22 @@ for check in tests/cross_platform.sh tests/full_disk.sh tests/destination_links.
   rm -f "$out"
 done
 
+# The fuzz targets, each for SETUP_FUZZ_SECONDS (default 30; 0 skips them): that each starts,
+# loads its corpus and runs without a finding. The fuzz build compiles the libraries the
+# targets use a second time, with clang and libFuzzer's instrumentation.
+fuzz_seconds=${SETUP_FUZZ_SECONDS:-30}
+echo "== scripts/fuzz.sh $fuzz_seconds"
+out=$(mktemp)
+if [ "$fuzz_seconds" = 0 ]; then
+  echo "SKIP fuzz (SETUP_FUZZ_SECONDS=0)" | tee "$out"
+else
+  SETUP_FUZZ_NO_SETUP=1 "$here/fuzz.sh" "$fuzz_seconds" | tee "$out"
+fi
+passed=$((passed + $(grep -c '^PASS ' "$out")))
+skipped=$((skipped + $(grep -c '^SKIP ' "$out")))
+failed=$((failed + $(grep -c '^FAIL ' "$out")))
+grep -qE '^(PASS|FAIL|SKIP) ' "$out" || failed=$((failed + 1))
+rm -f "$out"
+
 echo "$passed passed, $failed failed, ${skipped:-0} skipped"
 [ "$failed" = 0 ]
