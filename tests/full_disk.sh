@@ -15,7 +15,7 @@ if ! mount -t tmpfs -o size=256k tmpfs "$disk" 2>/dev/null; then
 fi
 echo small >"$work/src/small.txt"
 head -c 1000000 /dev/urandom >"$work/src/big.bin"
-build/native/uha/uha a -m1 "$work/a.uha" "$work/src" >/dev/null
+build/native/uha/uha a -m1 "$work/a.uha" -C "$work/src" . >/dev/null
 
 check() {
   local name=$1; shift
