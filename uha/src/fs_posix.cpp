@@ -356,7 +356,10 @@ std::vector<FoundItem> scan_inputs(const std::vector<PackInput>& inputs,
         if (!place.problem.empty())
             throw Error("cannot add " + native_to_utf8(input.path) + ": " + place.problem);
         std::string name;
-        for (const std::string& part : place.name) name += (name.empty() ? "" : "/") + part;
+        for (const std::string& part : place.name) {
+            if (!name.empty()) name += '/';
+            name += part;
+        }
         struct stat st;
         if (::stat(place.path.c_str(), &st) != 0)
             throw Error(sys_error("cannot read " + place.path));

@@ -390,8 +390,11 @@ std::vector<FoundItem> scan_inputs(const std::vector<PackInput>& inputs,
         if (!place.problem.empty())
             throw Error("cannot add " + native_to_utf8(input.path) + ": " + place.problem);
         std::string name;
-        for (const std::string& part : place.name)
-            name += (name.empty() ? "" : "/") + native_to_utf8(part);
+        // Appended piece by piece: GCC 12 wrongly warns (-Wrestrict) about "/" + std::string.
+        for (const std::string& part : place.name) {
+            if (!name.empty()) name += '/';
+            name += native_to_utf8(part);
+        }
         const std::string& path = place.path;
         DWORD a = GetFileAttributesA(path.c_str());
         if (a == INVALID_FILE_ATTRIBUTES)

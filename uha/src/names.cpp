@@ -210,8 +210,9 @@ InputPlace place_input(std::string_view folder, std::string_view path, bool wind
         place.name.assign(parts.begin(), parts.end());
         return place;
     }
-    place.path = std::string(path.substr(0, root)) + joined;
-    if (place.path.empty()) place.path = ".";
+    place.path = path.substr(0, root);
+    place.path += joined;
+    if (place.path.empty()) place.path = '.';
     // A trailing "." (or the path "." itself) asks for the contents.
     std::string_view tail = path;
     while (tail.size() > root && separator(tail.back())) tail.remove_suffix(1);
