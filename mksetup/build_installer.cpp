@@ -125,7 +125,7 @@ void pack_product(const Options& options, const std::string& path, const Console
     struct Quiet : uha::LineSink {
         void line(const std::string&) override {}
     } quiet;
-    const uha::PackResult r = uha::pack(path, {options.product}, pack, quiet);
+    const uha::PackResult r = uha::pack(path, {uha::PackInput(options.product, ".")}, pack, quiet);
     view.finish();
     if (!options.quiet)
         print_line(console.err, "packed " + std::to_string(r.files) + " files, " +

@@ -33,7 +33,7 @@ median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int(
 printf '[I]\n1=Biblioteki 1.0\n2=Biblioteki\n' >payload.ini
 uha_times=() build_times=()
 for round in 1 2 3; do
-  rm -f payload.uha && uha_times+=("$(seconds "$uha" a payload.uha payload)")
+  rm -f payload.uha && uha_times+=("$(seconds "$uha" a payload.uha -C payload .)")
   rm -rf dist && build_times+=("$(seconds "$mksetup" build payload.ini payload -o dist)")
 done
 cmp -s payload.uha dist/data.uha && same="the same bytes" || same="other bytes"

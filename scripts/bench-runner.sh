@@ -39,7 +39,7 @@ run() {
   local name=$1 dir=$2 rep t0 t1
   local -a direct=() winpipe=() setup=()
   mkdir -p "$work/$name-installer"
-  build/native/uha/uha a "$work/$name-installer/data.uha" "$dir" >/dev/null
+  build/native/uha/uha a "$work/$name-installer/data.uha" -C "$dir" . >/dev/null
   cp build/windows/app/Setup.exe "$work/$name-installer/"
   for rep in 1 2 3; do
     rm -rf "$work/$name-direct" "$work/$name-pipe" "$work/$name-setup"

@@ -31,7 +31,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 xz_pack=$(seconds bash -c 'tar cf - -C payload . | xz -9e -T1 > payload.tar.xz')
-uha_pack=$(seconds "$uha" a payload.uha payload)
+uha_pack=$(seconds "$uha" a payload.uha -C payload .)
 xz_size=$(stat -c %s payload.tar.xz)
 uha_size=$(stat -c %s payload.uha)
 

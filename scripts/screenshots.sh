@@ -12,7 +12,9 @@ cmake --build --preset windows --target Setup wizard_tour Witaj | tail -1
 cmake --preset native >/dev/null
 cmake --build --preset native --target uha >/dev/null
 mkdir -p build/sample
-build/native/uha/uha a build/sample/data.uha sample/product build/windows/sample/Witaj.exe >/dev/null
+# The product's files and its program at the archive's root, as the installer unpacks them.
+build/native/uha/uha a build/sample/data.uha -C sample/product . -C build/windows/sample Witaj.exe \
+  >/dev/null
 
 export WINEPREFIX=$PWD/build/windows/shots-prefix
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=pl_PL.UTF-8

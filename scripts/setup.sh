@@ -24,7 +24,7 @@ PACKAGES=(
   libjpeg62-turbo-dev liblzma-dev libssl-dev xz-utils
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick
-  locales clang-format time
+  locales clang-format time unicode-data
   clang libclang-rt-14-dev
   osslsigncode openssl
 )

@@ -15,7 +15,7 @@ check() {
   local name=$1 packer=$2 extractor=$3
   local dir="$work/$name"
   mkdir -p "$dir"
-  if $packer a -m1 "$dir/a.uha" sample/product >"$dir/pack.log" 2>&1 &&
+  if $packer a -m1 "$dir/a.uha" -C sample/product . >"$dir/pack.log" 2>&1 &&
      $extractor x "-t$dir/out" "$dir/a.uha" >"$dir/extract.log" 2>&1 &&
      diff -r sample/product "$dir/out" >"$dir/diff.log" 2>&1; then
     echo "PASS $name"

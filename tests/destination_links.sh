@@ -11,7 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/src/sub"
 echo planted >"$work/src/sub/file.txt"
-build/native/uha/uha a -m1 "$work/a.uha" "$work/src" >/dev/null
+build/native/uha/uha a -m1 "$work/a.uha" -C "$work/src" . >/dev/null
 
 # check NAME WHAT-THE-LINE-SAYS (an extended regex) SETUP-FUNCTION PROGRAM...
 check() {

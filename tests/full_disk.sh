@@ -18,9 +18,9 @@ if ! mount -t tmpfs -o size=256k tmpfs "$disk" 2>/dev/null; then
 fi
 echo small >"$work/src/small.txt"
 head -c 1000000 /dev/urandom >"$work/src/big.bin"
-build/native/uha/uha a -m1 "$work/a.uha" "$work/src" >/dev/null
+build/native/uha/uha a -m1 "$work/a.uha" -C "$work/src" . >/dev/null
 head -c 200000 /dev/urandom >"$work/src/big.bin"
-build/native/uha/uha a -m1 "$work/b.uha" "$work/src" >/dev/null
+build/native/uha/uha a -m1 "$work/b.uha" -C "$work/src" . >/dev/null
 head -c 150000 /dev/urandom >"$work/old.bin"
 
 check() {

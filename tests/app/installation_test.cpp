@@ -85,8 +85,9 @@ const std::string& sample_archive() {
     static const std::string bytes = [] {
         TempDir packing;
         ProcessResult packed = run_process(
-            test_program_path(UHA_EXE), {"a", "-m1", utf8_of(packing / "data.uha"), SAMPLE_PRODUCT,
-                                         utf8_of(fs::path(test_program_path(WITAJ_EXE)))});
+            test_program_path(UHA_EXE),
+            {"a", "-m1", utf8_of(packing / "data.uha"),
+             utf8_of(fs::path(test_program_path(WITAJ_EXE))), "-C", SAMPLE_PRODUCT, "."});
         EXPECT_EQ(packed.exit_code, 0) << packed.output;
         return read_file(packing / "data.uha");
     }();

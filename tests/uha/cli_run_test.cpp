@@ -72,7 +72,7 @@ TEST_F(UhaProgram, InstallerCommandLineProducesParsableProgress) {
     write_file(tmp / "src/a.txt", "alpha");
     write_file(tmp / ("src/" + polish), noise(7000, 4));
     write_file(tmp / "src/z/empty", "");
-    ProcessResult packed = run({"a", "-m1", path("data.uha"), path("src")});
+    ProcessResult packed = run({"a", "-m1", path("data.uha"), "-C", path("src"), "."});
     ASSERT_EQ(packed.exit_code, 0) << packed.output;
 
     // Exactly the switches the installer passes; the target does not exist yet.

@@ -31,9 +31,31 @@ TEST(CommandLine, AddWithSwitches) {
     EXPECT_FALSE(cl.level.extreme);
     EXPECT_EQ(cl.block_size, 4u << 20);
     EXPECT_EQ(cl.threads, 2u);
-    EXPECT_EQ(cl.inputs, (std::vector<std::string>{"dir", "file"}));
-    EXPECT_EQ(parse_command_line({"a", "o.uha", "--", "-dash"}).inputs,
-              std::vector<std::string>{"-dash"});
+}
+
+// Each input carries the -C folder in force where it stands.
+TEST(CommandLine, AddInputsWithTheirFolders) {
+    using uha::PackInput;
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<PackInput> inputs;
+    };
+    const Case cases[] = {
+        {{"a", "out.uha", "dir", "file"}, {{"", "dir"}, {"", "file"}}},
+        {{"a", "o.uha", "--", "-dash"}, {{"", "-dash"}}},
+        {{"a", "o.uha", "-C", "product", "."}, {{"product", "."}}},
+        {{"a", "o.uha", "-Cproduct", "."}, {{"product", "."}}},
+        // Each -C holds until the next; the archive itself is never read from it.
+        {{"a", "o.uha", "bin", "-C", "sample/product", ".", "x", "-C", "build", "Witaj.exe"},
+         {{"", "bin"}, {"sample/product", "."}, {"sample/product", "x"}, {"build", "Witaj.exe"}}},
+        {{"a", "-C", "p", "o.uha", "."}, {{"p", "."}}},
+        {{"a", "o.uha", "-C", "p", "--", "-C"}, {{"p", "-C"}}},
+    };
+    for (const Case& c : cases) {
+        const auto cl = parse_command_line(c.args);
+        EXPECT_EQ(cl.inputs, c.inputs) << c.args.back();
+        EXPECT_EQ(cl.archive.back(), 'a') << c.args.back();
+    }
 }
 
 TEST(CommandLine, MistakesAreUsageErrors) {
@@ -48,7 +70,11 @@ TEST(CommandLine, MistakesAreUsageErrors) {
                                                        {"a", "-m10", "o", "f"},
                                                        {"a", "-b0", "o", "f"},
                                                        {"a", "-b4097", "o", "f"},
-                                                       {"a", "-mx", "o", "f"}};
+                                                       {"a", "-mx", "o", "f"},
+                                                       {"a", "o", "f", "-C"},
+                                                       {"a", "o", "f", "-C", ""},
+                                                       {"a", "o", "f", "-C", "dir"},
+                                                       {"x", "-C", "dir", "a.uha"}};
     for (const auto& args : bad) EXPECT_THROW(parse_command_line(args), uha::UsageError);
     EXPECT_EQ(parse_command_line({"-h"}).command, Command::help);
 }

@@ -82,8 +82,8 @@ TEST_F(UhaTest, BranchFilterIsChosenForCodeOnly) {
         write_file(dir / "src/data", payload);
         uha::PackOptions opt;
         opt.level = uha::Level{1, false};
-        uha::pack(testing_support::native(dir / "a.uha"), {testing_support::native(dir / "src")},
-                  opt, out);
+        uha::pack(testing_support::native(dir / "a.uha"),
+                  {uha::PackInput(testing_support::native(dir / "src"), ".")}, opt, out);
         auto source = uha::open_file(testing_support::native(dir / "a.uha"));
         uha::Archive a = uha::read_archive(*source, "a.uha");
         ASSERT_EQ(a.table.blocks.size(), 1u);
@@ -192,18 +192,86 @@ TEST_F(UhaTest, DestinationAndParentsAreCreated) {
     EXPECT_EQ(read_file(tmp / "one/two/three/a.txt"), "x");
 }
 
-TEST_F(UhaTest, NamedFileIsStoredUnderItsOwnNameAndNamesMustBeDistinct) {
-    write_file(tmp / "src/sub/only.txt", "x");
-    write_file(tmp / "other/ONLY.TXT", "y");
+// What each way of naming inputs stores: the archive's entries (folders end in "/"), or the
+// refusal, before the archive is written.
+TEST_F(UhaTest, InputsKeepTheirNamesOrAreTakenRelativeToAFolder) {
+    write_file(tmp / "src/bin/prog.exe", "p");
+    write_file(tmp / "src/bin/lib/x.dll", "x");
+    write_file(tmp / "src/dane/d.txt", "d");
+    write_file(tmp / "src/top.txt", "t");
+    write_file(tmp / "other/BIN/y.txt", "y");
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> inputs;  // {-C folder or "", path}
+        std::vector<std::string> stored;                          // empty: refused
+    };
+    const Case cases[] = {
+        {"named folders keep their names",
+         {{"", "src/bin"}, {"", "src/dane/"}},
+         {"bin/", "bin/lib/", "dane/", "bin/lib/x.dll", "bin/prog.exe", "dane/d.txt"}},
+        {"a named file keeps its own name", {{"", "src/bin/lib/x.dll"}}, {"x.dll"}},
+        {"a folder's contents",
+         {{"", "src/."}},
+         {"bin/", "bin/lib/", "dane/", "bin/lib/x.dll", "bin/prog.exe", "dane/d.txt", "top.txt"}},
+        {"-C with . and with names",
+         {{"src/bin", "."}, {"src", "dane/d.txt"}, {"src", "top.txt"}},
+         {"lib/", "lib/x.dll", "prog.exe", "dane/d.txt", "top.txt"}},
+        {"-C with a nested folder", {{"src", "bin/lib"}}, {"bin/lib/", "bin/lib/x.dll"}},
+        {"a name given twice", {{"", "src/top.txt"}, {"src", "top.txt"}}, {}},
+        {"two folders that differ in case", {{"", "src/bin"}, {"", "other/BIN"}}, {}},
+        {"a path that leaves its -C folder", {{"src/bin", "../top.txt"}}, {}},
+        {"a folder named by no name", {{"", "src/.."}}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<uha::PackInput> inputs;
+        for (const auto& [folder, path] : c.inputs)
+            inputs.emplace_back(
+                folder.empty() ? "" : native(folder),
+                folder.empty() ? native(path) + (path.ends_with('/') ? "/" : "") : path);
+        uha::PackOptions opt;
+        opt.level = uha::Level{1, false};
+        fs::remove(tmp / "a.uha");
+        if (c.stored.empty()) {
+            EXPECT_THROW(uha::pack(native("a.uha"), inputs, opt, out), uha::Error) << c.what;
+            EXPECT_FALSE(fs::exists(tmp / "a.uha")) << c.what;
+            continue;
+        }
+        uha::pack(native("a.uha"), inputs, opt, out);
+        auto source = uha::open_file(native("a.uha"));
+        std::vector<std::string> stored;
+        for (const uha::Entry& e : uha::read_archive(*source, "a.uha").table.entries)
+            stored.push_back(e.name + (e.kind == uha::EntryKind::folder ? "/" : ""));
+        EXPECT_EQ(stored, c.stored) << c.what;
+    }
+    // The contents round-trip under the names given.
     uha::PackOptions opt;
     opt.level = uha::Level{1, false};
-    uha::pack(native("a.uha"), {native("src/sub/only.txt")}, opt, out);
+    fs::remove(tmp / "a.uha");
+    uha::pack(native("a.uha"),
+              {{"", native("src/bin")}, {native("src"), "top.txt"}, {native("src"), "dane/d.txt"}},
+              opt, out);
     extract("a.uha", "out");
-    EXPECT_EQ(snapshot(tmp / "out"), (std::map<std::string, std::string>{{"only.txt", "x"}}));
-    EXPECT_THROW(uha::pack(native("b.uha"), {native("src/sub"), native("other")}, opt, out),
-                 uha::Error);
-    EXPECT_FALSE(fs::exists(tmp / "b.uha"));
+    EXPECT_EQ(snapshot(tmp / "out"), (std::map<std::string, std::string>{{"bin/", ""},
+                                                                         {"bin/lib/", ""},
+                                                                         {"bin/lib/x.dll", "x"},
+                                                                         {"bin/prog.exe", "p"},
+                                                                         {"dane/", ""},
+                                                                         {"dane/d.txt", "d"},
+                                                                         {"top.txt", "t"}}));
 }
+
+#ifndef _WIN32
+// Linux keeps "ÿ" and "Ÿ" apart; Windows would make them one file, so the packer refuses them.
+// (On Windows they cannot both exist, nor pass through the Polish ANSI code page.)
+TEST_F(UhaTest, NamesThatWindowsTakesForOneAreRefused) {
+    write_file(tmp / "latin/\u00ff.txt", "small y with diaeresis");
+    write_file(tmp / "latin/\u0178.txt", "capital Y with diaeresis");
+    uha::PackOptions opt;
+    opt.level = uha::Level{1, false};
+    EXPECT_THROW(uha::pack(native("a.uha"), {{native("latin"), "."}}, opt, out), uha::Error);
+    EXPECT_FALSE(fs::exists(tmp / "a.uha"));
+}
+#endif
 
 // Decoding threads stay within what a 32-bit process can hold, whatever the processor count:
 // 32 blocks with the largest dictionary ask for 2 GiB at one thread each.

@@ -31,10 +31,11 @@ class UhaTest : public ::testing::Test {
         return testing_support::native(tmp / utf8_rel);
     }
 
+    // Packs the contents of the folder `source`.
     uha::PackResult pack(const std::string& archive, const std::string& source,
                          uha::PackOptions options = {}) {
         options.level = uha::Level{1, false};  // speed over size in tests
-        return uha::pack(native(archive), {native(source)}, options, out);
+        return uha::pack(native(archive), {uha::PackInput(native(source), ".")}, options, out);
     }
 
     uha::ExtractResult extract(const std::string& archive, const std::string& target,

@@ -27,15 +27,20 @@ bool on_off(const std::string& rest, const std::string& sw) {
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
     CommandLine cl;
-    std::vector<std::string> positional;
+    // Each positional argument with the -C folder in force where it stands.
+    std::vector<PackInput> positional;
+    std::string folder;
+    bool folder_used = true;  // whether an input followed the last -C
     bool switches = true;
-    for (const std::string& arg : args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (switches && arg == "--") {
             switches = false;
             continue;
         }
         if (!switches || arg.size() < 2 || arg[0] != '-') {
-            positional.push_back(arg);
+            positional.emplace_back(folder, arg);
+            folder_used = true;
             continue;
         }
         char letter = arg[1];
@@ -45,6 +50,13 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
             case '?':
                 cl.command = Command::help;
                 return cl;
+            case 'C':
+                // "-C folder" as tar writes it, or "-Cfolder" as -t takes its folder.
+                if (rest.empty() && i + 1 < args.size()) rest = args[++i];
+                if (rest.empty()) throw UsageError("switch -C needs a folder: -C <folder>");
+                folder = rest;
+                folder_used = false;
+                break;
             case 'o':
                 cl.overwrite = on_off(rest, arg);
                 break;
@@ -76,7 +88,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         }
     }
     if (positional.empty()) throw UsageError("no command given");
-    const std::string& cmd = positional[0];
+    const std::string& cmd = positional[0].path;
     if (cmd == "a")
         cl.command = Command::add;
     else if (cmd == "x")
@@ -88,12 +100,15 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     else
         throw UsageError("unknown command " + cmd);
     if (positional.size() < 2) throw UsageError("no archive named");
-    cl.archive = positional[1];
+    cl.archive = positional[1].path;
     cl.inputs.assign(positional.begin() + 2, positional.end());
     if (cl.command == Command::add && cl.inputs.empty())
         throw UsageError("a needs files or folders to add");
     if (cl.command != Command::add && !cl.inputs.empty())
-        throw UsageError("unexpected argument " + cl.inputs.front());
+        throw UsageError("unexpected argument " + cl.inputs.front().path);
+    if (!folder.empty() && cl.command != Command::add) throw UsageError("switch -C is for a only");
+    if (!folder_used)
+        throw UsageError("-C " + folder + " is not followed by a file or folder to add");
     return cl;
 }
 
@@ -101,12 +116,16 @@ const char* usage_text() {
     return "uha - archiver\n"
            "usage: uha <command> [switches] <archive> [files and folders]\n"
            "commands:\n"
-           "  a  add: create <archive> from the files and folders named (a folder's\n"
-           "     contents are stored relative to it)\n"
+           "  a  add: create <archive> from the files and folders named; each keeps\n"
+           "     its own name (\"bin\" and \"bin/\" store bin/...); \"dir/.\" stores\n"
+           "     dir's contents without a prefix\n"
            "  x  extract <archive>\n"
            "  l  list <archive>\n"
            "  t  test <archive>: decode and check everything, write nothing\n"
            "switches:\n"
+           "  -C <folder> a: the names after it are read from <folder> and stored\n"
+           "              relative to it (\"-C dir .\" stores dir's contents); each -C\n"
+           "              holds until the next and is relative to the current folder\n"
            "  -t<folder>  extract into <folder> (created if missing; default: here)\n"
            "  -o+ / -o-   overwrite existing files / keep them (default)\n"
            "  -y+ / -y-   answer yes to every question (nothing is ever asked)\n"

@@ -1,5 +1,6 @@
 #pragma once
-// The command line: uha <command> [switches] <archive> [files and folders...]
+// The command line: uha <command> [switches] <archive> [files and folders...]; for "a",
+// "-C <folder>" among the inputs names the folder the inputs after it are read from.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -7,6 +8,7 @@
 
 #include "codec.h"
 #include "error.h"
+#include "names.h"
 
 namespace uha {
 
@@ -20,7 +22,7 @@ enum class Command { add, extract, list, test, help };
 struct CommandLine {
     Command command = Command::help;
     std::string archive;
-    std::vector<std::string> inputs;
+    std::vector<PackInput> inputs;  // uha a's, each with the -C folder in force
     std::string target = ".";
     bool overwrite = false;   // -o+
     bool assume_yes = false;  // -y+ (nothing is ever asked; accepted for the installer)

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "names.h"
+
 namespace uha {
 
 struct FileMeta {
@@ -76,9 +78,10 @@ struct FoundItem {
     FileMeta meta;
 };
 
-// A named file is stored under its own name; a named folder contributes what is inside it,
-// named relative to it. Links and special files are passed over with a note.
-std::vector<FoundItem> scan_inputs(const std::vector<std::string>& native_paths,
+// The inputs and, below each named folder, what lies inside it, under the names that
+// place_input() gives them. A named link is followed; links and special files inside a
+// folder are passed over with a note.
+std::vector<FoundItem> scan_inputs(const std::vector<PackInput>& inputs,
                                    const std::function<void(const std::string&)>& note);
 
 // Writes a new archive under a temporary name and moves it into place on commit().

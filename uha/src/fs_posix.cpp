@@ -310,6 +310,19 @@ class PosixArchiveSink : public ArchiveSink {
 void scan_folder(const std::string& native, const std::string& name, std::vector<FoundItem>& out,
                  const std::function<void(const std::string&)>& note);
 
+FoundItem found_item(const std::string& native, const std::string& name, const struct stat& st) {
+    if (auto problem = name_problem(name))
+        throw Error("cannot store " + native_to_utf8(native) + ": its name " + *problem);
+    FoundItem item;
+    item.name = name;
+    item.native_path = native;
+    item.folder = S_ISDIR(st.st_mode);
+    item.size = item.folder ? 0 : static_cast<uint64_t>(st.st_size);
+    item.meta.mtime = ticks_from(st.st_mtim);
+    item.meta.attributes = (st.st_mode & S_IWUSR) ? 0 : kAttrReadOnly;
+    return item;
+}
+
 void add_item(const std::string& native, const std::string& name, std::vector<FoundItem>& out,
               const std::function<void(const std::string&)>& note) {
     struct stat st;
@@ -322,18 +335,7 @@ void add_item(const std::string& native, const std::string& name, std::vector<Fo
         note("Skipping special file " + native_to_utf8(native));
         return;
     }
-    if (!name.empty()) {
-        if (auto problem = name_problem(name))
-            throw Error("cannot store " + native_to_utf8(native) + ": its name " + *problem);
-        FoundItem item;
-        item.name = name;
-        item.native_path = native;
-        item.folder = S_ISDIR(st.st_mode);
-        item.size = item.folder ? 0 : static_cast<uint64_t>(st.st_size);
-        item.meta.mtime = ticks_from(st.st_mtim);
-        item.meta.attributes = (st.st_mode & S_IWUSR) ? 0 : kAttrReadOnly;
-        out.push_back(std::move(item));
-    }
+    out.push_back(found_item(native, name, st));
     if (S_ISDIR(st.st_mode)) scan_folder(native, name, out, note);
 }
 
@@ -368,18 +370,28 @@ std::unique_ptr<ArchiveSink> create_archive(const std::string& native_path) {
     return std::make_unique<PosixArchiveSink>(native_path);
 }
 
-std::vector<FoundItem> scan_inputs(const std::vector<std::string>& native_paths,
+std::vector<FoundItem> scan_inputs(const std::vector<PackInput>& inputs,
                                    const std::function<void(const std::string&)>& note) {
     std::vector<FoundItem> out;
-    for (const std::string& path : native_paths) {
+    for (const PackInput& input : inputs) {
+        const InputPlace place = place_input(input.folder, input.path, false);
+        if (!place.problem.empty())
+            throw Error("cannot add " + native_to_utf8(input.path) + ": " + place.problem);
+        std::string name;
+        for (const std::string& part : place.name) {
+            if (!name.empty()) name += '/';
+            name += part;
+        }
         struct stat st;
-        if (::stat(path.c_str(), &st) != 0) throw Error(sys_error("cannot read " + path));
+        if (::stat(place.path.c_str(), &st) != 0)
+            throw Error(sys_error("cannot read " + place.path));
         if (S_ISDIR(st.st_mode)) {
-            scan_folder(path, "", out, note);
+            if (!name.empty()) out.push_back(found_item(place.path, name, st));
+            scan_folder(place.path, name, out, note);
+        } else if (name.empty()) {
+            throw Error("cannot add " + native_to_utf8(input.path) + ": it is not a folder");
         } else {
-            std::string trimmed = path;
-            std::string leaf = trimmed.substr(trimmed.rfind('/') + 1);
-            add_item(path, leaf, out, note);
+            add_item(place.path, name, out, note);
         }
     }
     return out;

@@ -542,12 +542,8 @@ void scan_folder(const std::string& native, const std::string& name, std::vector
     }
 }
 
-void add_found(const std::string& native, const std::string& name, const WIN32_FIND_DATAA& fd,
-               std::vector<FoundItem>& out, const std::function<void(const std::string&)>& note) {
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        note("Skipping link " + native_to_utf8(native));
-        return;
-    }
+FoundItem found_item(const std::string& native, const std::string& name,
+                     const WIN32_FIND_DATAA& fd) {
     if (auto problem = name_problem(name))
         throw Error("cannot store " + native_to_utf8(native) + ": its name " + *problem);
     FoundItem item;
@@ -557,7 +553,16 @@ void add_found(const std::string& native, const std::string& name, const WIN32_F
     item.size = item.folder ? 0 : (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
     item.meta.mtime = ticks(fd.ftLastWriteTime);
     item.meta.attributes = fd.dwFileAttributes & kKeptAttributes;
-    out.push_back(std::move(item));
+    return item;
+}
+
+void add_found(const std::string& native, const std::string& name, const WIN32_FIND_DATAA& fd,
+               std::vector<FoundItem>& out, const std::function<void(const std::string&)>& note) {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        note("Skipping link " + native_to_utf8(native));
+        return;
+    }
+    out.push_back(found_item(native, name, fd));
     if (out.back().folder) scan_folder(native, name, out, note);
 }
 
@@ -575,26 +580,41 @@ std::unique_ptr<ArchiveSink> create_archive(const std::string& native_path) {
     return std::make_unique<Win32ArchiveSink>(native_path);
 }
 
-std::vector<FoundItem> scan_inputs(const std::vector<std::string>& native_paths,
+std::vector<FoundItem> scan_inputs(const std::vector<PackInput>& inputs,
                                    const std::function<void(const std::string&)>& note) {
     std::vector<FoundItem> out;
-    for (std::string path : native_paths) {
-        while (path.size() > 3 && is_separator(path.back())) path.pop_back();
+    for (const PackInput& input : inputs) {
+        const InputPlace place = place_input(input.folder, input.path, true);
+        if (!place.problem.empty())
+            throw Error("cannot add " + native_to_utf8(input.path) + ": " + place.problem);
+        std::string name;
+        // Appended piece by piece: GCC 12 wrongly warns (-Wrestrict) about "/" + std::string.
+        for (const std::string& part : place.name) {
+            if (!name.empty()) name += '/';
+            name += native_to_utf8(part);
+        }
+        const std::string& path = place.path;
         DWORD a = GetFileAttributesA(path.c_str());
         if (a == INVALID_FILE_ATTRIBUTES)
             throw Error(win_error("cannot read " + native_to_utf8(path)));
-        if (a & FILE_ATTRIBUTE_DIRECTORY) {
-            scan_folder(path, "", out, note);
+        if ((a & FILE_ATTRIBUTE_DIRECTORY) && name.empty()) {
+            scan_folder(path, name, out, note);
             continue;
         }
+        if (name.empty())
+            throw Error("cannot add " + native_to_utf8(input.path) + ": it is not a folder");
         WIN32_FIND_DATAA fd;
         HANDLE find = FindFirstFileA(path.c_str(), &fd);
         if (find == INVALID_HANDLE_VALUE)
             throw Error(win_error("cannot read " + native_to_utf8(path)));
         FindClose(find);
-        size_t cut = path.find_last_of("\\/:");
-        std::string leaf = path.substr(cut == std::string::npos ? 0 : cut + 1);
-        add_found(path, native_to_utf8(leaf), fd, out, note);
+        if (a & FILE_ATTRIBUTE_DIRECTORY) {
+            // A named folder is read even when it is a link (GetFileAttributesA followed it).
+            out.push_back(found_item(path, name, fd));
+            scan_folder(path, name, out, note);
+        } else {
+            add_found(path, name, fd, out, note);
+        }
     }
     return out;
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
+
+#include "upcase_ranges.h"
 
 namespace uha {
 
@@ -109,38 +112,119 @@ std::vector<std::string_view> split_name(std::string_view name) {
     return parts;
 }
 
+uint32_t upper_case(uint32_t cp) {
+    if (cp > 0xFFFF) return cp;  // a surrogate pair: Windows upper-cases single units only
+    const auto* begin = std::begin(upcase::kRanges);
+    const auto* end = std::end(upcase::kRanges);
+    // The last range starting at or before cp.
+    const auto* r = std::upper_bound(
+        begin, end, cp, [](uint32_t c, const upcase::Range& range) { return c < range.first; });
+    if (r == begin) return cp;
+    --r;
+    if (cp > r->last || (cp - r->first) % r->step != 0) return cp;
+    return static_cast<uint32_t>(static_cast<int32_t>(cp) + r->delta);
+}
+
+namespace {
+
+void append_utf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+}  // namespace
+
 std::string fold_name(std::string_view name) {
     std::string out;
     out.reserve(name.size());
     for (size_t i = 0; i < name.size();) {
+        const char c = name[i];
+        if (static_cast<unsigned char>(c) < 0x80) {  // most names are ASCII: no table look-up
+            out.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
+            ++i;
+            continue;
+        }
         uint32_t cp;
         size_t n = utf8_sequence(name, i, cp);
         if (n == 0) {  // not UTF-8: compare bytes as they are
             out.push_back(name[i++]);
             continue;
         }
-        // Lower case of ASCII, Latin-1 and Latin Extended-A (the Polish letters among them).
-        if (cp >= 'A' && cp <= 'Z')
-            cp += 32;
-        else if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)
-            cp += 32;
-        else if (cp >= 0x100 && cp <= 0x17F && cp != 0x130 && cp != 0x131 && cp != 0x138 &&
-                 cp != 0x149 && cp != 0x178 && cp != 0x17F) {
-            // Pairs are (even upper, odd lower) except in 0x139..0x148 and 0x179..0x17E.
-            bool odd_upper = (cp >= 0x139 && cp <= 0x148) || (cp >= 0x179 && cp <= 0x17E);
-            if (odd_upper ? (cp & 1) : !(cp & 1)) cp += 1;
-        }
-        if (cp < 0x80)
-            out.push_back(static_cast<char>(cp));
-        else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.append(name.substr(i, n));  // beyond the folded range: unchanged
-        }
+        append_utf8(out, upper_case(cp));
         i += n;
     }
     return out;
+}
+
+InputPlace place_input(std::string_view folder, std::string_view path, bool windows) {
+    const auto separator = [&](char c) { return c == '/' || (windows && c == '\\'); };
+    const char joiner = windows ? '\\' : '/';
+    InputPlace place;
+    if (path.empty()) {
+        place.problem = "an empty path names nothing";
+        return place;
+    }
+    // The root: a drive, then the leading separators.
+    size_t root = windows && path.size() >= 2 && path[1] == ':' ? 2 : 0;
+    while (root < path.size() && separator(path[root])) ++root;  // kept whole: "\\\\server"
+    std::vector<std::string_view> parts;
+    for (size_t start = root; start < path.size();) {
+        size_t end = start;
+        while (end < path.size() && !separator(path[end])) ++end;
+        std::string_view part = path.substr(start, end - start);
+        if (!part.empty() && part != ".") parts.push_back(part);
+        start = end + 1;
+    }
+    std::string joined;
+    for (std::string_view part : parts) {
+        if (!joined.empty()) joined += joiner;
+        joined += part;
+    }
+    if (!folder.empty()) {
+        if (root > 0) {
+            place.problem = "a path after -C must lie inside its folder, not start at a root";
+            return place;
+        }
+        for (std::string_view part : parts)
+            if (part == "..") {
+                place.problem = "a path after -C must lie inside its folder, without \"..\"";
+                return place;
+            }
+        place.path = folder;
+        const char last = folder.back();
+        if (!joined.empty() && !separator(last) && !(windows && last == ':')) place.path += joiner;
+        place.path += joined;
+        place.name.assign(parts.begin(), parts.end());
+        return place;
+    }
+    place.path = path.substr(0, root);
+    place.path += joined;
+    if (place.path.empty()) place.path = '.';
+    // A trailing "." (or the path "." itself) asks for the contents.
+    std::string_view tail = path;
+    while (tail.size() > root && separator(tail.back())) tail.remove_suffix(1);
+    const bool contents =
+        tail.ends_with(".") && (tail.size() == root + 1 || separator(tail[tail.size() - 2]));
+    if (contents) return place;
+    if (parts.empty() || parts.back() == "..") {
+        place.problem = "it has no name of its own to store; -C <folder> . stores its contents";
+        return place;
+    }
+    place.name.emplace_back(parts.back());
+    return place;
 }
 
 std::string extension_of(std::string_view name) {

@@ -24,9 +24,42 @@ size_t utf8_sequence(std::string_view text, size_t i, uint32_t& cp);
 // The name's components; the name must be sound.
 std::vector<std::string_view> split_name(std::string_view name);
 
-// The name folded the way Windows compares file names (ASCII and Latin letters of any
-// case match), so two names that would be one file on Windows are seen as the same.
+// The name folded the way Windows compares file names, so that two names that would be one
+// file on Windows fold to the same text: every code point of the basic plane upper-cased by
+// Unicode's simple uppercase mapping (UnicodeData.txt, which the table of Windows follows),
+// code points above U+FFFF and bytes that are not UTF-8 left as they are. Only for
+// comparing: "ı" and "I" fold alike, "ß" stays "ß".
 std::string fold_name(std::string_view name);
+
+// The simple uppercase mapping of a code point of the basic plane; others map to themselves.
+uint32_t upper_case(uint32_t cp);
+
+// A file or folder named for packing (uha a's inputs): `path` as given, taken relative to
+// `folder` when that is not empty (uha a's -C <folder>). Both are native paths.
+struct PackInput {
+    PackInput(std::string folder_, std::string path_)
+        : folder(std::move(folder_)), path(std::move(path_)) {}
+    std::string folder;  // "": named from the current folder
+    std::string path;
+    bool operator==(const PackInput&) const = default;
+};
+
+// Where a named input is read and what it is stored as. Without a folder an input keeps its
+// own name, the last component of its path, as archivers do ("bin", "bin/", "../x/bin" are all
+// stored as "bin" with what lies inside); a last component "." means the folder's contents,
+// with no name of their own ("product/." puts product's files at the archive's root).
+// Relative to a folder, an input is stored under its path from there ("-C base sub/x" stores
+// "sub/x"; "-C product ." stores product's contents at the root); it must stay inside that
+// folder: no absolute path, drive or "..". "." components and repeated or trailing
+// separators never count.
+struct InputPlace {
+    std::string path;               // what to read, as the system takes it
+    std::vector<std::string> name;  // the stored name's components; none: a folder's contents
+    std::string problem;            // why the input cannot be added, or ""
+};
+
+// `windows`: "\" separates components too and a path may start with a drive ("C:").
+InputPlace place_input(std::string_view folder, std::string_view path, bool windows);
 
 // The part after the last "." of the last component, lower-cased ASCII; "" when none.
 std::string extension_of(std::string_view name);

@@ -284,10 +284,10 @@ std::vector<uint64_t> snap_cuts(const std::vector<uint64_t>& splits, uint64_t re
     return cuts;
 }
 
-PackResult pack(const std::string& native_archive, const std::vector<std::string>& native_inputs,
+PackResult pack(const std::string& native_archive, const std::vector<PackInput>& inputs,
                 const PackOptions& options, LineSink& sink) {
     std::vector<FoundItem> found =
-        scan_inputs(native_inputs, [&](const std::string& text) { sink.line(text); });
+        scan_inputs(inputs, [&](const std::string& text) { sink.line(text); });
 
     std::unordered_set<std::string> names;
     std::vector<FoundItem> folders;

@@ -14,6 +14,7 @@
 
 #include "codec.h"
 #include "format.h"
+#include "names.h"
 #include "output.h"
 
 namespace uha {
@@ -47,7 +48,9 @@ struct PackResult {
     uint64_t files = 0, folders = 0, bytes = 0, packed = 0;
 };
 
-PackResult pack(const std::string& native_archive, const std::vector<std::string>& native_inputs,
+// Packs the inputs under the names place_input() gives them. Two names that Windows would take
+// for one file (fold_name) are refused before anything is written.
+PackResult pack(const std::string& native_archive, const std::vector<PackInput>& inputs,
                 const PackOptions& options, LineSink& sink);
 
 // Whether the bytes start a 32- or 64-bit x86 Windows program (PE) image.
