@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "private_folders.h"
 #include "process.h"
 #include "registry_probe.h"
 #include "temp_tree.h"
@@ -221,6 +222,27 @@ TEST_F(Uninstaller, ClosingAtTheQuestionRemovesNothing) {
     EXPECT_EQ(after, before);
     EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "UninstallString"));
     EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Pusty", "Ścieżka"));
+}
+
+// The working copy runs from a private folder of random name, as a file nobody can change,
+// and the folder goes with the copy. (Wine stores the folder's access list without enforcing
+// it: that only administrators and SYSTEM can open the folder is not shown here.)
+TEST_F(Uninstaller, TheCopyRunsFromAPrivateFolderThatGoesWithIt) {
+    finish_installation(record_lines());
+    UninstallerCopy copy;
+    ASSERT_NO_FATAL_FAILURE(start(copy));
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copy.pid());
+    ASSERT_NE(process, nullptr);
+    char image[MAX_PATH * 2] = {};
+    DWORD size = sizeof image;
+    ASSERT_TRUE(QueryFullProcessImageNameA(process, 0, image, &size));
+    CloseHandle(process);
+    const auto folders = private_folders(at("tmp"), "Odinstaluj-");
+    ASSERT_EQ(folders.size(), 1u) << image;
+    EXPECT_EQ(_stricmp(image, (native(folders[0]) + "\\Odinstaluj.exe").c_str()), 0) << image;
+    EXPECT_EQ(access_entries(native(folders[0])), kPrivateAccess);
+    EXPECT_EQ(open_error(image, GENERIC_WRITE), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    ASSERT_NO_FATAL_FAILURE(close(copy));
 }
 
 // "Zamknij" while removing asks whether to stop; the answer either keeps everything (the
