@@ -1,7 +1,7 @@
 // Odinstaluj.exe: the uninstaller. Started without arguments from the target folder, it checks
-// the record beside it and hands the work to a copy of itself in a private folder under the
-// temporary folder; the copy waits for it to end, asks, removes what the record names, and
-// removes its folder and its own file as it ends.
+// the record beside it and hands the work to a copy of itself made in a private folder under the
+// temporary folder; the copy waits for it to end, asks, removes what the record names and
+// deletes its own file as it ends.
 #include <windows.h>
 
 #include "error_box.h"
@@ -44,7 +44,6 @@ Loaded load(const std::string& program) {
 }
 
 int run_copy(HINSTANCE instance, const CopyArguments& arguments) {
-    const CopyFolderRemoval removal;  // on every way out
     wait_for_original(arguments);
     Loaded loaded = load(arguments.original_program);
     UninstallWindow window(std::move(loaded.record), std::move(loaded.input));

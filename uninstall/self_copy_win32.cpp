@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "files.h"
-#include "paths.h"
 #include "private_folder.h"
 #include "runtime_error.h"
 #include "texts.h"
@@ -15,6 +14,12 @@ namespace setup::uninstall {
 using platform::system_message;
 using platform::UniqueHandle;
 
+namespace {
+
+constexpr DWORD kShareForLoader = FILE_SHARE_READ | FILE_SHARE_DELETE;
+
+}  // namespace
+
 void start_copy(const std::string& program, const Record& record) {
     const std::string temp = platform::GetTempDirectory();
     DWORD error = 0;
@@ -23,43 +28,56 @@ void start_copy(const std::string& program, const Record& record) {
     if (!folder)
         throw RuntimeError(format_text(text(record, kCannotCopy), {program, temp}) + ": " +
                            system_message(error));
-    const std::string copy = folder->file("Odinstaluj.exe");
-    // The folder is new, so nothing is there; should something be, it is not overwritten.
-    if (!CopyFileA(program.c_str(), copy.c_str(), TRUE))
+    // Made new in the private folder, where nobody else can write, then held against writing
+    // and moved out beside it under the folder's random name, never over anything there: the
+    // system deletes a running program's file only through a handle opened before it ran,
+    // and Wine only by the name that handle was opened with, so the copy must run from where
+    // it is when marked. The file keeps the folder's access list.
+    const std::string made = folder->file("Odinstaluj.exe");
+    const std::string copy = folder->path() + ".exe";
+    if (!CopyFileA(program.c_str(), made.c_str(), TRUE))
         throw RuntimeError(format_text(text(record, kCannotCopy), {program, folder->path()}) +
                            ": " + system_message(GetLastError()));
+    UniqueHandle held(CreateFileA(made.c_str(), GENERIC_READ, kShareForLoader, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (!held || !MoveFileExA(made.c_str(), copy.c_str(), 0))
+        throw RuntimeError(format_text(text(record, kCannotCopy), {program, temp}) + ": " +
+                           system_message(GetLastError()));
 
     // Delete-on-close with sharing for the loader, none for writers: the file cannot be
     // changed while it waits to be started, and goes when the last handle to it, the one the
-    // copy inherits, closes as the copy ends. Declared after the folder, so that on a failure
-    // below it deletes the file before the folder goes.
+    // copy inherits, closes as the copy ends.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    UniqueHandle doomed(CreateFileA(copy.c_str(), GENERIC_READ | DELETE,
-                                    FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit, OPEN_EXISTING,
-                                    FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (!doomed) error = GetLastError();
+    UniqueHandle doomed(CreateFileA(copy.c_str(), GENERIC_READ | DELETE, kShareForLoader, &inherit,
+                                    OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!doomed) {
+        error = GetLastError();
+        held.reset();
+        DeleteFileA(copy.c_str());
+        throw RuntimeError(format_text(text(record, kCannotStart), {copy}) + " " +
+                           system_message(error));
+    }
+    held.reset();
+    folder.reset();  // empty now
+
     HANDLE self = nullptr;
-    if (doomed && !DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(),
-                                   &self, SYNCHRONIZE, TRUE, 0))
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                         SYNCHRONIZE, TRUE, 0))
         error = GetLastError();
     UniqueHandle own(self);
-
     std::string command =
         copy_command_line(copy, {reinterpret_cast<std::uintptr_t>(self), program});
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    // Its current folder the temporary folder, not its own: the copy removes its own folder.
-    if (!doomed || !own ||
-        !CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        temp.c_str(), &startup, &started)) {
-        if (doomed && own) error = GetLastError();
+    if (!own || !CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                temp.c_str(), &startup, &started)) {
+        if (own) error = GetLastError();
         throw RuntimeError(format_text(text(record, kCannotStart), {copy}) + " " +
                            system_message(error));
     }
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
-    folder->release();  // the copy's to remove
 }
 
 void wait_for_original(const CopyArguments& arguments) {
@@ -67,19 +85,6 @@ void wait_for_original(const CopyArguments& arguments) {
     // The original ends right after starting the copy; should it hang, its files count as
     // in use and are removed at restart.
     if (original) WaitForSingleObject(original.get(), 30000);
-}
-
-CopyFolderRemoval::~CopyFolderRemoval() {
-    const std::string program = platform::own_module_path();
-    const std::string folder = parent_of(program);
-    if (name_of(folder).rfind(kCopyFolderPrefix, 0) != 0) return;  // not started by start_copy
-    // A running program's file can be renamed, not deleted: moved beside its folder under the
-    // folder's random name, it is still deleted as the copy ends, and the folder, now empty,
-    // goes at once.
-    if (MoveFileExA(program.c_str(), (folder + ".exe").c_str(), 0) &&
-        RemoveDirectoryA(folder.c_str()))
-        return;
-    MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 }  // namespace setup::uninstall

@@ -6,6 +6,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -27,46 +28,51 @@ inline std::vector<std::filesystem::path> private_folders(const std::filesystem:
     return found;
 }
 
-// The access list of `path` as the system stores it: "protected" when nothing is inherited
-// from the parent, then one "SID mask flags" line per entry (e.g. "S-1-5-18 1f01ff 3"), or
-// "no access list".
-inline std::vector<std::string> access_entries(const std::string& path) {
+// The entries of the access list of `path` that let in anyone but the administrators, SYSTEM
+// and this process's user, as "SID mask flags" lines; {"unreadable"} when it cannot be read,
+// {"no access list"} when it lets everyone in. Wine keeps no access list of its own: it shows
+// the Unix rights a list was turned into, the owner's as an entry of the user, and a folder
+// made without a list (the temporary folder's rights) lets Everyone read.
+inline std::vector<std::string> others_let_in(const std::string& path) {
+    std::string user = "?";
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        char buffer[256];
+        DWORD size = 0;
+        char* sid = nullptr;
+        if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+            ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
+            user = sid;
+            LocalFree(sid);
+        }
+        CloseHandle(token);
+    }
     PACL acl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                               nullptr, &acl, nullptr, &descriptor) != ERROR_SUCCESS)
         return {"unreadable"};
-    std::vector<std::string> entries;
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    GetSecurityDescriptorControl(descriptor, &control, &revision);
-    if (control & SE_DACL_PROTECTED) entries.push_back("protected");
-    if (!acl) entries.push_back("no access list");
+    std::vector<std::string> others;
+    if (!acl) others.push_back("no access list");
     for (DWORD i = 0; acl && i < acl->AceCount; ++i) {
         void* ace = nullptr;
         if (!GetAce(acl, i, &ace)) continue;
         const auto* header = static_cast<ACE_HEADER*>(ace);
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) {
-            entries.push_back("type " + std::to_string(header->AceType));
-            continue;
-        }
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;  // denials let nobody in
         auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
         char* sid = nullptr;
-        ConvertSidToStringSidA(&allowed->SidStart, &sid);
-        char line[160];
-        snprintf(line, sizeof line, "%s %lx %x", sid ? sid : "?",
-                 static_cast<unsigned long>(allowed->Mask), header->AceFlags);
-        entries.push_back(line);
+        if (!ConvertSidToStringSidA(&allowed->SidStart, &sid)) continue;
+        const std::string who = sid;
         LocalFree(sid);
+        if (who == "S-1-5-32-544" || who == "S-1-5-18" || who == user) continue;
+        char line[160];
+        snprintf(line, sizeof line, "%s %lx %x", who.c_str(),
+                 static_cast<unsigned long>(allowed->Mask), header->AceFlags);
+        others.push_back(line);
     }
     LocalFree(descriptor);
-    return entries;
+    return others;
 }
-
-// What a private folder's access list must read: administrators and SYSTEM, full control,
-// handed down to files and folders in it.
-inline const std::vector<std::string> kPrivateAccess = {"protected", "S-1-5-32-544 1f01ff 3",
-                                                        "S-1-5-18 1f01ff 3"};
 
 // The system's error when `path` is opened for `access` by someone who shares everything.
 inline DWORD open_error(const std::string& path, DWORD access) {
