@@ -6,8 +6,8 @@
 
 namespace setup {
 
-extern std::string ExtractorPath;  // temporary folder + "Uha.exe"
-extern std::string ScriptPath;     // temporary folder + "Setup.ini"
+extern std::string ExtractorPath;  // the private folder + "Uha.exe"
+extern std::string ScriptPath;     // the private folder + "Setup.ini"
 extern std::string ProgramFilesDir;
 extern std::string ProgramsFolder;
 extern std::string DesktopFolder;

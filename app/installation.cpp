@@ -10,6 +10,7 @@
 #include "globals.h"
 #include "launch.h"
 #include "launch_rules.h"
+#include "private_folder.h"
 #include "progress_host.h"
 #include "progress_rules.h"
 #include "registry_rules.h"
@@ -93,24 +94,36 @@ void launch_programs(TForm1& form, const std::string& target) {
 }
 
 // The archive against the digest the builder bound into the installer, before anything is
-// unpacked. True when the extraction may go on. Otherwise the extractor, which will not run,
-// is deleted as a finished extraction deletes it, and the run ends: after the standard error
-// box for an archive that is not the one built with, or by closing the window when the user
-// cancelled or closed it meanwhile.
-bool archive_may_be_unpacked(TForm1& form, HMODULE module) {
+// unpacked. True when the extraction may go on; `archive` then holds the archive open,
+// denying writes and deletion, so that what was checked is what the extractor reads.
+// Otherwise the extractor, which will not run, is released and deleted as a finished
+// extraction deletes it, and the run ends: after the standard error box for an archive that
+// is not the one built with (or one that cannot be held: someone is writing it), or by
+// closing the window when the user cancelled or closed it meanwhile.
+bool archive_may_be_unpacked(TForm1& form, HMODULE module, platform::UniqueHandle& archive,
+                             platform::UniqueHandle& extractor) {
     std::optional<std::string> digest;
     try {
         digest = platform::find_resource_bytes(module, kArchiveDigestResource);
     } catch (const std::exception&) {
         digest = "";  // there but unreadable: malformed
     }
-    // A large archive on a slow medium takes a while; the window answers between its chunks
-    // as it does while the extractor runs, and a cancel there stops the reading.
-    const ArchiveCheck result = check_archive(digest, Product.ArchivePath, [&form] {
-        form.pump_messages();
-        return !CancelRequested;
-    });
+    DWORD hold_error = 0;
+    archive = platform::hold_for_reading(Product.ArchivePath, hold_error);
+    ArchiveCheck result = ArchiveCheck::damaged;
+    // Without a digest nothing is checked, and an archive that cannot be held is the
+    // extractor's to report, as it always was.
+    if (archive || !digest) {
+        // A large archive on a slow medium takes a while; the window answers between its
+        // chunks as it does while the extractor runs, and a cancel there stops the reading.
+        result = check_archive(digest, Product.ArchivePath, [&form] {
+            form.pump_messages();
+            return !CancelRequested;
+        });
+    }
     if (result == ArchiveCheck::unbound || result == ArchiveCheck::intact) return true;
+    archive.reset();
+    extractor.reset();
     platform::delete_file(ExtractorPath);
     if (result == ArchiveCheck::abandoned) {
         form.request_close();
@@ -122,14 +135,16 @@ bool archive_may_be_unpacked(TForm1& form, HMODULE module) {
 
 }  // namespace
 
-void RunInstallation(TForm1& form, HMODULE module) {
-    if (!archive_may_be_unpacked(form, module)) return;
+void RunInstallation(TForm1& form, HMODULE module, platform::UniqueHandle& extractor) {
+    platform::UniqueHandle archive;
+    if (!archive_may_be_unpacked(form, module, archive, extractor)) return;
     ExtractionOutcome outcome;
     {
-        ProgressHost host(form);
+        ProgressHost host(form, extractor);
         outcome = RunExtractor(
             extractor_command_line(ExtractorPath, form.text("Edit1"), Product.ArchivePath), host);
     }
+    archive.reset();              // the extractor has ended
     if (CancelRequested) return;  // the runner has asked the window to close
     // Shortcuts, an uninstaller and a finish page for files that were not unpacked would
     // report a failed installation as a finished one.

@@ -15,6 +15,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything can load a DLL by name.
     setup::platform::restrict_dll_search();
     setup::platform::ComApartment com;
+    // Declared before the window, so the private folder is removed on every way out, after
+    // the window has gone.
+    setup::InstallerFiles files;
     setup::TForm1 form;
     try {
         form.create(instance,
@@ -23,9 +26,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         setup::platform::show_error_box(e.what());
         return 1;
     }
-    form.on_install = [&form, instance] { setup::RunInstallation(form, instance); };
+    form.on_install = [&form, &files, instance] {
+        setup::RunInstallation(form, instance, files.extractor);
+    };
     setup::platform::WindowsSystemQueries system;
-    setup::FormCreate(form, system, instance);
+    switch (setup::FormCreate(form, system, instance, files)) {
+        case setup::Startup::ready:
+            break;
+        case setup::Startup::stopped:
+            return 0;
+        case setup::Startup::failed:
+            return 1;
+    }
     form.show();
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

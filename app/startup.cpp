@@ -1,7 +1,5 @@
 #include "startup.h"
 
-#include <chrono>
-
 #include "error_box.h"
 #include "files.h"
 #include "globals.h"
@@ -11,10 +9,6 @@
 namespace setup {
 
 namespace {
-
-// A file just written and closed normally shows at the first check; this bounds a system
-// that never lets it show.
-constexpr auto kFileWait = std::chrono::seconds(5);
 
 void window_content(TForm1& form, HMODULE module) {
     WindowContent content;
@@ -28,21 +22,22 @@ void window_content(TForm1& form, HMODULE module) {
     form.fill_content(content);
 }
 
-void run_sequence(TForm1& form, SystemQueries& system, HMODULE module) {
-    const std::string temp = with_trailing_backslash(platform::GetTempDirectory());
-    ExtractorPath = temp + "Uha.exe";
-    ScriptPath = temp + "Setup.ini";
+Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files) {
+    files.folder.emplace(platform::PrivateFolder::create(platform::GetTempDirectory(), "Setup-"));
+    ExtractorPath = files.folder->file("Uha.exe");
+    ScriptPath = files.folder->file("Setup.ini");
     const std::string installer_folder = folder_of_module(platform::own_module_path());
     Plan = InstallPlan{};
 
-    platform::SaveResourceToFile(module, "SETUP", ScriptPath);
-    platform::wait_for_file(ScriptPath, kFileWait);
+    // Read through the system's profile reader, as always, so that the installer reads the
+    // values it always read; the file is in the private folder and deleted right after.
+    platform::write_held_file(ScriptPath, platform::load_resource(module, "SETUP"));
     platform::ProfileFile script(ScriptPath);
     Product = read_product_settings(script, installer_folder);
     if (!platform::file_exists(Product.ArchivePath)) {
         platform::delete_file(ScriptPath);
         platform::show_error_message("Nie ma pliku: " + Product.ArchivePath, "Błąd");
-        ExitProcess(0);
+        return Startup::stopped;
     }
     Plan = read_install_plan(script);
     platform::delete_file(ScriptPath);
@@ -54,17 +49,19 @@ void run_sequence(TForm1& form, SystemQueries& system, HMODULE module) {
 
     window_content(form, module);
 
-    platform::SaveResourceToFile(module, "UHA", ExtractorPath);
-    platform::wait_for_file(ExtractorPath, kFileWait);
+    files.extractor =
+        platform::write_held_file(ExtractorPath, platform::load_resource(module, "UHA"));
+    return Startup::ready;
 }
 
 }  // namespace
 
-void FormCreate(TForm1& form, SystemQueries& system, HMODULE module) {
+Startup FormCreate(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files) {
     try {
-        run_sequence(form, system, module);
+        return run_sequence(form, system, module, files);
     } catch (const std::exception& e) {
         platform::show_error_box(e.what());
+        return Startup::failed;
     }
 }
 

@@ -1,16 +1,34 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
+
 #include "TForm1.h"
+#include "private_folder.h"
 #include "startup_rules.h"
+#include "win_handle.h"
 
 namespace setup {
 
-// The start-up sequence, run while the window is created and before it is shown: writes,
-// reads and deletes the setup script, stops the program when the archive is missing,
-// discovers the system folders, fills the window and writes the extractor. A runtime error
-// ends the sequence where it happens; the error box shows it and the window opens with
-// what was set up so far.
-void FormCreate(TForm1& form, SystemQueries& system, HMODULE module);
+// What the start-up leaves for the rest of the run: the private folder under the temporary
+// folder, and the extractor in it, held open (no writing, no deleting) until its process has
+// started. The hold is declared last so that it closes before the folder is removed.
+struct InstallerFiles {
+    std::optional<platform::PrivateFolder> folder;
+    platform::UniqueHandle extractor;
+};
+
+enum class Startup {
+    ready,    // the window may be shown
+    stopped,  // the archive is missing: its box was shown, the program ends
+    failed,   // the standard error box was shown, the program ends
+};
+
+// The start-up sequence, run while the window is created and before it is shown: makes the
+// private folder, writes, reads and deletes the setup script there, stops the program when
+// the archive is missing, discovers the system folders, fills the window and writes the
+// extractor into the private folder. Any error ends the sequence and the program: a wizard
+// without its extractor or its script could only fail later, or run something else.
+Startup FormCreate(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files);
 
 }  // namespace setup

@@ -10,7 +10,11 @@ namespace setup {
 
 std::unique_ptr<ExtractorProcess> ProgressHost::start(const std::string& command_line,
                                                       Start& result) {
-    return platform::start_extractor(command_line, result);
+    std::unique_ptr<ExtractorProcess> process = platform::start_extractor(command_line, result);
+    // The running process's image cannot be written any more; the runner deletes the file
+    // when the process has ended, which the hold would prevent.
+    extractor_hold_.reset();
+    return process;
 }
 
 void ProgressHost::oem_to_ansi(char* text) {

@@ -6,12 +6,16 @@
 
 #include "TForm1.h"
 #include "extractor_runner.h"
+#include "win_handle.h"
 
 namespace setup {
 
 class ProgressHost : public ExtractorHost {
   public:
-    explicit ProgressHost(TForm1& form) : form_(form) {}
+    // `extractor_hold` keeps the extractor's file from being changed until its process has
+    // started; start() releases it then, started or not.
+    ProgressHost(TForm1& form, platform::UniqueHandle& extractor_hold)
+        : form_(form), extractor_hold_(extractor_hold) {}
     ~ProgressHost() override { flush_memo(); }
     ProgressHost(const ProgressHost&) = delete;
     ProgressHost& operator=(const ProgressHost&) = delete;
@@ -33,6 +37,7 @@ class ProgressHost : public ExtractorHost {
     void flush_memo();
 
     TForm1& form_;
+    platform::UniqueHandle& extractor_hold_;
     // Window texts cost a trip to the window system each: a label is written only when its
     // text changes, and the memo (on a page hidden meanwhile) takes its lines in batches.
     std::map<std::string, std::string> labels_;

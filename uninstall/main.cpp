@@ -1,7 +1,7 @@
 // Odinstaluj.exe: the uninstaller. Started without arguments from the target folder, it checks
-// the record beside it and hands the work to a copy of itself in the temporary folder; the
-// copy waits for it to end, asks, removes what the record names and deletes its own file as
-// it ends.
+// the record beside it and hands the work to a copy of itself made in a private folder under the
+// temporary folder; the copy waits for it to end, asks, removes what the record names and
+// deletes its own file as it ends.
 #include <windows.h>
 
 #include "error_box.h"

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <optional>
 
 #include "files.h"
-#include "paths.h"
+#include "private_folder.h"
 #include "runtime_error.h"
 #include "texts.h"
 
@@ -14,26 +14,57 @@ namespace setup::uninstall {
 using platform::system_message;
 using platform::UniqueHandle;
 
+namespace {
+
+constexpr DWORD kShareForLoader = FILE_SHARE_READ | FILE_SHARE_DELETE;
+
+}  // namespace
+
 void start_copy(const std::string& program, const Record& record) {
     const std::string temp = platform::GetTempDirectory();
-    char name[40];
-    std::snprintf(name, sizeof name, "Odinstaluj-%lx.exe", GetCurrentProcessId());
-    const std::string copy = temp + name;
-    if (!CopyFileA(program.c_str(), copy.c_str(), FALSE))
+    DWORD error = 0;
+    std::optional<platform::PrivateFolder> folder =
+        platform::PrivateFolder::create(temp, kCopyFolderPrefix, error);
+    if (!folder)
+        throw RuntimeError(format_text(text(record, kCannotCopy), {program, temp}) + ": " +
+                           system_message(error));
+    // Made new in the private folder, where nobody else can write, then held against writing
+    // and moved out beside it under the folder's random name, never over anything there: the
+    // system deletes a running program's file only through a handle opened before it ran,
+    // and Wine only by the name that handle was opened with, so the copy must run from where
+    // it is when marked. The file keeps the folder's access list.
+    const std::string made = folder->file("Odinstaluj.exe");
+    const std::string copy = folder->path() + ".exe";
+    if (!CopyFileA(program.c_str(), made.c_str(), TRUE))
+        throw RuntimeError(format_text(text(record, kCannotCopy), {program, folder->path()}) +
+                           ": " + system_message(GetLastError()));
+    UniqueHandle held(CreateFileA(made.c_str(), GENERIC_READ, kShareForLoader, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (!held || !MoveFileExA(made.c_str(), copy.c_str(), 0))
         throw RuntimeError(format_text(text(record, kCannotCopy), {program, temp}) + ": " +
                            system_message(GetLastError()));
 
-    // Delete-on-close with sharing for the loader: the file goes when the last handle to it,
-    // the one the copy inherits, closes as the copy ends.
+    // Delete-on-close with sharing for the loader, none for writers: the file cannot be
+    // changed while it waits to be started, and goes when the last handle to it, the one the
+    // copy inherits, closes as the copy ends.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    UniqueHandle doomed(CreateFileA(copy.c_str(), GENERIC_READ | DELETE,
-                                    FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit, OPEN_EXISTING,
-                                    FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    HANDLE self = nullptr;
-    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
-                    SYNCHRONIZE, TRUE, 0);
-    UniqueHandle own(self);
+    UniqueHandle doomed(CreateFileA(copy.c_str(), GENERIC_READ | DELETE, kShareForLoader, &inherit,
+                                    OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!doomed) {
+        error = GetLastError();
+        held.reset();
+        DeleteFileA(copy.c_str());
+        throw RuntimeError(format_text(text(record, kCannotStart), {copy}) + " " +
+                           system_message(error));
+    }
+    held.reset();
+    folder.reset();  // empty now
 
+    HANDLE self = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                         SYNCHRONIZE, TRUE, 0))
+        error = GetLastError();
+    UniqueHandle own(self);
     std::string command =
         copy_command_line(copy, {reinterpret_cast<std::uintptr_t>(self), program});
     STARTUPINFOA startup{};
@@ -41,18 +72,12 @@ void start_copy(const std::string& program, const Record& record) {
     PROCESS_INFORMATION started{};
     if (!own || !CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                 temp.c_str(), &startup, &started)) {
-        const DWORD error = own ? GetLastError() : ERROR_INVALID_HANDLE;
-        if (doomed)
-            doomed.reset();
-        else
-            DeleteFileA(copy.c_str());
+        if (own) error = GetLastError();
         throw RuntimeError(format_text(text(record, kCannotStart), {copy}) + " " +
                            system_message(error));
     }
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
-    // Without the handle the system removes the copy at the next restart at least.
-    if (!doomed) MoveFileExA(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 void wait_for_original(const CopyArguments& arguments) {

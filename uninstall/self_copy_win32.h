@@ -1,6 +1,6 @@
 #pragma once
 // A running program cannot delete its own file, so the uninstaller the user starts hands the
-// work to a copy of itself in the temporary folder and ends.
+// work to a copy of itself in a private folder under the temporary folder and ends.
 #include <string>
 
 #include "copy_arguments.h"
@@ -9,11 +9,18 @@
 
 namespace setup::uninstall {
 
-// Copies `program` to the temporary folder and starts the copy with the arguments that make
-// it wait for this process and then do the work, its current folder the temporary folder (a
-// process's current folder cannot be removed). The copy inherits a handle that deletes its
-// file when the copy ends. Throws RuntimeError with the record's texts for a copy that cannot
-// be made or started; nothing is left in the temporary folder then.
+// The private folder's name, and the copy's without ".exe": this prefix and 16 random
+// hexadecimal digits.
+inline constexpr const char* kCopyFolderPrefix = "Odinstaluj-";
+
+// Copies `program` into a new private folder (see platform::PrivateFolder) under the
+// temporary folder, moves the copy out beside the folder as `<folder>.exe` (never over an
+// existing file) while holding it against writing, removes the folder, and starts the copy
+// with the arguments that make it wait for this process and then do the work, its current
+// folder the temporary folder. The copy inherits a handle that denies writing the file and
+// deletes it when the copy ends; without that handle the copy is not started. Throws
+// RuntimeError with the record's texts for a copy that cannot be made or started; nothing is
+// left in the temporary folder then.
 void start_copy(const std::string& program, const Record& record);
 
 // In the copy: waits until the original has ended (it holds its file and folder open).

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "installer_driver.h"
+#include "private_folders.h"
 #include "process.h"
 #include "temp_tree.h"
 #include "window_driver.h"
@@ -27,16 +28,17 @@ class Extraction : public ::testing::Test {
     std::unique_ptr<RunningProgram> program;
     HWND form = nullptr;
     std::string target;
+    std::string extractor;  // the installer's Uha.exe in its private folder
 
     // Starts `exe` with `archive` beside it as data.uha and walks to the summary page.
-    void start(const std::string& exe, const std::string& archive, bool remove_extractor = false) {
+    void start(const std::string& exe, const std::string& archive) {
         form = start_installer(program, dir.path(), exe, archive);
         ASSERT_NE(form, nullptr);
         target = native(dir / "Docelowy folder");
         walk_to_summary(form, target);
-        if (remove_extractor) {
-            ASSERT_TRUE(DeleteFileA((native(dir / "tmp") + "\\Uha.exe").c_str()));
-        }
+        const auto folders = private_folders(dir / "tmp", "Setup-");
+        ASSERT_EQ(folders.size(), 1u);
+        extractor = native(folders[0]) + "\\Uha.exe";
         confirm_summary(form);
     }
     void TearDown() override {
@@ -57,9 +59,9 @@ class Extraction : public ::testing::Test {
     }
     bool extractor_gone(std::chrono::seconds bound = 20s) {
         const auto until = std::chrono::steady_clock::now() + bound;
-        while (fs::exists(dir / "tmp/Uha.exe") && std::chrono::steady_clock::now() < until)
+        while (fs::exists(extractor) && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(20ms);
-        return !fs::exists(dir / "tmp/Uha.exe");
+        return !fs::exists(extractor);
     }
 };
 
@@ -92,8 +94,8 @@ TEST_F(Extraction, OutputDrivesThePageWhileItRuns) {
 
     // The summary's five lines, then every completed line of the output.
     const std::string memo = text("Memo1");
-    EXPECT_NE(memo.find("\r\n\"" + native(dir / "tmp") + "\\Uha.exe\" x -o+ -y+ -t\"" + target +
-                        "\" \"" + native(dir / "Pobrane") + "\\data.uha\"\r\n"),
+    EXPECT_NE(memo.find("\r\n\"" + extractor + "\" x -o+ -y+ -t\"" + target + "\" \"" +
+                        native(dir / "Pobrane") + "\\data.uha\"\r\n"),
               std::string::npos)
         << memo.substr(0, 600);
     EXPECT_NE(memo.find("Total:  42 60%"), std::string::npos);
@@ -108,21 +110,21 @@ TEST_F(Extraction, CancelEndsTheExtractorDeletesItAndClosesTheWindow) {
     PostMessageA(find("Button16"), BM_CLICK, 0, 0);
     EXPECT_EQ(program->wait_exit(20s), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - pressed, 5s);
-    EXPECT_FALSE(fs::exists(dir / "tmp/Uha.exe"));
+    EXPECT_TRUE(fs::is_empty(dir / "tmp")) << "the private folder is left";
 }
 
-// An extractor that cannot be started: the runner resets the display and says nothing; the
-// installation then reports that nothing could be unpacked and stops there.
+// An extractor that cannot be started (here a library, not a program): the runner resets the
+// display and says nothing; the installation then reports that nothing could be unpacked and
+// stops there.
 TEST_F(Extraction, ExtractorThatCannotStartIsReportedAfterThePageIsReset) {
-    start(SETUP_FAKE_EXE, "out never\\r\n", true);
+    start(SETUP_NOT_A_PROGRAM_EXE, "out never\\r\n");
     HWND box = nullptr;
     for (auto until = std::chrono::steady_clock::now() + 30s;
          !box && std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(20ms))
         for (HWND w : top_level_windows(program->pid()))
             if (w != form && IsWindowVisible(w)) box = w;
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(message_text(box),
-              "Nie można uruchomić programu rozpakowującego " + native(dir / "tmp") + "\\Uha.exe.");
+    EXPECT_EQ(message_text(box), "Nie można uruchomić programu rozpakowującego " + extractor + ".");
     EXPECT_EQ(text("Label22"), "Czas: 00:00:00");
     EXPECT_EQ(text("Label1"), "Instaluję");
     PostMessageA(box, WM_COMMAND, IDOK, 0);

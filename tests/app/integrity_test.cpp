@@ -9,6 +9,7 @@
 
 #include "archive_digest.h"
 #include "installer_driver.h"
+#include "private_folders.h"
 #include "process.h"
 #include "temp_tree.h"
 
@@ -84,7 +85,8 @@ TEST(BoundArchive, OnlyTheArchiveBuiltWithIsUnpacked) {
             std::this_thread::sleep_for(500ms);
             EXPECT_TRUE(IsWindowVisible(wizard_control(form, "Progress")));
             EXPECT_FALSE(fs::exists(folder / "Cel"));
-            EXPECT_FALSE(fs::exists(folder / "tmp/Uha.exe"));
+            for (const auto& own : private_folders(folder / "tmp", "Setup-"))
+                EXPECT_FALSE(fs::exists(own / "Uha.exe"));
         }
         PostMessageA(form, WM_CLOSE, 0, 0);
         EXPECT_EQ(program->wait_exit(10s), 0);

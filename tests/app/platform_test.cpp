@@ -6,6 +6,8 @@
 
 #include "files.h"
 #include "ini_reader.h"
+#include "private_folder.h"
+#include "private_folders.h"
 #include "private_profile.h"
 #include "process_safety.h"
 #include "runtime_error.h"
@@ -97,4 +99,82 @@ TEST(ProcessSafety, DllsBesideTheProgramAreNotLoadedByName) {
     EXPECT_EQ(after, nullptr);
     if (after) FreeLibrary(after);
     EXPECT_NE(LoadLibraryA("shell32.dll"), nullptr) << "system DLLs still load";
+}
+
+// Wine neither keeps nor enforces an access list: it turns it into Unix rights, which are read
+// back here (a folder made without the list lets Everyone read). That only administrators and
+// SYSTEM may open the folder cannot be shown under Wine.
+TEST(PrivateFolder, FreshRandomlyNamedForAdministratorsOnlyAndRemovedWithItsFiles) {
+    TempDir dir;
+    const std::string parent = native(dir.path());
+    std::string first_path;
+    {
+        auto first = platform::PrivateFolder::create(parent, "Proba-");
+        auto second = platform::PrivateFolder::create(parent + "\\", "Proba-");
+        first_path = first.path();
+        EXPECT_NE(first.path(), second.path());
+        EXPECT_EQ(private_folders(dir.path(), "Proba-").size(), 2u);
+        EXPECT_EQ(others_let_in(first.path()), std::vector<std::string>{});
+        platform::write_held_file(first.file("a.exe"), "MZ");
+        write_file(std::filesystem::path(first.file("b.txt")), "b");
+    }
+    EXPECT_TRUE(private_folders(dir.path(), "Proba-").empty());
+    EXPECT_FALSE(platform::folder_exists(first_path));
+
+    DWORD error = 0;
+    EXPECT_FALSE(platform::PrivateFolder::create(parent + "\\brak", "Proba-", error));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    try {
+        platform::PrivateFolder::create(parent + "\\brak", "Proba-");
+        ADD_FAILURE() << "no error for a missing parent";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind(
+                      "Nie można utworzyć folderu tymczasowego w " + parent + "\\brak: ", 0),
+                  0u)
+            << e.what();
+    }
+}
+
+// A held file can be read and run, and nobody can change, rename or delete it; a file that
+// exists is never written over.
+TEST(HeldFile, NewOnlyAndUnchangeableWhileHeld) {
+    TempDir dir;
+    const std::string path = native(dir / "Uha.exe"), other = native(dir / "Inny.exe");
+    const std::string bytes = noise(300000, 7);
+    {
+        platform::UniqueHandle held = platform::write_held_file(path, bytes);
+        ASSERT_TRUE(held);
+        EXPECT_EQ(read_file(dir / "Uha.exe"), bytes);
+        const struct {
+            const char* attempt;
+            DWORD error;
+        } denied[] = {
+            {"write", open_error(path, GENERIC_WRITE)},
+            {"append", open_error(path, FILE_APPEND_DATA)},
+            {"delete", DeleteFileA(path.c_str()) ? DWORD{ERROR_SUCCESS} : GetLastError()},
+            {"rename",
+             MoveFileA(path.c_str(), other.c_str()) ? DWORD{ERROR_SUCCESS} : GetLastError()},
+        };
+        for (const auto& d : denied)
+            EXPECT_EQ(d.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << d.attempt;
+        EXPECT_EQ(open_error(path, GENERIC_READ), static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_EQ(read_file(dir / "Uha.exe"), bytes);
+
+        // Written again: refused, the held file unchanged.
+        EXPECT_THROW(platform::write_held_file(path, "inne"), RuntimeError);
+        EXPECT_EQ(read_file(dir / "Uha.exe"), bytes);
+    }
+    EXPECT_TRUE(DeleteFileA(path.c_str())) << "the hold ends with its owner";
+
+    // A file someone else has open for writing cannot be held.
+    write_file(dir / "zapisywany.bin", "x");
+    const std::string busy = native(dir / "zapisywany.bin");
+    HANDLE writer = CreateFileA(busy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    DWORD error = 0;
+    EXPECT_FALSE(platform::hold_for_reading(busy, error));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    CloseHandle(writer);
+    EXPECT_TRUE(platform::hold_for_reading(busy, error));
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "private_folders.h"
 #include "process.h"
 #include "temp_tree.h"
 #include "window_driver.h"
@@ -70,25 +71,47 @@ class SetupExe : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(SetupExe, NormalStartLeavesTheExtractorAndNoScript) {
+// A user's process that planted and holds its own Uha.exe and Setup.ini in the temporary
+// folder changes nothing: Setup.exe writes its own into a fresh private folder, where they
+// cannot be changed while the wizard waits, and removes it as it ends.
+TEST_F(SetupExe, NormalStartKeepsItsFilesInAFreshPrivateFolder) {
     write_file(dir / "Pobrane/data.uha", "archive");
+    write_file(dir / "tmp/Uha.exe", "planted");
+    write_file(dir / "tmp/Setup.ini", "[I]\r\n1=Podrzucony\r\n");
+    HANDLE planted = CreateFileA((temp + "Uha.exe").c_str(), GENERIC_READ, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(planted, INVALID_HANDLE_VALUE);
     auto program = start(temp);
     HWND form = wait_for_window(program->pid(), "TForm1", "", 30s);
     ASSERT_NE(form, nullptr);
+    for (HWND w : top_level_windows(program->pid()))
+        EXPECT_FALSE(w != form && IsWindowVisible(w)) << "a box showed: " << window_text(w);
     EXPECT_EQ(window_text(form), "Przykładowy Program 1.0 - Kreator instalacyjny");
     RECT client{};
     GetClientRect(form, &client);
     EXPECT_EQ(client.right - client.left, 496);
     EXPECT_EQ(client.bottom - client.top, 353);
-    EXPECT_FALSE(fs::exists(dir / "tmp/Setup.ini"));
-    ASSERT_TRUE(fs::exists(dir / "tmp/Uha.exe"));
-    const std::string uha = read_file(dir / "tmp/Uha.exe");
+
+    const auto folders = private_folders(dir / "tmp", "Setup-");
+    ASSERT_EQ(folders.size(), 1u);
+    const std::string own = native(folders[0]);
+    EXPECT_EQ(others_let_in(own), std::vector<std::string>{});
+    EXPECT_FALSE(fs::exists(folders[0] / "Setup.ini"));
+    const std::string extractor = own + "\\Uha.exe";
+    ASSERT_TRUE(fs::exists(folders[0] / "Uha.exe"));
+    const std::string uha = read_file(folders[0] / "Uha.exe");
     EXPECT_EQ(uha, resource_of(setup, "UHA"));
     EXPECT_GT(uha.size(), 100000u);
+    EXPECT_EQ(open_error(extractor, GENERIC_WRITE), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(open_error(extractor, DELETE), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(read_file(folders[0] / "Uha.exe"), uha);
 
     PostMessageA(form, WM_CLOSE, 0, 0);
     EXPECT_EQ(program->wait_exit(20s), 0);
-    EXPECT_FALSE(fs::exists(dir / "tmp/Uha.exe")) << "closing the window deletes the extractor";
+    CloseHandle(planted);
+    EXPECT_TRUE(private_folders(dir / "tmp", "Setup-").empty()) << "the private folder is left";
+    EXPECT_EQ(read_file(dir / "tmp/Uha.exe"), "planted");
+    EXPECT_EQ(read_file(dir / "tmp/Setup.ini"), "[I]\r\n1=Podrzucony\r\n");
 }
 
 TEST_F(SetupExe, MissingArchiveStopsWithItsFullPath) {
@@ -100,32 +123,32 @@ TEST_F(SetupExe, MissingArchiveStopsWithItsFullPath) {
     EXPECT_EQ(window_text(text), "Nie ma pliku: " + folder + "data.uha");
     for (HWND w : top_level_windows(program->pid()))
         EXPECT_FALSE(class_of(w) == "TForm1" && IsWindowVisible(w)) << "the wizard showed";
-    EXPECT_FALSE(fs::exists(dir / "tmp/Setup.ini"));
-    EXPECT_FALSE(fs::exists(dir / "tmp/Uha.exe"));
+    for (const auto& own : private_folders(dir / "tmp", "Setup-"))
+        EXPECT_TRUE(fs::is_empty(own)) << "the script is left";
 
     press_ok(box);
     EXPECT_EQ(program->wait_exit(20s), 0);
-    EXPECT_FALSE(fs::exists(dir / "tmp/Uha.exe"));
+    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 }
 
-// A temporary folder that cannot take the script: the standard error box names the failure,
-// and the window then opens with what was set up (its caption not yet the product's).
-TEST_F(SetupExe, RuntimeErrorShowsTheStandardErrorBoxThenTheWindow) {
+// A temporary folder where the private folder cannot be made: the standard error box names
+// the failure, and the program ends without showing the wizard.
+TEST_F(SetupExe, APrivateFolderThatCannotBeMadeEndsTheProgram) {
     write_file(dir / "Pobrane/data.uha", "archive");
-    auto program = start(native(dir / "missing folder") + "\\");
+    const std::string missing = native(dir / "missing folder") + "\\";
+    auto program = start(missing);
     HWND box = wait_for_window(program->pid(), "", "Setup", 30s);
     ASSERT_NE(box, nullptr);
     HWND text = find_child(box, "Static");
     ASSERT_NE(text, nullptr);
     const std::string message = window_text(text);
-    EXPECT_EQ(message.rfind("Nie można utworzyć pliku ", 0), 0u) << message;
-    EXPECT_NE(message.find("Setup.ini"), std::string::npos) << message;
+    const std::string expected = "Nie można utworzyć folderu tymczasowego w " + missing + ": ";
+    EXPECT_EQ(message.substr(0, expected.size()), expected) << message;
     EXPECT_EQ(message.back(), '.');
+    for (HWND w : top_level_windows(program->pid()))
+        EXPECT_FALSE(class_of(w) == "TForm1" && IsWindowVisible(w)) << "the wizard showed";
     press_ok(box);
 
-    HWND form = wait_for_window(program->pid(), "TForm1", "", 30s);
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(window_text(form), "Kreator instalacyjny");
-    PostMessageA(form, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program->wait_exit(20s), 0);
+    EXPECT_EQ(program->wait_exit(20s), 1);
+    EXPECT_FALSE(fs::exists(dir / "missing folder"));
 }

@@ -9,8 +9,10 @@
 #include <shlwapi.h>
 
 #include <filesystem>
+#include <regex>
 #include <thread>
 
+#include "private_folders.h"
 #include "process.h"
 #include "registry_probe.h"
 #include "sha256.h"
@@ -184,7 +186,10 @@ class Uninstaller : public ::testing::Test {
         const auto until = std::chrono::steady_clock::now() + 10s;
         while (!fs::is_empty(at("tmp")) && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(50ms);
-        EXPECT_TRUE(fs::is_empty(at("tmp"))) << "the working copy is left in the temporary folder";
+        std::string left;
+        for (const auto& entry : fs::directory_iterator(at("tmp")))
+            left += " " + entry.path().filename().string();
+        EXPECT_EQ(left, "") << "the working copy is left in the temporary folder";
     }
 
     fs::path at(const std::string& relative) const {
@@ -319,6 +324,29 @@ TEST_F(Uninstaller, ClosingAtTheQuestionRemovesNothing) {
     EXPECT_EQ(after, before);
     EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "UninstallString"));
     EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Pusty", "Ścieżka"));
+}
+
+// The working copy is made in a private folder and runs, beside it, as a file of random name
+// that nobody can change; the folder is gone by then and the file goes with the copy. (Wine
+// neither keeps nor enforces access lists, and its copy takes the Unix rights of the original
+// rather than the folder's: that only administrators and SYSTEM can open the file is not shown
+// here.)
+TEST_F(Uninstaller, TheCopyRunsUnderARandomNameNobodyCanChange) {
+    finish_installation(record_lines());
+    UninstallerCopy copy;
+    ASSERT_NO_FATAL_FAILURE(start(copy));
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copy.pid());
+    ASSERT_NE(process, nullptr);
+    char image[MAX_PATH * 2] = {};
+    DWORD size = sizeof image;
+    ASSERT_TRUE(QueryFullProcessImageNameA(process, 0, image, &size));
+    CloseHandle(process);
+    const std::string name = fs::path(image).filename().string();
+    EXPECT_TRUE(std::regex_match(name, std::regex("Odinstaluj-[0-9a-f]{16}\\.exe"))) << image;
+    EXPECT_EQ(_stricmp(image, (temp + name).c_str()), 0) << image;
+    EXPECT_TRUE(private_folders(at("tmp"), "Odinstaluj-").empty());
+    EXPECT_EQ(open_error(image, GENERIC_WRITE), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    ASSERT_NO_FATAL_FAILURE(close(copy));
 }
 
 // "Zamknij" while removing asks whether to stop; the answer either keeps everything (the

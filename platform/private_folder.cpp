@@ -1,0 +1,157 @@
+#include "private_folder.h"
+
+#include <ntsecapi.h>
+#include <sddl.h>
+
+#include <memory>
+#include <vector>
+
+#include "files.h"
+#include "runtime_error.h"
+
+namespace setup::platform {
+
+namespace {
+
+// A name taken meanwhile is tried again under another; a collision of 64 random bits is not
+// expected, so a second failure is the folder's real reason.
+constexpr int kNameAttempts = 3;
+// Files of a process that has just ended may stay locked a moment.
+constexpr int kRemoveAttempts = 50;
+constexpr DWORD kRemoveRetryMs = 10;
+
+struct LocalFreer {
+    void operator()(void* p) const { LocalFree(p); }
+};
+
+std::string with_backslash(std::string folder) {
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    return folder;
+}
+
+// Deletes every file directly in `folder`; true when nothing is left in it.
+bool empty_folder(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return true;
+    bool emptied = true;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            emptied = empty_folder(path) && RemoveDirectoryA(path.c_str()) && emptied;
+        } else {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            emptied = DeleteFileA(path.c_str()) && emptied;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return emptied;
+}
+
+// What is still there at the end goes at the next restart: the files first, then the folder.
+void remove_at_restart(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != "..")
+                MoveFileExA((folder + "\\" + name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+}  // namespace
+
+std::string random_hex(size_t bytes) {
+    std::vector<unsigned char> random(bytes);
+    if (!RtlGenRandom(random.data(), static_cast<ULONG>(random.size())))
+        throw RuntimeError("Nie można pobrać liczb losowych: " + system_message(GetLastError()));
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char b : random) {
+        text += kDigits[b >> 4];
+        text += kDigits[b & 15];
+    }
+    return text;
+}
+
+std::optional<PrivateFolder> PrivateFolder::create(const std::string& parent,
+                                                   const std::string& prefix, DWORD& error) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kPrivateFolderAccess, SDDL_REVISION_1,
+                                                              &descriptor, nullptr)) {
+        error = GetLastError();
+        return std::nullopt;
+    }
+    const std::unique_ptr<void, LocalFreer> owned(descriptor);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string path = with_backslash(parent) + prefix + random_hex(8);
+        // Fails when anything of that name exists: a folder someone made is never taken.
+        if (CreateDirectoryA(path.c_str(), &attributes)) return PrivateFolder(path);
+        error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS) break;
+    }
+    return std::nullopt;
+}
+
+PrivateFolder PrivateFolder::create(const std::string& parent, const std::string& prefix) {
+    DWORD error = 0;
+    std::optional<PrivateFolder> folder = create(parent, prefix, error);
+    if (!folder)
+        throw RuntimeError("Nie można utworzyć folderu tymczasowego w " + parent + ": " +
+                           system_message(error));
+    return std::move(*folder);
+}
+
+PrivateFolder::~PrivateFolder() {
+    if (path_.empty()) return;
+    for (int attempt = 0; attempt < kRemoveAttempts; ++attempt) {
+        if (empty_folder(path_) && RemoveDirectoryA(path_.c_str())) return;
+        Sleep(kRemoveRetryMs);
+    }
+    remove_at_restart(path_);
+}
+
+UniqueHandle hold_for_reading(const std::string& path, DWORD& error) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) error = GetLastError();
+    return file;
+}
+
+UniqueHandle write_held_file(const std::string& path, std::string_view bytes) {
+    const auto length = static_cast<DWORD>(bytes.size());
+    {
+        UniqueHandle out(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!out)
+            throw RuntimeError("Nie można utworzyć pliku " + path + ": " +
+                               system_message(GetLastError()));
+        DWORD written = 0;
+        if (!WriteFile(out.get(), bytes.data(), length, &written, nullptr) || written != length)
+            throw RuntimeError("Nie można zapisać pliku " + path + ": " +
+                               system_message(GetLastError()));
+    }
+    // A write handle cannot be held: the loader does not share a file it runs with writers.
+    // So the file is reopened for reading, which also fails while anyone else has it open for
+    // writing, and read back: what is held from here on is what was written.
+    DWORD error = 0;
+    UniqueHandle held = hold_for_reading(path, error);
+    if (!held)
+        throw RuntimeError("Nie można otworzyć pliku " + path + ": " + system_message(error));
+    std::string back(bytes.size() + 1, '\0');
+    DWORD got = 0, total = 0;
+    while (ReadFile(held.get(), back.data() + total, length + 1 - total, &got, nullptr) && got > 0)
+        total += got;
+    if (total != length || std::string_view(back.data(), total) != bytes)
+        throw RuntimeError("Plik " + path + " został zmieniony po zapisaniu");
+    return held;
+}
+
+}  // namespace setup::platform

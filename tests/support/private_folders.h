@@ -1,0 +1,87 @@
+#pragma once
+// The private folders Setup.exe and Odinstaluj.exe make under their temporary folder, as a
+// test finds and reads them (Windows only).
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "temp_tree.h"
+
+namespace testing_support {
+
+// The folders directly in `parent` whose names are `prefix` and 16 hexadecimal digits.
+inline std::vector<std::filesystem::path> private_folders(const std::filesystem::path& parent,
+                                                          const std::string& prefix) {
+    const std::regex pattern(prefix + "[0-9a-f]{16}");
+    std::vector<std::filesystem::path> found;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(parent, ignored))
+        if (entry.is_directory() && std::regex_match(entry.path().filename().string(), pattern))
+            found.push_back(entry.path());
+    return found;
+}
+
+// The entries of the access list of `path` that let in anyone but the administrators, SYSTEM
+// and this process's user, as "SID mask flags" lines; {"unreadable"} when it cannot be read,
+// {"no access list"} when it lets everyone in. Wine keeps no access list of its own: it shows
+// the Unix rights a list was turned into, the owner's as an entry of the user, and a folder
+// made without a list (the temporary folder's rights) lets Everyone read.
+inline std::vector<std::string> others_let_in(const std::string& path) {
+    std::string user = "?";
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        char buffer[256];
+        DWORD size = 0;
+        char* sid = nullptr;
+        if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+            ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
+            user = sid;
+            LocalFree(sid);
+        }
+        CloseHandle(token);
+    }
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &acl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return {"unreadable"};
+    std::vector<std::string> others;
+    if (!acl) others.push_back("no access list");
+    for (DWORD i = 0; acl && i < acl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(acl, i, &ace)) continue;
+        const auto* header = static_cast<ACE_HEADER*>(ace);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;  // denials let nobody in
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        char* sid = nullptr;
+        if (!ConvertSidToStringSidA(&allowed->SidStart, &sid)) continue;
+        const std::string who = sid;
+        LocalFree(sid);
+        if (who == "S-1-5-32-544" || who == "S-1-5-18" || who == user) continue;
+        char line[160];
+        snprintf(line, sizeof line, "%s %lx %x", who.c_str(),
+                 static_cast<unsigned long>(allowed->Mask), header->AceFlags);
+        others.push_back(line);
+    }
+    LocalFree(descriptor);
+    return others;
+}
+
+// The system's error when `path` is opened for `access` by someone who shares everything.
+inline DWORD open_error(const std::string& path, DWORD access) {
+    HANDLE h =
+        CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError();
+    CloseHandle(h);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace testing_support
