@@ -7,6 +7,7 @@
 #include "error_box.h"
 #include "extractor_runner.h"
 #include "files.h"
+#include "folder_security.h"
 #include "globals.h"
 #include "launch.h"
 #include "launch_rules.h"
@@ -92,6 +93,28 @@ void launch_programs(TForm1& form, const std::string& target) {
     }
 }
 
+// The target folder before anything is unpacked: refused when it or a folder on its way is a
+// link, since the elevated extractor would write wherever that leads; otherwise its missing
+// levels are made with the program folder's access list, so that ordinary users cannot place
+// programs there that the installation later starts elevated. True when the extraction may go
+// on; otherwise the extractor, which will not run, is deleted and the standard error box
+// says why.
+bool target_folder_ready(const std::string& target) {
+    std::optional<std::string> refusal;
+    try {
+        const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
+        refusal = prepare_target_folder(target, platform::path_kind, [&](const std::string& level) {
+            platform::create_protected_folder(level, descriptor);
+        });
+    } catch (const std::exception& e) {
+        refusal = e.what();
+    }
+    if (!refusal) return true;
+    platform::delete_file(ExtractorPath);
+    platform::show_error_box(*refusal);
+    return false;
+}
+
 // The archive against the digest the builder bound into the installer, before anything is
 // unpacked. True when the extraction may go on. Otherwise the extractor, which will not run,
 // is deleted as a finished extraction deletes it, and the run ends: after the standard error
@@ -124,6 +147,7 @@ bool archive_may_be_unpacked(TForm1& form, HMODULE module) {
 
 void RunInstallation(TForm1& form, HMODULE module) {
     if (!archive_may_be_unpacked(form, module)) return;
+    if (!target_folder_ready(form.text("Edit1"))) return;
     ExtractionOutcome outcome;
     {
         ProgressHost host(form);
