@@ -81,15 +81,17 @@ Lines write_registry(const std::string& target) {
     return lines;
 }
 
-// The script's programs, one after the other from the target folder. The window answers
-// once, so that "Instaluję..." shows, and not again until the run has ended.
+// The script's programs, one after the other from the target folder, as the logged-in user
+// where the system allows it. The window answers once, so that "Instaluję..." shows, and not
+// again until the run has ended. A program that cannot be started is passed over; the report
+// of each start is not shown.
 void launch_programs(TForm1& form, const std::string& target) {
     form.set_text("Label1", "Instaluję...");
     form.pump_messages();
     Sleep(500);
     for (const std::string& entry : Plan.RunAfterInstall) {
         platform::set_current_folder(target);
-        platform::LaunchProgram(launch_command_line(target, entry, platform::file_exists));
+        platform::LaunchProgram(launch_command_line(target, entry, platform::file_exists), target);
     }
 }
 

@@ -280,3 +280,79 @@ TEST(TargetFolder, AFolderThatCannotBeMadeEndsThePreparationWithItsError) {
                  std::runtime_error);
     EXPECT_EQ(disk.made, std::vector<std::string>{"C:\\Gry\\A"});  // nothing below it tried
 }
+
+TEST(LaunchRules, ShellStartTakesTheQuotedProgramApartFromItsArguments) {
+    struct Case {
+        std::string line;
+        std::optional<ShellStart> start;
+    };
+    const Case cases[] = {
+        {"\"C:\\Program Files\\Gra\\gra.exe\" -w  x",
+         ShellStart{"C:\\Program Files\\Gra\\gra.exe", "-w  x"}},
+        {"\"C:\\Gra\\\\Gra\"", ShellStart{"C:\\Gra\\\\Gra.exe", ""}},
+        {"\"C:\\G.ra\\start\" \t/a", ShellStart{"C:\\G.ra\\start.exe", "/a"}},
+        {"\"C:\\Gra\\STARY.COM\"", ShellStart{"C:\\Gra\\STARY.COM", ""}},
+        // Documents and anything not made by launch_command_line stay with the direct start.
+        {"\"C:\\Gra\\Czytaj mnie.txt\"", std::nullopt},
+        {"\"C:\\Gra\\gra.exe", std::nullopt},
+        {"C:\\Gra\\gra.exe", std::nullopt},
+        {"\"\" x", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(shell_start_of(c.line), c.start) << c.line;
+}
+
+TEST(LaunchRules, AnElevatedInstallerTriesTheShellFirstAndReportsTheRoute) {
+    using R = LaunchRoute;
+    using Way = std::optional<std::string>;
+    struct Case {
+        bool elevated;
+        Way shell, direct;
+        R route;
+        std::string reason;
+        std::vector<std::string> tried;
+    };
+    const Case cases[] = {
+        {true, std::nullopt, std::nullopt, R::as_user, "przez powłokę pulpitu", {"shell"}},
+        {true,
+         "brak okna pulpitu",
+         std::nullopt,
+         R::elevated_fallback,
+         "brak okna pulpitu",
+         {"shell", "direct"}},
+        {true,
+         "brak okna pulpitu",
+         "CreateProcess: nie ma pliku",
+         R::failed,
+         "brak okna pulpitu; CreateProcess: nie ma pliku",
+         {"shell", "direct"}},
+        // Not elevated: the direct start already runs the program as the user.
+        {false,
+         std::nullopt,
+         std::nullopt,
+         R::as_user,
+         "instalator działa bez podniesionych uprawnień",
+         {"direct"}},
+        {false,
+         std::nullopt,
+         "CreateProcess: nie ma pliku",
+         R::failed,
+         "CreateProcess: nie ma pliku",
+         {"direct"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> tried;
+        const LaunchReport report = launch_by_route(
+            c.elevated,
+            [&] {
+                tried.push_back("shell");
+                return c.shell;
+            },
+            [&] {
+                tried.push_back("direct");
+                return c.direct;
+            });
+        EXPECT_EQ(report.route, c.route) << c.reason;
+        EXPECT_EQ(report.reason, c.reason);
+        EXPECT_EQ(tried, c.tried) << c.reason;
+    }
+}
