@@ -7,6 +7,7 @@
 #include "error_box.h"
 #include "extractor_runner.h"
 #include "files.h"
+#include "folder_security.h"
 #include "globals.h"
 #include "launch.h"
 #include "launch_rules.h"
@@ -81,16 +82,41 @@ Lines write_registry(const std::string& target) {
     return lines;
 }
 
-// The script's programs, one after the other from the target folder. The window answers
-// once, so that "Instaluję..." shows, and not again until the run has ended.
+// The script's programs, one after the other from the target folder, as the logged-in user
+// where the system allows it. The window answers once, so that "Instaluję..." shows, and not
+// again until the run has ended. A program that cannot be started is passed over; the report
+// of each start is not shown.
 void launch_programs(TForm1& form, const std::string& target) {
     form.set_text("Label1", "Instaluję...");
     form.pump_messages();
     Sleep(500);
     for (const std::string& entry : Plan.RunAfterInstall) {
         platform::set_current_folder(target);
-        platform::LaunchProgram(launch_command_line(target, entry, platform::file_exists));
+        platform::LaunchProgram(launch_command_line(target, entry, platform::file_exists), target);
     }
+}
+
+// The target folder before anything is unpacked: refused when it or a folder on its way is a
+// link, since the elevated extractor would write wherever that leads; otherwise its missing
+// levels are made with the program folder's access list, so that ordinary users cannot place
+// programs there that the installation later starts elevated. True when the extraction may go
+// on; otherwise the extractor, which will not run, is released and deleted and the standard
+// error box says why.
+bool target_folder_ready(const std::string& target, platform::UniqueHandle& extractor) {
+    std::optional<std::string> refusal;
+    try {
+        const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
+        refusal = prepare_target_folder(target, platform::path_kind, [&](const std::string& level) {
+            platform::create_protected_folder(level, descriptor);
+        });
+    } catch (const std::exception& e) {
+        refusal = e.what();
+    }
+    if (!refusal) return true;
+    extractor.reset();
+    platform::delete_file(ExtractorPath);
+    platform::show_error_box(*refusal);
+    return false;
 }
 
 // The archive against the digest the builder bound into the installer, before anything is
@@ -138,6 +164,7 @@ bool archive_may_be_unpacked(TForm1& form, HMODULE module, platform::UniqueHandl
 void RunInstallation(TForm1& form, HMODULE module, platform::UniqueHandle& extractor) {
     platform::UniqueHandle archive;
     if (!archive_may_be_unpacked(form, module, archive, extractor)) return;
+    if (!target_folder_ready(form.text("Edit1"), extractor)) return;
     ExtractionOutcome outcome;
     {
         ProgressHost host(form, extractor);

@@ -1,5 +1,6 @@
 #include "extractor_runner.h"
 
+#include <charconv>
 #include <cstring>
 #include <vector>
 
@@ -35,6 +36,7 @@ class Run {
                 outcome = {Kind::completed};
             } else {
                 outcome = {Kind::extractor_failed, code};
+                if (code == kNotEnoughSpaceExitCode) outcome.space = shortage_;
             }
         }
         finish(*process);
@@ -66,6 +68,7 @@ class Run {
 
     void completed(const std::string& line) {
         host_.append_line(line);
+        if (auto shortage = space_shortage_of(line)) shortage_ = shortage;
         if (auto name = name_of(line)) host_.set_label("Label1", "Instaluję: " + *name);
         if (auto position = total_of(line, host_.position())) {
             host_.set_position(*position);
@@ -94,9 +97,36 @@ class Run {
     double start_ = 0.0;
     std::vector<char> buffer_;
     LineAssembler assembler_;
+    std::optional<SpaceShortage> shortage_;
 };
 
+// The decimal number at the start of `text`, taken off it; nullopt without one.
+std::optional<uint64_t> take_number(std::string_view& text) {
+    uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end == text.data()) return std::nullopt;
+    text.remove_prefix(static_cast<size_t>(end - text.data()));
+    return value;
+}
+
+bool take(std::string_view& text, std::string_view prefix) {
+    if (!text.starts_with(prefix)) return false;
+    text.remove_prefix(prefix.size());
+    return true;
+}
+
+constexpr uint64_t kMegabyte = 1024 * 1024;
+
 }  // namespace
+
+std::optional<SpaceShortage> space_shortage_of(std::string_view line) {
+    if (!take(line, "uha: not enough space: ")) return std::nullopt;
+    const std::optional<uint64_t> needed = take_number(line);
+    if (!needed || !take(line, " bytes needed, ")) return std::nullopt;
+    const std::optional<uint64_t> free = take_number(line);
+    if (!free || line != " bytes free") return std::nullopt;
+    return SpaceShortage{*needed, *free};
+}
 
 ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorHost& host) {
     return Run(host).go(command_line);
@@ -110,6 +140,12 @@ std::string extraction_failure_text(const ExtractionOutcome& outcome, const std:
         case Kind::start_failed:
             return "Nie można uruchomić programu rozpakowującego " + extractor;
         case Kind::extractor_failed:
+            if (outcome.space) {
+                const uint64_t needed = outcome.space->needed / kMegabyte +
+                                        (outcome.space->needed % kMegabyte != 0 ? 1 : 0);
+                return "Za mało miejsca na dysku: potrzeba " + std::to_string(needed) +
+                       " MB, wolne " + std::to_string(outcome.space->free / kMegabyte) + " MB";
+            }
             if (!outcome.exit_code)
                 return "Program rozpakowujący nie zakończył pracy nad archiwum " + archive;
             return "Rozpakowanie archiwum " + archive + " nie powiodło się (kod " +

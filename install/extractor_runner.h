@@ -3,9 +3,11 @@
 // loop is portable; the process, the pipe, the clock and the page come through the two
 // interfaces below, which the Windows layer implements and tests replace.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace setup {
 
@@ -56,6 +58,20 @@ inline constexpr unsigned kPollMs = 100;
 inline constexpr unsigned kDeleteRetryMs = 10;
 inline constexpr int kDeleteAttempts = 500;
 
+// The extractor's exit code when the archive's unpacked size does not fit in the free space of
+// the target's volume; it has then written nothing and said so in one line:
+// "uha: not enough space: <needed> bytes needed, <free> bytes free" (decimal numbers).
+inline constexpr unsigned long kNotEnoughSpaceExitCode = 3;
+
+struct SpaceShortage {
+    uint64_t needed = 0;  // bytes
+    uint64_t free = 0;    // bytes
+    bool operator==(const SpaceShortage&) const = default;
+};
+
+// The two numbers of the extractor's not-enough-space line; nullopt for any other line.
+std::optional<SpaceShortage> space_shortage_of(std::string_view line);
+
 // How an extraction ended. The runner itself shows no message for any of them; the
 // installation does not go on after one that did not complete, since nothing (or not
 // everything) was unpacked.
@@ -64,11 +80,15 @@ struct ExtractionOutcome {
     Kind kind = Kind::completed;
     // The extractor's, for extractor_failed; none when its end was not seen (a failed wait).
     std::optional<unsigned long> exit_code = std::nullopt;
+    // For extractor_failed with kNotEnoughSpaceExitCode, what its line said.
+    std::optional<SpaceShortage> space = std::nullopt;
 };
 
 ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorHost& host);
 
-// The message for an extraction that did not complete (not for completed or cancelled).
+// The message for an extraction that did not complete (not for completed or cancelled). A
+// shortage of space names the space needed in MB rounded up and the space free rounded down,
+// so the first is always the larger.
 std::string extraction_failure_text(const ExtractionOutcome& outcome, const std::string& extractor,
                                     const std::string& archive);
 

@@ -1,5 +1,7 @@
 #include "target_folder.h"
 
+#include "shortcut_rules.h"
+
 namespace setup {
 
 std::string PolishUpperCase(std::string_view text) {
@@ -54,6 +56,55 @@ std::string ExpandTargetFolder(std::string_view text, std::string_view target) {
     out += target;
     out += text.substr(at + kTargetFolderPlaceholder.size());
     return out;
+}
+
+}  // namespace setup
+
+namespace setup {
+
+TargetFolderLevels target_folder_levels(
+    std::string_view target, const std::function<PathKind(const std::string&)>& kind_of) {
+    TargetFolderLevels result;
+    for (std::string& level : folder_levels(target)) {
+        // "C:" is a drive, not a folder; a level ending in a separator ("C:\", "C:\A\" of a
+        // target with a trailing or doubled backslash) is the level before it again.
+        if (level.empty() || level.back() == ':' || level.back() == '\\' || level.back() == '/')
+            continue;
+        if (!result.missing.empty()) {
+            result.missing.push_back(std::move(level));
+            continue;
+        }
+        const PathKind kind = kind_of(level);
+        if (kind == PathKind::link) {
+            result.link = std::move(level);
+            break;
+        }
+        if (kind == PathKind::missing) result.missing.push_back(std::move(level));
+    }
+    return result;
+}
+
+namespace {
+
+std::optional<std::string> refusal(const std::string& target, const TargetFolderLevels& levels) {
+    if (!levels.link) return std::nullopt;
+    std::string_view folder(target);
+    while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/'))
+        folder.remove_suffix(1);
+    if (*levels.link == folder) return "Folder docelowy jest dowiązaniem: " + target;
+    return "Folder docelowy " + target + " prowadzi przez dowiązanie: " + *levels.link;
+}
+
+}  // namespace
+
+std::optional<std::string> prepare_target_folder(
+    const std::string& target, const std::function<PathKind(const std::string&)>& kind_of,
+    const std::function<void(const std::string&)>& make_folder) {
+    const TargetFolderLevels before = target_folder_levels(target, kind_of);
+    if (auto refused = refusal(target, before)) return refused;
+    if (before.missing.empty()) return std::nullopt;
+    for (const std::string& level : before.missing) make_folder(level);
+    return refusal(target, target_folder_levels(target, kind_of));
 }
 
 }  // namespace setup

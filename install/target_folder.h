@@ -1,8 +1,12 @@
 #pragma once
 // The target-folder placeholder of registry data, and the CP1250 upper-casing that finds it
-// whatever the case it was written in.
+// whatever the case it was written in; the target folder's check for links and the making of
+// its missing levels before anything is unpacked.
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace setup {
 
@@ -15,5 +19,29 @@ std::string PolishUpperCase(std::string_view text);
 // `text` with its first placeholder, in any letter case, replaced by `target` as it stands;
 // a second placeholder stays.
 std::string ExpandTargetFolder(std::string_view text, std::string_view target);
+
+// What a path names, as far as the target folder's check needs to know. A link is a reparse
+// point: a junction or a symbolic link, which could send the installer's elevated writes
+// anywhere.
+enum class PathKind { missing, link, present };
+
+// The target's levels below its drive root (or a network path's share), from the top: the
+// first that is a link, and the ones that do not exist. Nothing below a missing level can
+// exist, so the walk asks nothing more after the first.
+struct TargetFolderLevels {
+    std::optional<std::string> link;
+    std::vector<std::string> missing;  // top-down, the order they are made in
+};
+TargetFolderLevels target_folder_levels(std::string_view target,
+                                        const std::function<PathKind(const std::string&)>& kind_of);
+
+// Makes the target folder ready for the extractor: refuses it when it or a level on its way
+// is a link, otherwise makes its missing levels top-down with `make_folder` (which throws
+// naming the folder when it cannot) and looks once more, so that a link put in place of a
+// level meanwhile is refused too. Returns the refusal's message; nullopt when the target is
+// ready. An existing folder is not touched.
+std::optional<std::string> prepare_target_folder(
+    const std::string& target, const std::function<PathKind(const std::string&)>& kind_of,
+    const std::function<void(const std::string&)>& make_folder);
 
 }  // namespace setup

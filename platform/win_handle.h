@@ -55,4 +55,14 @@ struct GdiTraits {
 // Fonts, brushes and bitmaps the program created itself (never stock objects).
 using UniqueGdi = Unique<HGDIOBJ, GdiTraits>;
 
+// A COM interface pointer the program holds one reference of.
+template <typename I>
+struct ComTraits {
+    static I* empty() { return nullptr; }
+    static bool valid(I* p) { return p != nullptr; }
+    static void close(I* p) { p->Release(); }
+};
+template <typename I>
+using UniqueCom = Unique<I*, ComTraits<I>>;
+
 }  // namespace setup::platform

@@ -10,7 +10,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$here/.."
-known="ADVAPI32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL SHELL32.DLL USER32.DLL"
+known="ADVAPI32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL OLEAUT32.DLL SHELL32.DLL USER32.DLL"
 for program in app/Setup.exe uha/uha.exe uninstall/Odinstaluj.exe mksetup/mksetup.exe; do
   exe=build/windows/$program
   name=$(basename "$program")

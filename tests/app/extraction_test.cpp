@@ -1,14 +1,18 @@
 // The unpacking as the user sees it on the progress page: Setup.exe with a scripted
-// extractor (SetupFake.exe) for the display, cancel and failures. The real extractor's files
-// are checked with whole installations.
+// extractor (SetupFake.exe) for the display, cancel and failures, and the target folder it
+// makes or refuses before the extractor starts. The real extractor's files are checked with
+// whole installations.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <aclapi.h>
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <filesystem>
 #include <thread>
 
+#include "directory_link.h"
 #include "installer_driver.h"
 #include "private_folders.h"
 #include "process.h"
@@ -30,11 +34,13 @@ class Extraction : public ::testing::Test {
     std::string target;
     std::string extractor;  // the installer's Uha.exe in its private folder
 
-    // Starts `exe` with `archive` beside it as data.uha and walks to the summary page.
-    void start(const std::string& exe, const std::string& archive) {
+    // Starts `exe` with `archive` beside it as data.uha and walks to the summary page with
+    // the target `target_name` in the test's folder.
+    void start(const std::string& exe, const std::string& archive,
+               const std::string& target_name = "Docelowy folder") {
         form = start_installer(program, dir.path(), exe, archive);
         ASSERT_NE(form, nullptr);
-        target = native(dir / "Docelowy folder");
+        target = native(dir / target_name);
         walk_to_summary(form, target);
         const auto folders = private_folders(dir / "tmp", "Setup-");
         ASSERT_EQ(folders.size(), 1u);
@@ -56,6 +62,15 @@ class Extraction : public ::testing::Test {
         while ((now = text(name)) != expected && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(20ms);
         return now;
+    }
+    // A window of the installer other than the wizard (a message box); nullptr when none
+    // showed within 30 s.
+    HWND wait_box() {
+        for (auto until = std::chrono::steady_clock::now() + 30s;
+             std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(20ms))
+            for (HWND w : top_level_windows(program->pid()))
+                if (w != form && IsWindowVisible(w)) return w;
+        return nullptr;
     }
     bool extractor_gone(std::chrono::seconds bound = 20s) {
         const auto until = std::chrono::steady_clock::now() + bound;
@@ -130,4 +145,83 @@ TEST_F(Extraction, ExtractorThatCannotStartIsReportedAfterThePageIsReset) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     std::this_thread::sleep_for(500ms);
     EXPECT_TRUE(IsWindowVisible(find("Progress")));  // the window stays
+}
+
+namespace {
+
+// The access-allowed entries of a file's or folder's access list as the system reads it
+// back: the SID in text form -> the access mask (entries of one SID or'ed).
+std::map<std::string, DWORD> allowed_entries(const std::string& path) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    std::map<std::string, DWORD> entries;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "no access list for " << path;
+        return entries;
+    }
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, i, &ace)) continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        char* sid = nullptr;
+        if (!ConvertSidToStringSidA(&allowed->SidStart, &sid)) continue;
+        entries[sid] |= allowed->Mask;
+        LocalFree(sid);
+    }
+    LocalFree(descriptor);
+    return entries;
+}
+
+}  // namespace
+
+// The target and the folder above it do not exist: the installer makes both before the
+// extractor runs, with an access list that gives everyone and the authenticated users
+// nothing (Wine keeps of a list only what its Unix permissions can hold: the owner's and
+// everyone's entries, so the entries of the administrators and users cannot be read back
+// here), and SYSTEM full control.
+TEST_F(Extraction, AFolderTheInstallerMakesGivesOrdinaryUsersNoWrite) {
+    start(SETUP_FAKE_EXE, "touch ran.txt\n", "Nowy\\Docelowy folder");
+    ASSERT_TRUE(extractor_gone());
+    ASSERT_TRUE(fs::exists(dir / "Nowy/Docelowy folder/ran.txt"));
+    for (const std::string& folder : {native(dir / "Nowy"), target}) {
+        const std::map<std::string, DWORD> entries = allowed_entries(folder);
+        EXPECT_FALSE(entries.contains("S-1-1-0")) << folder;   // Everyone
+        EXPECT_FALSE(entries.contains("S-1-5-11")) << folder;  // Authenticated Users
+        if (entries.contains("S-1-5-32-545"))                  // Users: read and execute only
+            EXPECT_EQ(entries.at("S-1-5-32-545"), 0x1200A9u) << folder;
+        ASSERT_TRUE(entries.contains("S-1-5-18")) << folder;
+        EXPECT_EQ(entries.at("S-1-5-18") & FILE_ALL_ACCESS, DWORD(FILE_ALL_ACCESS)) << folder;
+    }
+}
+
+// A target below a link: refused with the standard error box before the extractor starts;
+// nothing is made behind the link and the extractor is deleted unstarted.
+TEST_F(Extraction, ATargetThroughALinkIsRefusedWithNothingUnpacked) {
+    fs::create_directories(dir / "Prawdziwy");
+    const DirectoryLink link(dir / "Dowiazanie", "Prawdziwy");
+    ASSERT_TRUE(link.made());
+    start(SETUP_FAKE_EXE, "touch ran.txt\n", "Dowiazanie\\Gra");
+    HWND box = wait_box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_text(box), "Folder docelowy " + target + " prowadzi przez dowiązanie: " +
+                                     native(dir / "Dowiazanie") + ".");
+    EXPECT_TRUE(extractor_gone());
+    EXPECT_TRUE(fs::is_empty(dir / "Prawdziwy"));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(IsWindowVisible(find("Progress")));  // the run ended there
+}
+
+// The extractor's refusal of a volume too small for the archive becomes a message with both
+// sizes instead of the generic failure.
+TEST_F(Extraction, NotEnoughSpaceIsReportedWithTheSizesInMegabytes) {
+    start(SETUP_FAKE_EXE,
+          "out uha: not enough space: 10485761 bytes needed, 3145727 bytes free\\r\\n\n"
+          "exit 3\n");
+    HWND box = wait_box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_text(box), "Za mało miejsca na dysku: potrzeba 11 MB, wolne 2 MB.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
 }

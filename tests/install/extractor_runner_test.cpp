@@ -217,3 +217,52 @@ TEST(ExtractorRunner, AFailingExtractorIsReportedWithItsExitCode) {
     EXPECT_EQ(extraction_failure_text({K::start_failed}, "C:\\T\\Uha.exe", "D:\\data.uha"),
               "Nie można uruchomić programu rozpakowującego C:\\T\\Uha.exe");
 }
+
+// The extractor's refusal of a target volume that cannot hold the archive: its one line and
+// exit code 3 become the outcome's numbers and a message with both sizes in MB.
+TEST(ExtractorRunner, NotEnoughSpaceIsRememberedAndReportedInMegabytes) {
+    constexpr uint64_t MB = 1024 * 1024;
+    struct Case {
+        std::string output;
+        unsigned long exit_code;
+        std::optional<SpaceShortage> space;
+        std::string text;
+    };
+    const std::string generic3 =
+        "Rozpakowanie archiwum D:\\data.uha nie powiodło się (kod 3); "
+        "szczegóły są na liście w oknie instalatora";
+    const std::vector<Case> cases = {
+        // Needed rounded up, free rounded down: 10 MB + 1 byte needs 11, 3 MB - 1 byte has 2.
+        {"uha: not enough space: " + std::to_string(10 * MB + 1) + " bytes needed, " +
+             std::to_string(3 * MB - 1) + " bytes free\r\n",
+         3, SpaceShortage{10 * MB + 1, 3 * MB - 1},
+         "Za mało miejsca na dysku: potrzeba 11 MB, wolne 2 MB"},
+        {"Total:   0%\r\nuha: not enough space: 5368709120 bytes needed, 0 bytes free\r\n", 3,
+         SpaceShortage{5 * 1024 * MB, 0}, "Za mało miejsca na dysku: potrzeba 5120 MB, wolne 0 MB"},
+        // The line counts only with its exit code; a code 3 without it is a plain failure.
+        {"uha: not enough space: 1 bytes needed, 0 bytes free\r\n", 1, std::nullopt,
+         "Rozpakowanie archiwum D:\\data.uha nie powiodło się (kod 1); szczegóły są na liście "
+         "w oknie instalatora"},
+        {"Error: cannot write a.txt\r\n", 3, std::nullopt, generic3},
+        // Lines of another form are not the extractor's refusal.
+        {"uha: not enough space: 12 bytes needed, 3 bytes free.\r\n", 3, std::nullopt, generic3},
+        {"uha: not enough space: -12 bytes needed, 3 bytes free\r\n", 3, std::nullopt, generic3},
+        {"uha: not enough space: 12 bytes needed,  bytes free\r\n", 3, std::nullopt, generic3},
+        {"Extracting uha: not enough space: 1 bytes needed, 0 bytes free\r\n", 3, std::nullopt,
+         generic3},
+        {"uha: not enough space: 99999999999999999999 bytes needed, 0 bytes free\r\n", 3,
+         std::nullopt, generic3},
+    };
+    for (const Case& c : cases) {
+        RecordingHost host;
+        host.exit_code = c.exit_code;
+        // Split mid-line: the line is recognised once it is whole.
+        host.passes = {{W::timeout, {c.output.substr(0, 20)}}, {W::ended, {c.output.substr(20)}}};
+        const ExtractionOutcome outcome = RunExtractor("cmd", host);
+        EXPECT_EQ(outcome.kind, K::extractor_failed) << c.output;
+        EXPECT_EQ(outcome.exit_code, c.exit_code) << c.output;
+        EXPECT_EQ(outcome.space, c.space) << c.output;
+        EXPECT_EQ(extraction_failure_text(outcome, "U", "D:\\data.uha"), c.text) << c.output;
+        EXPECT_EQ(host.deletes, 1);
+    }
+}

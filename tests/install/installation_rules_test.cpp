@@ -1,8 +1,10 @@
-// The rules of the installation after the extraction: shortcuts, the target-folder
-// placeholder, registry entries, the uninstall record and the launch command line.
+// The rules of the installation: the target folder's check and making, shortcuts, the
+// target-folder placeholder, registry entries, the uninstall record, the launch command line
+// and the way a program is started.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -187,4 +189,170 @@ TEST(LaunchRules, ProgramFoundAsWindowsFindsItThenQuoted) {
         EXPECT_EQ(launch_command_line(target, c.entry, exists), c.line) << c.entry;
     // A target ending in a backslash keeps its doubled separator.
     EXPECT_EQ(launch_command_line("C:\\Gra\\", "gra.exe -w", exists), "\"C:\\Gra\\\\gra.exe\" -w");
+}
+
+namespace {
+
+// A disk of folders and links: what each path names, and every folder made, in order.
+struct FakeDisk {
+    std::map<std::string, PathKind> kinds;
+    std::vector<std::string> asked, made;
+    // A link that appears in place of this folder when it has been made, as another process
+    // could swap it between the making and the extractor's start.
+    std::string swapped_after_making;
+
+    PathKind kind_of(const std::string& path) {
+        asked.push_back(path);
+        const auto found = kinds.find(path);
+        return found == kinds.end() ? PathKind::missing : found->second;
+    }
+    void make(const std::string& path) {
+        made.push_back(path);
+        kinds[path] = path == swapped_after_making ? PathKind::link : PathKind::present;
+    }
+};
+
+}  // namespace
+
+TEST(TargetFolder, LinksOnTheWayAreRefusedAndMissingLevelsMadeTopDown) {
+    const auto P = PathKind::present;
+    const auto L = PathKind::link;
+    struct Case {
+        std::string target;
+        std::map<std::string, PathKind> disk;
+        std::string swapped;
+        std::optional<std::string> refusal;
+        std::vector<std::string> made;
+    };
+    const std::vector<Case> cases = {
+        // An existing folder is left as it is.
+        {"C:\\Gry\\Gra", {{"C:\\Gry", P}, {"C:\\Gry\\Gra", P}}, "", std::nullopt, {}},
+        // Missing levels below the drive, each made once, from the top.
+        {"C:\\Gry\\Nowa\\Gra",
+         {{"C:\\Gry", P}},
+         "",
+         std::nullopt,
+         {"C:\\Gry\\Nowa", "C:\\Gry\\Nowa\\Gra"}},
+        // A trailing or doubled separator names no level of its own.
+        {"D:\\Nowy\\\\Gra\\", {}, "", std::nullopt, {"D:\\Nowy", "D:\\Nowy\\\\Gra"}},
+        // The target itself a link, with and without a trailing separator.
+        {"C:\\Gra", {{"C:\\Gra", L}}, "", "Folder docelowy jest dowiązaniem: C:\\Gra", {}},
+        {"C:\\Gra\\", {{"C:\\Gra", L}}, "", "Folder docelowy jest dowiązaniem: C:\\Gra\\", {}},
+        // A link anywhere on the way, though the target below it does not exist yet.
+        {"C:\\Gry\\Gra\\Nowa",
+         {{"C:\\Gry", P}, {"C:\\Gry\\Gra", L}},
+         "",
+         "Folder docelowy C:\\Gry\\Gra\\Nowa prowadzi przez dowiązanie: C:\\Gry\\Gra",
+         {}},
+        // A network share's server and share are not asked about; its folders are.
+        {"\\\\serwer\\udział\\Gra",
+         {{"\\\\serwer\\udział\\Gra", L}},
+         "",
+         "Folder docelowy jest dowiązaniem: \\\\serwer\\udział\\Gra",
+         {}},
+        // A level swapped for a link after it was made is found by the second look.
+        {"C:\\Gry\\Gra",
+         {{"C:\\Gry", P}},
+         "C:\\Gry\\Gra",
+         "Folder docelowy jest dowiązaniem: C:\\Gry\\Gra",
+         {"C:\\Gry\\Gra"}},
+    };
+    for (const Case& c : cases) {
+        FakeDisk disk{c.disk, {}, {}, c.swapped};
+        const std::optional<std::string> refusal = prepare_target_folder(
+            c.target, [&](const std::string& p) { return disk.kind_of(p); },
+            [&](const std::string& p) { disk.make(p); });
+        EXPECT_EQ(refusal, c.refusal) << c.target;
+        EXPECT_EQ(disk.made, c.made) << c.target;
+        for (const std::string& asked : disk.asked)
+            EXPECT_TRUE(asked.size() > 3 && asked.back() != '\\') << c.target << ": " << asked;
+    }
+}
+
+TEST(TargetFolder, AFolderThatCannotBeMadeEndsThePreparationWithItsError) {
+    FakeDisk disk{{{"C:\\Gry", PathKind::present}}, {}, {}, ""};
+    EXPECT_THROW(prepare_target_folder(
+                     "C:\\Gry\\A\\B", [&](const std::string& p) { return disk.kind_of(p); },
+                     [&](const std::string& p) {
+                         disk.make(p);
+                         throw std::runtime_error("Nie można utworzyć folderu " + p);
+                     }),
+                 std::runtime_error);
+    EXPECT_EQ(disk.made, std::vector<std::string>{"C:\\Gry\\A"});  // nothing below it tried
+}
+
+TEST(LaunchRules, ShellStartTakesTheQuotedProgramApartFromItsArguments) {
+    struct Case {
+        std::string line;
+        std::optional<ShellStart> start;
+    };
+    const Case cases[] = {
+        {"\"C:\\Program Files\\Gra\\gra.exe\" -w  x",
+         ShellStart{"C:\\Program Files\\Gra\\gra.exe", "-w  x"}},
+        {"\"C:\\Gra\\\\Gra\"", ShellStart{"C:\\Gra\\\\Gra.exe", ""}},
+        {"\"C:\\G.ra\\start\" \t/a", ShellStart{"C:\\G.ra\\start.exe", "/a"}},
+        {"\"C:\\Gra\\STARY.COM\"", ShellStart{"C:\\Gra\\STARY.COM", ""}},
+        // Documents and anything not made by launch_command_line stay with the direct start.
+        {"\"C:\\Gra\\Czytaj mnie.txt\"", std::nullopt},
+        {"\"C:\\Gra\\gra.exe", std::nullopt},
+        {"C:\\Gra\\gra.exe", std::nullopt},
+        {"\"\" x", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(shell_start_of(c.line), c.start) << c.line;
+}
+
+TEST(LaunchRules, AnElevatedInstallerTriesTheShellFirstAndReportsTheRoute) {
+    using R = LaunchRoute;
+    using Way = std::optional<std::string>;
+    struct Case {
+        bool elevated;
+        Way shell, direct;
+        R route;
+        std::string reason;
+        std::vector<std::string> tried;
+    };
+    const Case cases[] = {
+        {true, std::nullopt, std::nullopt, R::as_user, "przez powłokę pulpitu", {"shell"}},
+        {true,
+         "brak okna pulpitu",
+         std::nullopt,
+         R::elevated_fallback,
+         "brak okna pulpitu",
+         {"shell", "direct"}},
+        {true,
+         "brak okna pulpitu",
+         "CreateProcess: nie ma pliku",
+         R::failed,
+         "brak okna pulpitu; CreateProcess: nie ma pliku",
+         {"shell", "direct"}},
+        // Not elevated: the direct start already runs the program as the user.
+        {false,
+         std::nullopt,
+         std::nullopt,
+         R::as_user,
+         "instalator działa bez podniesionych uprawnień",
+         {"direct"}},
+        {false,
+         std::nullopt,
+         "CreateProcess: nie ma pliku",
+         R::failed,
+         "CreateProcess: nie ma pliku",
+         {"direct"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> tried;
+        const LaunchReport report = launch_by_route(
+            c.elevated,
+            [&] {
+                tried.push_back("shell");
+                return c.shell;
+            },
+            [&] {
+                tried.push_back("direct");
+                return c.direct;
+            });
+        EXPECT_EQ(report.route, c.route) << c.reason;
+        EXPECT_EQ(report.reason, c.reason);
+        EXPECT_EQ(tried, c.tried) << c.reason;
+    }
 }

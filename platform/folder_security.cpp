@@ -1,0 +1,46 @@
+#include "folder_security.h"
+
+#include <sddl.h>
+
+#include "files.h"
+#include "runtime_error.h"
+
+namespace setup::platform {
+
+namespace {
+
+// SY and BA full control, BU read and execute (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE),
+// CO generic all on what is made inside only; OICI: inherited by files and folders; P: the
+// parent's entries are not inherited.
+constexpr const char* kProgramFolderSddl =
+    "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICIIO;GA;;;CO)";
+
+}  // namespace
+
+SecurityDescriptor program_folder_descriptor() {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kProgramFolderSddl, SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+        throw RuntimeError(std::string("Nie można utworzyć listy dostępu ") + kProgramFolderSddl +
+                           ": " + system_message(GetLastError()));
+    return SecurityDescriptor(descriptor);
+}
+
+void create_protected_folder(const std::string& path, const SecurityDescriptor& descriptor) {
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
+    if (!CreateDirectoryA(path.c_str(), &attributes))
+        throw RuntimeError("Nie można utworzyć folderu " + path + ": " +
+                           system_message(GetLastError()));
+}
+
+PathKind path_kind(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::missing
+                                                                              : PathKind::present;
+    }
+    return attributes & FILE_ATTRIBUTE_REPARSE_POINT ? PathKind::link : PathKind::present;
+}
+
+}  // namespace setup::platform
