@@ -151,7 +151,9 @@ TEST(UninstallRecord, TheProductKeyIsTheFirstRegistryLine) {
             parse_record(lines({"U0,C:\\Gra,0", c.first_line, "J0,2," + parent + "X,"}));
         const std::optional<RegistryLine> key = product_key(r);
         EXPECT_EQ(key.has_value(), c.product) << c.first_line;
-        if (key) EXPECT_EQ(c.first_line, "J0,2," + key->key + ",");
+        if (key) {
+            EXPECT_EQ(c.first_line, "J0,2," + key->key + ",");
+        }
     }
 }
 
