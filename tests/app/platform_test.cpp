@@ -109,6 +109,119 @@ TEST(ProcessSafety, DllsBesideTheProgramAreNotLoadedByName) {
     EXPECT_NE(LoadLibraryA("shell32.dll"), nullptr) << "system DLLs still load";
 }
 
+// The list handed to the system when a target folder is made, entry by entry: it is read in
+// this process, since Wine keeps of a folder's list only what Unix permissions can hold.
+TEST(FolderSecurity, TheProgramFolderListIsProtectedAndInheritedByEverythingInside) {
+    const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor.get(), &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl);
+    struct Entry {
+        WELL_KNOWN_SID_TYPE who;
+        ACCESS_MASK mask;
+        BYTE flags;
+    };
+    const BYTE inherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    const Entry expected[] = {
+        {WinLocalSystemSid, FILE_ALL_ACCESS, inherited},
+        {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS, inherited},
+        {WinBuiltinUsersSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, inherited},
+        {WinCreatorOwnerSid, GENERIC_ALL, inherited | INHERIT_ONLY_ACE},
+    };
+    ASSERT_EQ(dacl->AceCount, std::size(expected));
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, &ace));
+        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+        EXPECT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << i;
+        EXPECT_EQ(allowed->Header.AceFlags, expected[i].flags) << i;
+        EXPECT_EQ(allowed->Mask, expected[i].mask) << i;
+        BYTE sid[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof sid;
+        ASSERT_TRUE(CreateWellKnownSid(expected[i].who, nullptr, sid, &size));
+        EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&allowed->SidStart), sid)) << i;
+    }
+}
+
+TEST(FolderSecurity, PathKindsAndAFolderMadeWithTheList) {
+    TempDir dir;
+    fs::create_directories(dir / "Prawdziwy");
+    write_file(dir / "plik.txt", "x");
+    const DirectoryLink link(dir / "Dowiazanie", "Prawdziwy");
+    ASSERT_TRUE(link.made());
+    EXPECT_EQ(platform::path_kind(native(dir / "Prawdziwy")), PathKind::present);
+    EXPECT_EQ(platform::path_kind(native(dir / "plik.txt")), PathKind::present);
+    EXPECT_EQ(platform::path_kind(native(dir / "Dowiazanie")), PathKind::link);
+    EXPECT_EQ(platform::path_kind(native(dir / "brak")), PathKind::missing);
+    EXPECT_EQ(platform::path_kind(native(dir / "brak") + "\\nizej"), PathKind::missing);
+
+    const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
+    platform::create_protected_folder(native(dir / "Nowy"), descriptor);
+    EXPECT_TRUE(fs::is_directory(dir / "Nowy"));
+    try {
+        platform::create_protected_folder(native(dir / "brak") + "\\nizej", descriptor);
+        FAIL() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_NE(std::string(e.what()).find(native(dir / "brak") + "\\nizej"), std::string::npos)
+            << e.what();
+    }
+}
+
+namespace {
+
+// What `cmd /c cd > kat.txt` wrote in `folder` (its current folder and a line end), once its
+// line is whole; at most 20 s.
+std::string current_folder_noted(const fs::path& folder) {
+    std::string noted;
+    for (int i = 0; i < 1000 && !noted.ends_with("\r\n"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (fs::exists(folder / "kat.txt")) noted = read_file(folder / "kat.txt");
+    }
+    return noted;
+}
+
+std::string system_cmd() {
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\cmd.exe";
+}
+
+}  // namespace
+
+// The desktop shell's start on its own: the program gets its arguments and the folder.
+TEST(Launch, TheDesktopShellStartsAProgramWithItsArgumentsInItsFolder) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    TempDir dir;
+    const std::optional<std::string> failure = platform::start_through_desktop_shell(
+        {system_cmd(), "/c cd > kat.txt"}, native(dir.path()));
+    EXPECT_EQ(failure, std::nullopt);
+    EXPECT_EQ(current_folder_noted(dir.path()), native(dir.path()) + "\r\n");
+    CoUninitialize();
+}
+
+// Under Wine every process is elevated and no desktop shell runs as a plain user, so the
+// program is started directly; a program that does not exist is reported, not started.
+TEST(Launch, WithoutAUserShellTheProgramStartsDirectlyAndTheRouteIsReported) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    TempDir dir;
+    const LaunchReport started =
+        platform::LaunchProgram("\"" + system_cmd() + "\" /c cd > kat.txt", native(dir.path()));
+    EXPECT_NE(started.route, LaunchRoute::failed) << started.reason;
+    EXPECT_FALSE(started.reason.empty());
+    EXPECT_EQ(current_folder_noted(dir.path()), native(dir.path()) + "\r\n");
+
+    const LaunchReport missing =
+        platform::LaunchProgram("\"" + native(dir / "brak.exe") + "\" /x", native(dir.path()));
+    EXPECT_EQ(missing.route, LaunchRoute::failed);
+    EXPECT_NE(missing.reason.find("CreateProcess"), std::string::npos) << missing.reason;
+    CoUninitialize();
+}
+
 // Wine neither keeps nor enforces an access list: it turns it into Unix rights, which are read
 // back here (a folder made without the list lets Everyone read). That only administrators and
 // SYSTEM may open the folder cannot be shown under Wine.
@@ -139,161 +252,50 @@ TEST(PrivateFolder, FreshRandomlyNamedForAdministratorsOnlyAndRemovedWithItsFile
         EXPECT_EQ(std::string(e.what()).rfind(
                       "Nie można utworzyć folderu tymczasowego w " + parent + "\\brak: ", 0),
                   0u)
-        // The list handed to the system when a target folder is made, entry by entry: it is read in
-        // this process, since Wine keeps of a folder's list only what Unix permissions can hold.
-        TEST(FolderSecurity, TheProgramFolderListIsProtectedAndInheritedByEverythingInside) {
-            const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
-            SECURITY_DESCRIPTOR_CONTROL control = 0;
-            DWORD revision = 0;
-            ASSERT_TRUE(GetSecurityDescriptorControl(descriptor.get(), &control, &revision));
-            EXPECT_TRUE(control & SE_DACL_PROTECTED);
-            BOOL present = FALSE, defaulted = FALSE;
-            PACL dacl = nullptr;
-            ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted));
-            ASSERT_TRUE(present && dacl);
-            struct Entry {
-                WELL_KNOWN_SID_TYPE who;
-                ACCESS_MASK mask;
-                BYTE flags;
-            };
-            const BYTE inherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-            const Entry expected[] = {
-                {WinLocalSystemSid, FILE_ALL_ACCESS, inherited},
-                {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS, inherited},
-                {WinBuiltinUsersSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, inherited},
-                {WinCreatorOwnerSid, GENERIC_ALL, inherited | INHERIT_ONLY_ACE},
-            };
-            ASSERT_EQ(dacl->AceCount, std::size(expected));
-            for (DWORD i = 0; i < dacl->AceCount; ++i) {
-                void* ace = nullptr;
-                ASSERT_TRUE(GetAce(dacl, i, &ace));
-                const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-                EXPECT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << i;
-                EXPECT_EQ(allowed->Header.AceFlags, expected[i].flags) << i;
-                EXPECT_EQ(allowed->Mask, expected[i].mask) << i;
-                BYTE sid[SECURITY_MAX_SID_SIZE];
-                DWORD size = sizeof sid;
-                ASSERT_TRUE(CreateWellKnownSid(expected[i].who, nullptr, sid, &size));
-                EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&allowed->SidStart), sid)) << i;
-            }
-        }
+            << e.what();
+    }
+}
 
-        TEST(FolderSecurity, PathKindsAndAFolderMadeWithTheList) {
-            TempDir dir;
-            fs::create_directories(dir / "Prawdziwy");
-            write_file(dir / "plik.txt", "x");
-            const DirectoryLink link(dir / "Dowiazanie", "Prawdziwy");
-            ASSERT_TRUE(link.made());
-            EXPECT_EQ(platform::path_kind(native(dir / "Prawdziwy")), PathKind::present);
-            EXPECT_EQ(platform::path_kind(native(dir / "plik.txt")), PathKind::present);
-            EXPECT_EQ(platform::path_kind(native(dir / "Dowiazanie")), PathKind::link);
-            EXPECT_EQ(platform::path_kind(native(dir / "brak")), PathKind::missing);
-            EXPECT_EQ(platform::path_kind(native(dir / "brak") + "\\nizej"), PathKind::missing);
+// A held file can be read and run, and nobody can change, rename or delete it; a file that
+// exists is never written over.
+TEST(HeldFile, NewOnlyAndUnchangeableWhileHeld) {
+    TempDir dir;
+    const std::string path = native(dir / "Uha.exe"), other = native(dir / "Inny.exe");
+    const std::string bytes = noise(300000, 7);
+    {
+        platform::UniqueHandle held = platform::write_held_file(path, bytes);
+        ASSERT_TRUE(held);
+        EXPECT_EQ(read_file(dir / "Uha.exe"), bytes);
+        const struct {
+            const char* attempt;
+            DWORD error;
+        } denied[] = {
+            {"write", open_error(path, GENERIC_WRITE)},
+            {"append", open_error(path, FILE_APPEND_DATA)},
+            {"delete", DeleteFileA(path.c_str()) ? DWORD{ERROR_SUCCESS} : GetLastError()},
+            {"rename",
+             MoveFileA(path.c_str(), other.c_str()) ? DWORD{ERROR_SUCCESS} : GetLastError()},
+        };
+        for (const auto& d : denied)
+            EXPECT_EQ(d.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << d.attempt;
+        EXPECT_EQ(open_error(path, GENERIC_READ), static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_EQ(read_file(dir / "Uha.exe"), bytes);
 
-            const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
-            platform::create_protected_folder(native(dir / "Nowy"), descriptor);
-            EXPECT_TRUE(fs::is_directory(dir / "Nowy"));
-            try {
-                platform::create_protected_folder(native(dir / "brak") + "\\nizej", descriptor);
-                FAIL() << "no error";
-            } catch (const RuntimeError& e) {
-                EXPECT_NE(std::string(e.what()).find(native(dir / "brak") + "\\nizej"),
-                          std::string::npos)
-                    << e.what();
-            }
-        }
+        // Written again: refused, the held file unchanged.
+        EXPECT_THROW(platform::write_held_file(path, "inne"), RuntimeError);
+        EXPECT_EQ(read_file(dir / "Uha.exe"), bytes);
+    }
+    EXPECT_TRUE(DeleteFileA(path.c_str())) << "the hold ends with its owner";
 
-        // A held file can be read and run, and nobody can change, rename or delete it; a file that
-        // exists is never written over.
-        TEST(HeldFile, NewOnlyAndUnchangeableWhileHeld) {
-            TempDir dir;
-            const std::string path = native(dir / "Uha.exe"), other = native(dir / "Inny.exe");
-            const std::string bytes = noise(300000, 7);
-            {
-                platform::UniqueHandle held = platform::write_held_file(path, bytes);
-                ASSERT_TRUE(held);
-                EXPECT_EQ(read_file(dir / "Uha.exe"), bytes);
-                const struct {
-                    const char* attempt;
-                    DWORD error;
-                } denied[] = {
-                    {"write", open_error(path, GENERIC_WRITE)},
-                    {"append", open_error(path, FILE_APPEND_DATA)},
-                    {"delete", DeleteFileA(path.c_str()) ? DWORD{ERROR_SUCCESS} : GetLastError()},
-                    {"rename", MoveFileA(path.c_str(), other.c_str()) ? DWORD{ERROR_SUCCESS}
-                                                                      : GetLastError()},
-                };
-                for (const auto& d : denied)
-                    EXPECT_EQ(d.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << d.attempt;
-                EXPECT_EQ(open_error(path, GENERIC_READ), static_cast<DWORD>(ERROR_SUCCESS));
-                EXPECT_EQ(read_file(dir / "Uha.exe"), bytes);
-
-                // Written again: refused, the held file unchanged.
-                EXPECT_THROW(platform::write_held_file(path, "inne"), RuntimeError);
-                EXPECT_EQ(read_file(dir / "Uha.exe"), bytes);
-            }
-            EXPECT_TRUE(DeleteFileA(path.c_str())) << "the hold ends with its owner";
-
-            // A file someone else has open for writing cannot be held.
-            write_file(dir / "zapisywany.bin", "x");
-            const std::string busy = native(dir / "zapisywany.bin");
-            HANDLE writer =
-                CreateFileA(busy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-            ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-            DWORD error = 0;
-            EXPECT_FALSE(platform::hold_for_reading(busy, error));
-            EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-            CloseHandle(writer);
-            EXPECT_TRUE(platform::hold_for_reading(busy, error));
-            namespace {
-
-            // What `cmd /c cd > kat.txt` wrote in `folder` (its current folder and a line end),
-            // once its line is whole; at most 20 s.
-            std::string current_folder_noted(const fs::path& folder) {
-                std::string noted;
-                for (int i = 0; i < 1000 && !noted.ends_with("\r\n"); ++i) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                    if (fs::exists(folder / "kat.txt")) noted = read_file(folder / "kat.txt");
-                }
-                return noted;
-            }
-
-            std::string system_cmd() {
-                char folder[MAX_PATH] = {};
-                GetSystemDirectoryA(folder, MAX_PATH);
-                return std::string(folder) + "\\cmd.exe";
-            }
-
-            }  // namespace
-
-            // The desktop shell's start on its own: the program gets its arguments and the folder.
-            TEST(Launch, TheDesktopShellStartsAProgramWithItsArgumentsInItsFolder) {
-                CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-                TempDir dir;
-                const std::optional<std::string> failure = platform::start_through_desktop_shell(
-                    {system_cmd(), "/c cd > kat.txt"}, native(dir.path()));
-                EXPECT_EQ(failure, std::nullopt);
-                EXPECT_EQ(current_folder_noted(dir.path()), native(dir.path()) + "\r\n");
-                CoUninitialize();
-            }
-
-            // Under Wine every process is elevated and no desktop shell runs as a plain user, so
-            // the program is started directly; a program that does not exist is reported, not
-            // started.
-            TEST(Launch, WithoutAUserShellTheProgramStartsDirectlyAndTheRouteIsReported) {
-                CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-                TempDir dir;
-                const LaunchReport started = platform::LaunchProgram(
-                    "\"" + system_cmd() + "\" /c cd > kat.txt", native(dir.path()));
-                EXPECT_NE(started.route, LaunchRoute::failed) << started.reason;
-                EXPECT_FALSE(started.reason.empty());
-                EXPECT_EQ(current_folder_noted(dir.path()), native(dir.path()) + "\r\n");
-
-                const LaunchReport missing = platform::LaunchProgram(
-                    "\"" + native(dir / "brak.exe") + "\" /x", native(dir.path()));
-                EXPECT_EQ(missing.route, LaunchRoute::failed);
-                EXPECT_NE(missing.reason.find("CreateProcess"), std::string::npos)
-                    << missing.reason;
-                CoUninitialize();
-            }
+    // A file someone else has open for writing cannot be held.
+    write_file(dir / "zapisywany.bin", "x");
+    const std::string busy = native(dir / "zapisywany.bin");
+    HANDLE writer = CreateFileA(busy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    DWORD error = 0;
+    EXPECT_FALSE(platform::hold_for_reading(busy, error));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    CloseHandle(writer);
+    EXPECT_TRUE(platform::hold_for_reading(busy, error));
+}
