@@ -189,8 +189,9 @@ TEST_F(Extraction, AFolderTheInstallerMakesGivesOrdinaryUsersNoWrite) {
         const std::map<std::string, DWORD> entries = allowed_entries(folder);
         EXPECT_FALSE(entries.contains("S-1-1-0")) << folder;   // Everyone
         EXPECT_FALSE(entries.contains("S-1-5-11")) << folder;  // Authenticated Users
-        if (entries.contains("S-1-5-32-545"))                  // Users: read and execute only
+        if (entries.contains("S-1-5-32-545")) {                // Users: read and execute only
             EXPECT_EQ(entries.at("S-1-5-32-545"), 0x1200A9u) << folder;
+        }
         ASSERT_TRUE(entries.contains("S-1-5-18")) << folder;
         EXPECT_EQ(entries.at("S-1-5-18") & FILE_ALL_ACCESS, DWORD(FILE_ALL_ACCESS)) << folder;
     }
