@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "private_folders.h"
 #include "process.h"
 #include "temp_tree.h"
 #include "window_driver.h"
@@ -194,11 +195,14 @@ TEST_F(Wizard, TabVisitsTheButtonsLeftToRightThenTheInputs) {
 }
 
 TEST_F(Wizard, CancelClosesAndDeletesTheExtractor) {
-    EXPECT_TRUE(fs::exists(dir / "tmp/Uha.exe"));
+    const auto folders = private_folders(dir / "tmp", "Setup-");
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_TRUE(fs::exists(folders[0] / "Uha.exe"));
     click("Button4");
     click("Button8");  // "Anuluj" on the target-folder page
     EXPECT_EQ(program->wait_exit(20s), 0);
-    EXPECT_FALSE(fs::exists(dir / "tmp/Uha.exe"));
+    EXPECT_FALSE(fs::exists(folders[0]));
+    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 }
 
 // Folders of this test in the Start menu's Programs folder that the installer reads.
