@@ -1,7 +1,5 @@
 #include "files.h"
 
-#include <thread>
-
 #include "runtime_error.h"
 #include "win_handle.h"
 
@@ -33,15 +31,6 @@ bool folder_exists(const std::string& path) {
 
 bool delete_file(const std::string& path) {
     return DeleteFileA(path.c_str()) != 0;
-}
-
-void wait_for_file(const std::string& path, std::chrono::milliseconds bound) {
-    const auto until = std::chrono::steady_clock::now() + bound;
-    while (!file_exists(path)) {
-        if (std::chrono::steady_clock::now() > until)
-            throw RuntimeError("Plik " + path + " nie pojawił się na dysku");
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
 }
 
 std::string system_message(DWORD code) {
@@ -83,8 +72,9 @@ std::optional<std::string> find_resource_bytes(HMODULE module, const char* name)
     return load_resource(module, name);
 }
 
-void write_file(const std::string& path, const void* bytes, size_t size) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+void write_file(const std::string& path, const void* bytes, size_t size, Existing existing) {
+    const DWORD disposition = existing == Existing::replace ? CREATE_ALWAYS : CREATE_NEW;
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         throw RuntimeError("Nie można utworzyć pliku " + path + ": " +

@@ -2,7 +2,6 @@
 // Small file operations of the installer, through the ANSI API.
 #include <windows.h>
 
-#include <chrono>
 #include <optional>
 #include <string>
 
@@ -17,10 +16,6 @@ std::string own_module_path();
 bool file_exists(const std::string& path);
 bool folder_exists(const std::string& path);
 bool delete_file(const std::string& path);
-
-// Waits for a file that was just written to show, checking every few milliseconds; throws
-// RuntimeError naming the file when it has not shown within `bound`.
-void wait_for_file(const std::string& path, std::chrono::milliseconds bound);
 
 // The system's text for an error code, without its line end.
 std::string system_message(DWORD code);
@@ -37,9 +32,13 @@ std::optional<std::string> find_resource_bytes(HMODULE module, const char* name)
 // with one write, replacing an existing file. Throws RuntimeError naming what failed.
 void SaveResourceToFile(HMODULE module, const char* name, const std::string& path);
 
-// Writes `size` bytes to `path` with one write, replacing an existing file. Throws
-// RuntimeError naming the file.
-void write_file(const std::string& path, const void* bytes, size_t size);
+// What write_file does when `path` exists.
+enum class Existing { replace, refuse };
+
+// Writes `size` bytes to `path` with one write, replacing an existing file or, with
+// Existing::refuse, failing without opening it. Throws RuntimeError naming the file.
+void write_file(const std::string& path, const void* bytes, size_t size,
+                Existing existing = Existing::replace);
 
 // One folder level (its parent must exist); throws RuntimeError naming it.
 void create_folder(const std::string& path);

@@ -127,17 +127,7 @@ UniqueHandle hold_for_reading(const std::string& path, DWORD& error) {
 
 UniqueHandle write_held_file(const std::string& path, std::string_view bytes) {
     const auto length = static_cast<DWORD>(bytes.size());
-    {
-        UniqueHandle out(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!out)
-            throw RuntimeError("Nie można utworzyć pliku " + path + ": " +
-                               system_message(GetLastError()));
-        DWORD written = 0;
-        if (!WriteFile(out.get(), bytes.data(), length, &written, nullptr) || written != length)
-            throw RuntimeError("Nie można zapisać pliku " + path + ": " +
-                               system_message(GetLastError()));
-    }
+    write_file(path, bytes.data(), bytes.size(), Existing::refuse);
     // A write handle cannot be held: the loader does not share a file it runs with writers.
     // So the file is reopened for reading, which also fails while anyone else has it open for
     // writing, and read back: what is held from here on is what was written.
