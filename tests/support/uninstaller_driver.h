@@ -40,6 +40,13 @@ class UninstallerCopy {
         } while (std::chrono::steady_clock::now() < until);
         return false;
     }
+    // What the desktop shows instead, for a failed find(): each visible message box's text.
+    static std::string visible_boxes() {
+        std::string out;
+        for (HWND box : top_level_windows_of_class("#32770"))
+            out.append(" [").append(window_text(box)).append(": ").append(message_text(box)) += ']';
+        return out.empty() ? " no message box" : out;
+    }
     HWND window() const { return window_; }
     DWORD pid() const { return pid_; }
     bool ended(std::chrono::milliseconds bound) const {

@@ -78,6 +78,15 @@ std::vector<HWND> top_level_windows(DWORD pid) {
     return search.found;
 }
 
+std::vector<HWND> top_level_windows_of_class(const std::string& class_name) {
+    std::vector<HWND> all;
+    std::vector<HWND> found;
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&all));
+    for (HWND hwnd : all)
+        if (IsWindowVisible(hwnd) && class_of(hwnd) == class_name) found.push_back(hwnd);
+    return found;
+}
+
 std::vector<HWND> child_windows(HWND parent) {
     std::vector<HWND> found;
     EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&found));

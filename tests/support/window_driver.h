@@ -37,6 +37,8 @@ HWND start_wizard(std::unique_ptr<RunningProgram>& running, const std::string& p
 HWND wait_for_window(DWORD pid, const std::string& class_name, const std::string& caption,
                      std::chrono::milliseconds bound);
 std::vector<HWND> top_level_windows(DWORD pid);
+// Every visible top-level window of this class, whichever process owns it.
+std::vector<HWND> top_level_windows_of_class(const std::string& class_name);
 std::vector<HWND> child_windows(HWND parent);
 // The descendant of `top` with this control id; nullptr when there is none.
 HWND find_by_id(HWND top, int id);

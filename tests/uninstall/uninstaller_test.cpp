@@ -174,7 +174,7 @@ class Uninstaller : public ::testing::Test {
         RunningProgram original("\"" + target + "\\Odinstaluj.exe\"",
                                 {"TMP=" + temp, "TEMP=" + temp}, native(dir.path()));
         EXPECT_EQ(original.wait_exit(60s), 0) << "the program the user starts hands over and ends";
-        ASSERT_TRUE(copy.find(60s)) << "no uninstaller window";
+        ASSERT_TRUE(copy.find(60s)) << "no uninstaller window;" << UninstallerCopy::visible_boxes();
         EXPECT_EQ(window_text(copy.window()), kTitle + " - odinstalowanie");
         EXPECT_EQ(copy.status(), "Na pewno usunąć " + kTitle + "?");
     }
