@@ -1,8 +1,8 @@
 // uha: the archiver whose Windows build the installer carries and runs to unpack a product.
 #include <cstdio>
 #include <new>
-#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive.h"
@@ -21,8 +21,14 @@ using namespace uha;
 int run(const CommandLine& cl) {
     LineSink& out = console();
     if (cl.command == Command::help) {
-        std::istringstream text(usage_text());
-        for (std::string line; std::getline(text, line);) out.line(line);
+        // Split by hand: a string stream would link the C++ locale machinery into the
+        // program, a megabyte the installer carries.
+        const std::string text = usage_text();
+        for (std::string_view rest = text; !rest.empty();) {
+            const size_t end = rest.find('\n');
+            out.line(std::string(rest.substr(0, end)));
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        }
         return 0;
     }
     const std::string shown = native_to_utf8(cl.archive);
