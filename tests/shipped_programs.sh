@@ -5,13 +5,15 @@
 # take in version 6 through their manifest. Any other DLL (uxtheme.dll, version.dll, ...) would
 # be searched for beside the program first, so one planted in a downloads folder would be
 # loaded into an elevated installer.
-# uha.exe is large-address-aware: on a 64-bit Windows its decoding threads get 4 GiB.
+# uha.exe and the extractor Setup.exe carries are large-address-aware: on a 64-bit Windows
+# their decoding threads get 4 GiB.
 # Prints one "PASS name" or "FAIL name" line per check.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$here/.."
 known="ADVAPI32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL OLEAUT32.DLL SHELL32.DLL USER32.DLL"
-for program in app/Setup.exe uha/uha.exe uninstall/Odinstaluj.exe mksetup/mksetup.exe; do
+for program in app/Setup.exe uha/uha.exe uha/uha-extractor.exe uninstall/Odinstaluj.exe \
+  mksetup/mksetup.exe; do
   exe=build/windows/$program
   name=$(basename "$program")
   if [ ! -f "$exe" ]; then
@@ -28,9 +30,11 @@ for program in app/Setup.exe uha/uha.exe uninstall/Odinstaluj.exe mksetup/mksetu
   if [ -z "$bad" ]; then echo "PASS imports-$name"; else echo "FAIL imports-$name (imports$bad)"; fi
 done
 
-uha=build/windows/uha/uha.exe
-if grep -q 'large address aware' <<<"$(i686-w64-mingw32-objdump -p "$uha" 2>/dev/null)"; then
-  echo "PASS large-address-aware-uha.exe"
-else
-  echo "FAIL large-address-aware-uha.exe"
-fi
+for uha in build/windows/uha/uha.exe build/windows/uha/uha-extractor.exe; do
+  name=$(basename "$uha")
+  if grep -q 'large address aware' <<<"$(i686-w64-mingw32-objdump -p "$uha" 2>/dev/null)"; then
+    echo "PASS large-address-aware-$name"
+  else
+    echo "FAIL large-address-aware-$name"
+  fi
+done

@@ -32,6 +32,12 @@ int run(const CommandLine& cl) {
         return 0;
     }
     const std::string shown = native_to_utf8(cl.archive);
+#ifdef UHA_EXTRACT_ONLY
+    // The installer's copy: without the packer and its half of liblzma it is a third the size.
+    if (cl.command == Command::add)
+        throw UsageError(
+            "this uha only extracts, lists and tests archives; the full uha creates them");
+#else
     if (cl.command == Command::add) {
         PackOptions opt;
         opt.level = cl.level;
@@ -43,6 +49,7 @@ int run(const CommandLine& cl) {
                  " bytes packed to " + std::to_string(r.packed));
         return 0;
     }
+#endif
     auto source = open_file(cl.archive);
     Archive archive = read_archive(*source, shown);
     if (cl.command == Command::list) {
