@@ -27,6 +27,7 @@ PACKAGES=(
   locales clang-format time unicode-data
   clang libclang-rt-14-dev
   osslsigncode openssl
+  nsis
 )
 
 missing_packages() {
