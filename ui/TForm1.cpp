@@ -169,7 +169,7 @@ void TForm1::create_control(const ControlSpec& item, HINSTANCE instance, const L
             auto pic = item.values.find("picture");
             if (pic != item.values.end()) {
                 const std::string& bytes = layout.pictures.at(pic->second);
-                img->set_picture(std::make_shared<RgbImage>(decode_jpeg(
+                img->set_picture(std::make_shared<RgbImage>(decode_system_jpeg(
                                      reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())),
                                  false);
             }

@@ -181,7 +181,8 @@ std::shared_ptr<RgbImage> load_jpeg_resource(HMODULE module, const char* name) {
     if (!bytes) throw RuntimeError("Nie znaleziono zasobu " + resource_label(name));
     const DWORD size = SizeofResource(module, found);
     try {
-        return std::make_shared<RgbImage>(decode_jpeg(static_cast<const uint8_t*>(bytes), size));
+        return std::make_shared<RgbImage>(
+            decode_system_jpeg(static_cast<const uint8_t*>(bytes), size));
     } catch (const RuntimeError& e) {
         throw RuntimeError("Zasób " + resource_label(name) + ": " + e.what());
     }

@@ -4,7 +4,9 @@
 
 #include <memory>
 
-#include "jpeg_image.h"
+#include "rgb_image.h"
+#include "runtime_error.h"
+#include "system_jpeg.h"
 #include "win_handle.h"
 
 namespace setup {
@@ -64,8 +66,8 @@ class TImage {
     UniqueBitmap bitmap_;  // a DIB section holding picture_'s pixels
 };
 
-// Decodes the JPEG carried in `module` as the RCDATA resource `name`. Throws RuntimeError
-// naming the resource when it is missing or cannot be decoded.
+// Decodes the JPEG carried in `module` as the RCDATA resource `name` with decode_system_jpeg.
+// Throws RuntimeError naming the resource when it is missing or cannot be decoded.
 std::shared_ptr<RgbImage> load_jpeg_resource(HMODULE module, const char* name);
 
 }  // namespace setup

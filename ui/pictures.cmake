@@ -1,6 +1,10 @@
-# pictures: JPEG decoding (portable, libjpeg) and the picture control that shows the result.
-target_sources(setup_ui_rules PRIVATE jpeg_image.cpp)
-target_link_libraries(setup_ui_rules PUBLIC JPEG::JPEG setup_startup_rules)
+# pictures: the picture control and Windows' own JPEG decoder for Setup.exe; the portable
+# libjpeg decoder, kept out of Setup.exe, for the installer builder and its tests.
+add_library(setup_jpeg STATIC jpeg_image.cpp)
+target_include_directories(setup_jpeg PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(setup_jpeg PUBLIC JPEG::JPEG setup_startup_rules)
+target_compile_options(setup_jpeg PRIVATE ${SETUP_TEXT_OPTIONS})
 if(WIN32)
-  target_sources(setup_ui PRIVATE picture.cpp)
+  target_sources(setup_ui PRIVATE picture.cpp system_jpeg.cpp)
+  target_link_libraries(setup_ui PUBLIC oleaut32 ole32)
 endif()

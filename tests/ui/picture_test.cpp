@@ -1,13 +1,19 @@
-// The picture control, read back through WM_PRINTCLIENT on a hidden window, the JPEG
-// resources, and the main icon as Windows reads it.
+// The picture control, read back through WM_PRINTCLIENT on a hidden window, Windows' JPEG
+// decoder against libjpeg's, the JPEG resources, and the main icon as Windows reads it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "jpeg_image.h"
 #include "picture.h"
 #include "process.h"
 #include "temp_tree.h"
@@ -18,16 +24,50 @@ namespace {
 
 constexpr COLORREF kParentBrushColour = RGB(255, 0, 0);
 constexpr uint32_t kUntouched = 0x00123456;
+// Largest difference of a colour channel between Windows' decoder and libjpeg.
+constexpr int kSystemJpegTolerance = 8;
 
 std::string picture_file(const std::string& name) {
     return testing_support::read_file(
         testing_support::test_program_path(std::string(PICTURES_DIR) + "/" + name));
 }
 
+const uint8_t* bytes_of(const std::string& s) {
+    return reinterpret_cast<const uint8_t*>(s.data());
+}
+
+// As the program decodes its pictures.
 std::shared_ptr<const RgbImage> decode_file(const std::string& name) {
     const std::string bytes = picture_file(name);
-    return std::make_shared<RgbImage>(
-        decode_jpeg(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    return std::make_shared<RgbImage>(decode_system_jpeg(bytes_of(bytes), bytes.size()));
+}
+
+constexpr uint8_t kColour[3] = {200, 40, 90};
+
+// A picture of one flat colour made with libjpeg's encoder: grey when `components` is 1.
+std::string flat_jpeg(int width, int height, int components, const uint8_t* colour) {
+    jpeg_compress_struct c{};
+    jpeg_error_mgr errors{};
+    c.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long out_size = 0;
+    jpeg_mem_dest(&c, &out, &out_size);
+    c.image_width = width;
+    c.image_height = height;
+    c.input_components = components;
+    c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<JSAMPLE> row(static_cast<size_t>(width) * components);
+    for (size_t i = 0; i < row.size(); ++i) row[i] = colour[i % components];
+    JSAMPROW rows[1] = {row.data()};
+    while (c.next_scanline < c.image_height) jpeg_write_scanlines(&c, rows, 1);
+    jpeg_finish_compress(&c);
+    std::string bytes(reinterpret_cast<const char*>(out), out_size);
+    jpeg_destroy_compress(&c);
+    std::free(out);
+    return bytes;
 }
 
 // A 32-bit top-down memory surface into which a control prints its client area.
@@ -193,6 +233,91 @@ TEST_F(PictureTest, TheControlOutlivesItsWindowAndTakesItAlongOtherwise) {
     orphan.set_picture(decode_file("header.jpg"), true);  // nothing to show it in, no harm
 }
 
+// Windows' decoder and libjpeg (which the installer builder checks the pictures with) may
+// round differently, but must agree on size, orientation, channel order and row layout.
+TEST(SystemJpeg, DecodesTheInstallersPicturesAsLibjpegDoes) {
+    for (const char* name : {"banner.jpg", "header.jpg"}) {
+        SCOPED_TRACE(name);
+        const std::string bytes = picture_file(name);
+        const RgbImage system = decode_system_jpeg(bytes_of(bytes), bytes.size());
+        const RgbImage reference = decode_jpeg(bytes_of(bytes), bytes.size());
+        ASSERT_EQ(system.width, reference.width);
+        ASSERT_EQ(system.height, reference.height);
+        ASSERT_EQ(system.pixels.size(), reference.pixels.size());
+        int largest = 0;
+        for (size_t i = 0; i < system.pixels.size(); ++i)
+            largest = std::max(largest, std::abs(system.pixels[i] - reference.pixels[i]));
+        EXPECT_LE(largest, kSystemJpegTolerance) << "largest difference";
+        // Padding included: both leave it zero (header.jpg's rows are 327 bytes of 328).
+        for (int y = 0; y < system.height; ++y)
+            for (size_t i = system.width * 3u; i < system.stride(); ++i)
+                ASSERT_EQ(system.pixels[y * system.stride() + i], 0) << "row " << y;
+    }
+}
+
+TEST(SystemJpeg, RefusesWhatIsNoJpegOrIsDamagedWithTheReason) {
+    const std::string header = picture_file("header.jpg");
+    // Height and width in the frame header (SOF0 at 158; precision at 163).
+    auto sized = [&](uint16_t width, uint16_t height) {
+        std::string s = header;
+        s[164] = char(height >> 8), s[165] = char(height & 0xFF);
+        s[166] = char(width >> 8), s[167] = char(width & 0xFF);
+        return s;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    } cases[] = {
+        {"empty", "", "Not a JPEG file"},
+        {"another kind of picture", "GIF89a, a picture of another kind", "Not a JPEG file"},
+        // The OLE decoder itself would show an icon.
+        {"an icon", picture_file("setup.ico"), "Not a JPEG file"},
+        {"start marker only", "\xFF\xD8\xFF", "OleLoadPicture failed"},
+        {"height 0", sized(109, 0), "OleLoadPicture failed"},
+        // Refused after decoding, before its pixels are copied.
+        {"a row over the pixel limit", flat_jpeg(4096, 4097, 3, kColour),
+         "picture too large (4096 x 4097)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            decode_system_jpeg(bytes_of(c.bytes), c.bytes.size());
+            ADD_FAILURE() << "decoded without an error";
+        } catch (const RuntimeError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find("obrazu JPEG: "), std::string::npos) << message;
+            EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+        }
+    }
+    EXPECT_THROW(decode_system_jpeg(nullptr, 0), RuntimeError);
+}
+
+TEST(SystemJpeg, GreyPicturesAndPicturesAtThePixelLimitDecode) {
+    const struct {
+        const char* name;
+        int width, height, components;
+    } cases[] = {
+        {"grey, with padded rows", 41, 7, 1},
+        {"at the limit", 4096, 4096, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string bytes = flat_jpeg(c.width, c.height, c.components, kColour);
+        const RgbImage image = decode_system_jpeg(bytes_of(bytes), bytes.size());
+        ASSERT_EQ(image.width, c.width);
+        ASSERT_EQ(image.height, c.height);
+        ASSERT_EQ(image.pixels.size(), image.stride() * c.height);
+        const uint8_t* p = image.at(c.width / 2, c.height / 2);
+        const int want_red = kColour[0], want_blue = c.components == 1 ? kColour[0] : kColour[2];
+        EXPECT_NEAR(p[2], want_red, 3);
+        EXPECT_NEAR(p[0], want_blue, 3);
+        for (int y = 0; y < c.height && image.stride() > c.width * 3u; ++y) {
+            ASSERT_EQ(image.pixels[(y + 1) * image.stride() - 1], 0) << "padding of row " << y;
+        }
+    }
+}
+
 TEST(JpegResource, MissingOrUndecodableResourcesAreNamed) {
     const struct {
         const char* name;
@@ -200,6 +325,7 @@ TEST(JpegResource, MissingOrUndecodableResourcesAreNamed) {
     } cases[] = {
         {"NOSUCH", "NOSUCH"},
         {"NOTJPEG", "NOTJPEG"},
+        {"CUT", "CUT"},  // the header picture cut inside its tables
         {MAKEINTRESOURCEA(77), "#77"},
     };
     for (const auto& c : cases) {

@@ -1,0 +1,20 @@
+#pragma once
+// JPEG pictures decoded by Windows itself (the OLE picture object of oleaut32, present on
+// every Windows the installer runs on), so that Setup.exe carries no decoder of its own.
+#include <cstddef>
+#include <cstdint>
+
+#include "rgb_image.h"
+
+namespace setup {
+
+// Decodes a whole JPEG file held in memory into a top-down BGR image. Data that does not
+// start as a JPEG does (the OLE decoder would take icons, bitmaps and metafiles too) is
+// refused before the decoder sees it. Throws RuntimeError "Nie można odczytać obrazu JPEG:
+// <reason>" for such data, for what the decoder refuses (naming its result), and for pictures
+// over kMaxJpegPixels, which are refused before their pixels are copied. How much damage the
+// system's decoder tolerates is its own: a picture cut short may come out with its missing
+// rows filled. The installer builder checks the pictures strictly before they are carried.
+RgbImage decode_system_jpeg(const uint8_t* data, size_t size);
+
+}  // namespace setup
