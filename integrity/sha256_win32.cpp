@@ -14,9 +14,17 @@ namespace setup {
 
 namespace {
 
+// "0x" and eight upper-case hex digits. Not printf: its implementation (with floating point)
+// would be a tenth of a small program.
+std::string hex_code(unsigned long code) {
+    std::string text = "0x00000000";
+    for (size_t i = text.size(); code != 0 && i > 2; code >>= 4)
+        text[--i] = "0123456789ABCDEF"[code & 15];
+    return text;
+}
+
 [[noreturn]] void fail(const char* call) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08lX", GetLastError());
+    const std::string code = hex_code(GetLastError());
     throw std::runtime_error(std::string("SHA-256: ") + call + " failed (error " + code + ")");
 }
 

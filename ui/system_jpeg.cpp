@@ -22,9 +22,17 @@ namespace {
     throw RuntimeError("Nie można odczytać obrazu JPEG: " + reason);
 }
 
+// "0x" and eight upper-case hex digits. Not printf: its implementation (with floating point)
+// would be a tenth of a small program.
+std::string hex_code(unsigned long code) {
+    std::string text = "0x00000000";
+    for (size_t i = text.size(); code != 0 && i > 2; code >>= 4)
+        text[--i] = "0123456789ABCDEF"[code & 15];
+    return text;
+}
+
 [[noreturn]] void refuse(const char* call, HRESULT result) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+    const std::string code = hex_code(static_cast<unsigned long>(result));
     refuse(std::string(call) + " failed (" + code + ": " +
            platform::system_message(static_cast<DWORD>(result)) + ")");
 }

@@ -166,12 +166,21 @@ TEST_F(UhaProgram, ListAndTest) {
     EXPECT_NE(list.output.find(console_text(shown("docs/żółw.txt"))), std::string::npos)
         << list.output;
     EXPECT_NE(list.output.find("1 files, 1 folders"), std::string::npos) << list.output;
+    // The columns: size right-aligned in 12, share in 5 with one decimal; the summary's ratio.
+    EXPECT_TRUE(
+        std::regex_search(list.output, std::regex(R"((^|\n) {11}1  [ 0-9]{2}[0-9]\.[0-9]%  )")))
+        << list.output;
+    EXPECT_TRUE(std::regex_search(
+        list.output, std::regex(R"(bytes, packed to [0-9]+ bytes \([0-9]+\.[0-9]%\))")))
+        << list.output;
     ProcessResult test = run({"t", path("a.uha")});
     EXPECT_EQ(test.exit_code, 0) << test.output;
     EXPECT_NE(test.output.find("all OK"), std::string::npos);
     ProcessResult help = run({"-h"});
     EXPECT_EQ(help.exit_code, 0);
     EXPECT_NE(help.output.find("usage: uha"), std::string::npos);
+    EXPECT_NE(help.output.find("\n             3 the destination lacks"), std::string::npos)
+        << "every line of the usage, the last one included";
 }
 
 #ifndef _WIN32

@@ -1,6 +1,6 @@
 #include "output.h"
 
-#include <cstdio>
+#include <string>
 
 namespace uha {
 
@@ -9,9 +9,9 @@ constexpr auto kTotalInterval = std::chrono::milliseconds(250);
 }
 
 std::string total_line(int percent) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "Total: %3d%%", percent);
-    return buf;
+    std::string number = std::to_string(percent);
+    if (number.size() < 3) number.insert(0, 3 - number.size(), ' ');
+    return "Total: " + number + "%";
 }
 
 int percent_of(uint64_t done, uint64_t total) {
