@@ -1,7 +1,8 @@
 # The Windows programs are downloaded, one inside another: a Release build optimises them for
 # size (the decoding speed lies in liblzma, which is built with its own flags), gives every
 # function and datum its own section and drops those nothing refers to.
-if(WIN32)
+option(SETUP_SIZE_OPTIMISED "Windows Release programs optimised for size (OFF: the compiler's -O3, to compare)" ON)
+if(WIN32 AND SETUP_SIZE_OPTIMISED)
   add_compile_options($<$<CONFIG:Release>:-Os> $<$<CONFIG:Release>:-ffunction-sections>
                       $<$<CONFIG:Release>:-fdata-sections>)
   add_link_options($<$<CONFIG:Release>:-Wl,--gc-sections>)
