@@ -10,6 +10,5 @@ std::string DesktopFolder;
 ProductSettings Product;
 InstallPlan Plan;
 bool CancelRequested = false;
-std::string LastShortcutPath;
 
 }  // namespace setup

@@ -14,7 +14,5 @@ extern std::string DesktopFolder;
 extern ProductSettings Product;  // ArchivePath among them
 extern InstallPlan Plan;
 extern bool CancelRequested;
-// The link file CreateShortcut composed last, saved or not; the uninstall record takes it.
-extern std::string LastShortcutPath;
 
 }  // namespace setup

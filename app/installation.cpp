@@ -9,6 +9,7 @@
 #include "files.h"
 #include "folder_security.h"
 #include "globals.h"
+#include "installation_plan.h"
 #include "launch.h"
 #include "launch_rules.h"
 #include "private_folder.h"
@@ -26,71 +27,42 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-void add_shortcut(const std::string& target, const ShortcutEntry& entry, const std::string& folder,
-                  Lines& lines) {
-    CreateShortcut(target + "\\" + entry.ShortcutTarget, folder, entry.ShortcutCaption);
-    lines.push_back(file_record_line(LastShortcutPath));
+// The links, each in its folder (made with its missing levels first).
+void make_shortcuts(const InstallationSteps& steps) {
+    for (const ShortcutStep& step : steps.shortcuts)
+        CreateShortcut(step.program, step.folder, step.caption);
 }
 
-// The Start-menu group (with the uninstaller's link first), the Autostart and the desktop
-// links, each recorded as made, saved or not.
-Lines make_shortcuts(const std::string& target, const std::string& group) {
-    Lines lines;
-    if (!Plan.StartMenuEntries.empty()) {
-        const std::string group_folder = ProgramsFolder + "\\" + group;
-        lines.push_back(folder_record_line(group_folder));
-        if (Product.CreateUninstaller) {
-            // Made before the uninstaller itself is written.
-            CreateShortcut(uninstaller_path(target), group_folder,
-                           "Odinstaluj " + Product.ProductFolderName);
-            lines.push_back(file_record_line(LastShortcutPath));
-        }
-        for (const ShortcutEntry& entry : Plan.StartMenuEntries)
-            add_shortcut(target, entry, group_folder, lines);
-    }
-    for (const ShortcutEntry& entry : Plan.AutostartEntries)
-        add_shortcut(target, entry, ProgramsFolder + "\\Autostart", lines);
-    for (const ShortcutEntry& entry : Plan.DesktopEntries)
-        add_shortcut(target, entry, DesktopFolder, lines);
-    return lines;
-}
-
-// The script's values; a key line for each key that did not exist before its entry, a value
-// line for each entry, also where its type writes nothing.
-Lines write_registry(const std::string& target) {
-    Lines lines;
-    if (Plan.RegistryEntries.empty()) return lines;
+// The script's values, in order; true for each step whose key did not exist before it.
+std::vector<bool> write_registry(const InstallationSteps& steps) {
+    std::vector<bool> key_was_new;
+    if (steps.registry.empty()) return key_was_new;
     platform::RegistryWriter registry;
-    RegistryRoot root = RegistryRoot::local_machine;
-    for (const RegistryEntry& entry : Plan.RegistryEntries) {
-        root = select_root(entry.RegistryRootCode, root);
-        registry.set_root(root);
-        const std::string key(key_for_opening(entry.RegistryKeyPath));
-        if (!registry.key_exists(key))
-            lines.push_back(registry_record_line(root, entry.RegistryKeyPath, ""));
+    for (const RegistryStep& step : steps.registry) {
+        registry.set_root(step.root);
+        const std::string key(key_for_opening(step.key_path));
+        key_was_new.push_back(!registry.key_exists(key));
         registry.open_key(key);
-        const std::string data = ExpandTargetFolder(entry.RegistryData, target);
-        const ValueToWrite value = value_to_write(entry.RegistryTypeCode, data);
-        if (value.kind == ValueToWrite::Kind::text) {
-            registry.write_text(entry.RegistryValueName, data);
-        } else if (value.kind == ValueToWrite::Kind::integer) {
-            registry.write_integer(entry.RegistryValueName, value.integer);
+        if (step.value.kind == ValueToWrite::Kind::text) {
+            registry.write_text(step.value_name, step.data);
+        } else if (step.value.kind == ValueToWrite::Kind::integer) {
+            registry.write_integer(step.value_name, step.value.integer);
         }
-        lines.push_back(registry_record_line(root, entry.RegistryKeyPath, entry.RegistryValueName));
         registry.close_key();
     }
-    return lines;
+    return key_was_new;
 }
 
 // The script's programs, one after the other from the target folder, as the logged-in user
 // where the system allows it. The window answers once, so that "Instaluję..." shows, and not
 // again until the run has ended. A program that cannot be started is passed over; the report
 // of each start is not shown.
-void launch_programs(TForm1& form, const std::string& target) {
+void launch_programs(TForm1& form, const std::string& target,
+                     const std::vector<std::string>& programs) {
     form.set_text("Label1", "Instaluję...");
     form.pump_messages();
     Sleep(500);
-    for (const std::string& entry : Plan.RunAfterInstall) {
+    for (const std::string& entry : programs) {
         platform::set_current_folder(target);
         platform::LaunchProgram(launch_command_line(target, entry, platform::file_exists), target);
     }
@@ -183,11 +155,15 @@ void RunInstallation(TForm1& form, HMODULE module, platform::UniqueHandle& extra
 
     // Nothing is undone: a step that fails ends the run there, on the progress page.
     try {
-        const std::string target = form.text("Edit1");
-        const Lines shortcut_lines = make_shortcuts(target, form.text("Edit2"));
-        const Lines registry_lines = write_registry(target);
-        if (Product.CreateUninstaller) WriteUninstallRecord(target, registry_lines, shortcut_lines);
-        if (!Plan.RunAfterInstall.empty()) launch_programs(form, target);
+        const InstallationChoices choices{form.text("Edit1"), form.text("Edit2"), ProgramsFolder,
+                                          DesktopFolder};
+        const InstallationSteps steps = plan_installation(Plan, Product, choices);
+        make_shortcuts(steps);
+        const std::vector<bool> key_was_new = write_registry(steps);
+        if (steps.write_uninstaller)
+            WriteUninstallRecord(choices.target, registry_record_lines(steps, key_was_new),
+                                 shortcut_record_lines(steps));
+        if (!steps.programs.empty()) launch_programs(form, choices.target, steps.programs);
     } catch (const std::exception& e) {
         platform::show_error_box(e.what());
         return;

@@ -1,14 +1,13 @@
 #include "shortcut.h"
 
 #include "files.h"
-#include "globals.h"
 #include "shell_link.h"
 #include "shortcut_rules.h"
 
 namespace setup {
 
-void CreateShortcut(const std::string& target, const std::string& folder,
-                    const std::string& caption) {
+std::string CreateShortcut(const std::string& target, const std::string& folder,
+                           const std::string& caption) {
     if (!platform::folder_exists(folder)) {
         for (const std::string& level : folder_levels(folder))
             if (!platform::folder_exists(level)) platform::create_folder(level);
@@ -18,8 +17,8 @@ void CreateShortcut(const std::string& target, const std::string& folder,
     link.set_path(target);
     link.set_working_directory(working_folder_of(target));
     const std::string path = shortcut_link_path(folder, caption);
-    LastShortcutPath = path;
     link.save(path);
+    return path;
 }
 
 }  // namespace setup

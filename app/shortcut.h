@@ -4,10 +4,11 @@
 namespace setup {
 
 // Writes the link `folder`\`caption`.lnk to `target` (no arguments, working folder the
-// target's folder), making `folder` and every missing level above it first; sets
-// LastShortcutPath before the save. A failed save is silent; a folder that cannot be made or
-// a missing shell link object throws RuntimeError.
-void CreateShortcut(const std::string& target, const std::string& folder,
-                    const std::string& caption);
+// target's folder), making `folder` and every missing level above it first. Returns the link's
+// path, composed as the installation's plan composes it for the record (shortcut_link_path).
+// A failed save is silent; a folder that cannot be made or a missing shell link object throws
+// RuntimeError.
+std::string CreateShortcut(const std::string& target, const std::string& folder,
+                           const std::string& caption);
 
 }  // namespace setup

@@ -1,0 +1,74 @@
+#include "installation_plan.h"
+
+#include "shortcut_rules.h"
+#include "target_folder.h"
+#include "uninstall_record.h"
+
+namespace setup {
+
+namespace {
+
+ShortcutStep shortcut(std::string program, const std::string& folder, std::string caption) {
+    std::string link = shortcut_link_path(folder, caption);
+    return {std::move(program), folder, std::move(caption), std::move(link)};
+}
+
+void add_entries(const std::vector<ShortcutEntry>& entries, const std::string& target,
+                 const std::string& folder, std::vector<ShortcutStep>& out) {
+    for (const ShortcutEntry& entry : entries)
+        out.push_back(
+            shortcut(target + "\\" + entry.ShortcutTarget, folder, entry.ShortcutCaption));
+}
+
+}  // namespace
+
+InstallationSteps plan_installation(const InstallPlan& plan, const ProductSettings& product,
+                                    const InstallationChoices& choices) {
+    const std::string& target = choices.target;
+    InstallationSteps steps;
+    if (!plan.StartMenuEntries.empty()) {
+        steps.group_folder = choices.programs_folder + "\\" + choices.group;
+        // The uninstaller's link is made before the uninstaller itself is written.
+        if (product.CreateUninstaller)
+            steps.shortcuts.push_back(shortcut(uninstaller_path(target), *steps.group_folder,
+                                               "Odinstaluj " + product.ProductFolderName));
+        add_entries(plan.StartMenuEntries, target, *steps.group_folder, steps.shortcuts);
+    }
+    add_entries(plan.AutostartEntries, target, choices.programs_folder + "\\Autostart",
+                steps.shortcuts);
+    add_entries(plan.DesktopEntries, target, choices.desktop_folder, steps.shortcuts);
+
+    RegistryRoot root = RegistryRoot::local_machine;
+    for (const RegistryEntry& entry : plan.RegistryEntries) {
+        root = select_root(entry.RegistryRootCode, root);
+        std::string data = ExpandTargetFolder(entry.RegistryData, target);
+        const ValueToWrite value = value_to_write(entry.RegistryTypeCode, data);
+        steps.registry.push_back(
+            {root, entry.RegistryKeyPath, entry.RegistryValueName, std::move(data), value});
+    }
+    steps.write_uninstaller = product.CreateUninstaller;
+    steps.programs = plan.RunAfterInstall;
+    return steps;
+}
+
+std::vector<std::string> shortcut_record_lines(const InstallationSteps& steps) {
+    std::vector<std::string> lines;
+    if (steps.group_folder) lines.push_back(folder_record_line(*steps.group_folder));
+    for (const ShortcutStep& step : steps.shortcuts)
+        lines.push_back(file_record_line(step.link_path));
+    return lines;
+}
+
+std::vector<std::string> registry_record_lines(const InstallationSteps& steps,
+                                               const std::vector<bool>& key_was_new) {
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < steps.registry.size(); ++i) {
+        const RegistryStep& step = steps.registry[i];
+        if (i < key_was_new.size() && key_was_new[i])
+            lines.push_back(registry_record_line(step.root, step.key_path, ""));
+        lines.push_back(registry_record_line(step.root, step.key_path, step.value_name));
+    }
+    return lines;
+}
+
+}  // namespace setup
