@@ -1,4 +1,4 @@
-target_sources(setup_ui_rules PRIVATE layout.cpp wizard_rules.cpp)
+target_sources(setup_ui_rules PRIVATE layout.cpp page_table.cpp wizard_rules.cpp)
 if(WIN32)
   target_sources(setup_ui PRIVATE foreground.cpp progress_host.cpp TForm1.cpp)
 endif()
