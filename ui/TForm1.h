@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "layout.h"
+#include "page_table.h"
 #include "win_handle.h"
 
 namespace setup {
@@ -79,19 +80,28 @@ class TForm1 {
     static LRESULT CALLBACK panel_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT handle_message(UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT panel_message(HWND panel, UINT msg, WPARAM wparam, LPARAM lparam);
+    // Controls (form_controls.cpp).
     void create_control(const ControlSpec& item, HINSTANCE instance, const Layout& layout);
-    void command(int id, int code);
-    void show_page(std::string_view show, std::string_view hide);
-    int default_button() const;
-    void fill_groups(const std::string& programs_folder);
+    void create_image(const ControlSpec& item, HWND parent, int id, const Layout& layout);
+    void create_system_control(const ControlSpec& item, HWND parent, int id, HINSTANCE instance);
     void autosize_label(HWND label);
+    // Start-up content (form_content.cpp).
+    void fill_headers(const WindowContent& content);
+    void fill_groups(const std::string& programs_folder);
+    // Navigation by the page table (form_navigation.cpp).
+    void command(int id, int code);
+    void go(const PageButton& button);  // the step's colour, then its page for the button's
+    void show_page(std::string_view show, std::string_view hide);
+    int default_button() const;  // the visible page's, 0 for none
 
     void FormCloseQuery();
     void FormClose();
     void AnulujClick();
     void DirectoryListBox1Change();
     void ListBox1Clickx1Click();
-    void Button9Click();
+    void Button9Click(const PageButton& button);   // to the summary, which it writes
+    void Button12Click(const PageButton& button);  // to the progress page; runs on_install
+    void Button16Click();
 
     HWND hwnd_ = nullptr;
     COLORREF color_ = RGB(255, 255, 255);
