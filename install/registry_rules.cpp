@@ -1,5 +1,7 @@
 #include "registry_rules.h"
 
+#include "uninstall_record.h"
+
 #include "integer_text.h"
 
 namespace setup {
@@ -39,7 +41,9 @@ std::string_view key_for_opening(std::string_view key_path) {
 
 std::string registry_record_line(RegistryRoot root, std::string_view key_path,
                                  std::string_view value_name) {
-    std::string line = "J0," + std::to_string(static_cast<int>(root)) + ",";
+    std::string line(1, kRegistryLine);
+    line += kLineNumber;
+    line += "," + std::to_string(static_cast<int>(root)) + ",";
     line += key_path;
     line += ',';
     line += value_name;

@@ -32,18 +32,35 @@ std::string uninstall_command(std::string_view target) {
     return '"' + uninstaller_path(target) + '"';
 }
 
-std::string folder_record_line(std::string_view folder) {
-    std::string line = "U0,";
-    line += folder;
-    line += ",0";
+namespace {
+
+std::string path_line(char code, std::string_view path) {
+    std::string line(1, code);
+    line += kLineNumber;
+    line += ',';
+    line += path;
+    line += kPathLineEnd;
     return line;
 }
 
-std::string file_record_line(std::string_view file) {
-    std::string line = "P0,";
-    line += file;
-    line += ",0";
+std::string text_line(int number, std::string_view text) {
+    // Appended piece by piece: GCC 12 wrongly warns (-Wrestrict) about "A" + std::string
+    // when it inlines it for x86-64.
+    std::string line(1, kTextLine);
+    line += std::to_string(number);
+    line += ',';
+    line += text;
     return line;
+}
+
+}  // namespace
+
+std::string folder_record_line(std::string_view folder) {
+    return path_line(kFolderLine, folder);
+}
+
+std::string file_record_line(std::string_view file) {
+    return path_line(kFileLine, file);
 }
 
 std::vector<std::string> uninstall_record_lines(std::string_view target, std::string_view title,
@@ -54,7 +71,7 @@ std::vector<std::string> uninstall_record_lines(std::string_view target, std::st
     constexpr RegistryRoot kLocalMachine = RegistryRoot::local_machine;
     std::vector<std::string> lines;
     lines.push_back(folder_record_line(target));
-    lines.push_back("A10," + std::string(title));
+    lines.push_back(text_line(kTitleText, title));
     lines.push_back(registry_record_line(kLocalMachine, key, ""));
     lines.push_back(registry_record_line(kLocalMachine, key, "DisplayName"));
     lines.push_back(registry_record_line(kLocalMachine, key, "UninstallString"));
@@ -68,15 +85,7 @@ std::vector<std::string> uninstall_record_lines(std::string_view target, std::st
 
 std::vector<std::string> uninstaller_text_lines() {
     std::vector<std::string> lines;
-    for (const UninstallerText& t : kUninstallerTexts) {
-        // Appended piece by piece: GCC 12 wrongly warns (-Wrestrict) about "A" + std::string
-        // when it inlines it for x86-64.
-        std::string line = "A";
-        line += std::to_string(t.number);
-        line += ',';
-        line += t.text;
-        lines.push_back(std::move(line));
-    }
+    for (const UninstallerText& t : kUninstallerTexts) lines.push_back(text_line(t.number, t.text));
     return lines;
 }
 

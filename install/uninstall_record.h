@@ -20,6 +20,22 @@ inline constexpr std::string_view kUninstallKeysParent =
 // vouches for.
 inline constexpr std::string_view kRecordDigestValue = "UninstallRecordSha256";
 
+// The record's line codes: the installation writes them, the uninstaller reads them. Each is
+// followed by a number (kLineNumber, or a text's number after kTextLine) and a comma.
+//   U0,<folder>,0           a folder the installation made
+//   P0,<file>,0             a file the installation made
+//   J0,<root>,<key>,<name>  a registry value; an empty name stands for the key itself
+//   A<number>,<text>        a text the uninstaller shows
+inline constexpr char kFolderLine = 'U';
+inline constexpr char kFileLine = 'P';
+inline constexpr char kRegistryLine = 'J';
+inline constexpr char kTextLine = 'A';
+inline constexpr std::string_view kLineNumber = "0";
+// The field that closes a folder or file line: a line cut short lacks it.
+inline constexpr std::string_view kPathLineEnd = ",0";
+// The text number of the product's title.
+inline constexpr int kTitleText = 10;
+
 // target + "\Odinstaluj.exe"; a target ending in a backslash gives a doubled separator.
 std::string uninstaller_path(std::string_view target);
 // target + "\uninstal.ini".

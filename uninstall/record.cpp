@@ -39,17 +39,18 @@ std::string read_line(std::string_view line, Record& record) {
     const std::string_view rest = line.substr(comma + 1);
     if (!is_digits(number)) return "błędny numer";
 
-    if (code == 'A') {
+    if (code == kTextLine) {
         if (rest.empty()) return "pusty tekst";
         if (line.find('\0') != std::string_view::npos) return "niedozwolone znaki";
         record.texts[to_int(number)] = std::string(rest);
         return "";
     }
-    if (code != 'U' && code != 'P' && code != 'J') return "nieznany kod wiersza";
-    if (number != "0") return "błędny numer";
+    if (code != kFolderLine && code != kFileLine && code != kRegistryLine)
+        return "nieznany kod wiersza";
+    if (number != kLineNumber) return "błędny numer";
     if (has_control(rest)) return "niedozwolone znaki";
 
-    if (code == 'J') {
+    if (code == kRegistryLine) {
         const size_t root_end = rest.find(',');
         const size_t last = rest.rfind(',');
         if (root_end == std::string_view::npos || last == root_end) return "brak pól";
@@ -65,11 +66,11 @@ std::string read_line(std::string_view line, Record& record) {
         return "";
     }
     // U and P: the path, then the closing field 0, which a truncated line lacks.
-    if (!rest.ends_with(",0")) return "brak pola końcowego";
-    const std::string_view path = rest.substr(0, rest.size() - 2);
+    if (!rest.ends_with(kPathLineEnd)) return "brak pola końcowego";
+    const std::string_view path = rest.substr(0, rest.size() - kPathLineEnd.size());
     if (path.empty()) return "pusta ścieżka";
     if (std::string flaw = path_flaw(path); !flaw.empty()) return flaw;
-    (code == 'U' ? record.folders : record.files).push_back(normalize_path(path));
+    (code == kFolderLine ? record.folders : record.files).push_back(normalize_path(path));
     return "";
 }
 

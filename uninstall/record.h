@@ -1,12 +1,9 @@
 #pragma once
 // The uninstall record "uninstal.ini" that the installer leaves in the target folder: CP1250
-// lines ending in CR LF, each a code letter, a number, a comma and unquoted fields.
-//   U0,<folder>,0          a folder the installation made (the target, the Start-menu group)
-//   P0,<file>,0            a file the installation made (the uninstaller, each shortcut)
-//   J0,<root>,<key>,<name> a registry value; an empty name stands for the key itself
-//   A<number>,<text>       a text the uninstaller shows
-// Fields are not quoted, so a path may hold commas: a folder or file is everything between the
-// first comma and the closing ",0", a key everything between the root and the last comma.
+// lines ending in CR LF, each a code letter, a number, a comma and unquoted fields, as
+// install/uninstall_record.h defines them for both sides. Fields are not quoted, so a path
+// may hold commas: a folder or file is everything between the first comma and the closing
+// ",0", a key everything between the root and the last comma.
 #include <map>
 #include <optional>
 #include <string>

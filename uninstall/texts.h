@@ -6,13 +6,14 @@
 #include <string_view>
 
 #include "record.h"
+#include "uninstall_record.h"
 
 namespace setup::uninstall {
 
 // Numbers of the record's texts.
 enum TextId : int {
-    kProductTitle = 10,
-    kCannotCopy = 36,  // %s to %s
+    kProductTitle = kTitleText,  // the number the installation writes the title under
+    kCannotCopy = 36,            // %s to %s
     kRemovingFiles = 42,
     kReallyRemove = 43,  // %s: the product title
     kRemoveButton = 44,
