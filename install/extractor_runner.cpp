@@ -17,10 +17,7 @@ class Run {
     ExtractionOutcome go(const std::string& command_line) {
         host_.cancel_requested() = false;
         start_ = host_.now_days();
-        host_.set_label("Label22", "Czas: 00:00:00");
-        host_.set_label("Label23", "Razem: 00:00:00");
-        host_.set_label("Label24", "Pozostało: 00:00:00");
-        host_.set_position(0);
+        host_.started({"Czas: 00:00:00", "Razem: 00:00:00", "Pozostało: 00:00:00"});
 
         ExtractorHost::Start result;
         std::unique_ptr<ExtractorProcess> process = host_.start(command_line, result);
@@ -67,17 +64,14 @@ class Run {
     }
 
     void completed(const std::string& line) {
-        host_.append_line(line);
+        host_.output_line(line);
         if (auto shortage = space_shortage_of(line)) shortage_ = shortage;
-        if (auto name = name_of(line)) host_.set_label("Label1", "Instaluję: " + *name);
-        if (auto position = total_of(line, host_.position())) {
-            host_.set_position(*position);
-            host_.set_label("Label25", std::to_string(host_.position()) + "%");
+        if (auto name = name_of(line)) host_.file_started(*name);
+        if (auto position = total_of(line, position_)) {
+            position_ = *position;
+            host_.total_moved(position_);
         }
-        const TimeTexts t = time_texts(elapsed_seconds(start_, host_.now_days()), host_.position());
-        host_.set_label("Label22", t.elapsed);
-        if (t.total) host_.set_label("Label23", *t.total);
-        if (t.remaining) host_.set_label("Label24", *t.remaining);
+        host_.times(time_texts(elapsed_seconds(start_, host_.now_days()), position_));
         host_.pump_messages();
     }
 
@@ -95,6 +89,7 @@ class Run {
 
     ExtractorHost& host_;
     double start_ = 0.0;
+    int position_ = 0;  // the overall percentage shown
     std::vector<char> buffer_;
     LineAssembler assembler_;
     std::optional<SpaceShortage> shortage_;

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "progress_rules.h"
+
 namespace setup {
 
 // The started extractor and the read end of its output pipe.
@@ -28,8 +30,26 @@ class ExtractorProcess {
     virtual void end() = 0;
 };
 
-// What the runner needs of the installer around it.
-class ExtractorHost {
+// What the progress page is told while the extractor runs, as events; how it shows them is
+// the page's business.
+class ExtractionProgress {
+  public:
+    virtual ~ExtractionProgress() = default;
+    // Before the extractor starts: the times at zero (`zero`), the bar empty.
+    virtual void started(const TimeTexts& zero) = 0;
+    // The extractor has begun unpacking the file `name` (as it names it, ANSI).
+    virtual void file_started(const std::string& name) = 0;
+    // The overall percentage has moved to `percent` (0..100; it never goes down).
+    virtual void total_moved(int percent) = 0;
+    // The times after a line of output: elapsed, and once the percentage is above 0 the
+    // estimated total and remaining times.
+    virtual void times(const TimeTexts& times) = 0;
+    // A line of the extractor's output, in order, every one.
+    virtual void output_line(const std::string& line) = 0;
+};
+
+// What the runner needs of the installer around it besides the page.
+class ExtractorHost : public ExtractionProgress {
   public:
     enum class Start { started, pipe_failed, start_failed };
     virtual ~ExtractorHost() = default;
@@ -42,10 +62,6 @@ class ExtractorHost {
     virtual double now_days() = 0;  // the local date and time, in days
     virtual void pump_messages() = 0;
     virtual bool& cancel_requested() = 0;
-    virtual void set_label(const char* name, const std::string& text) = 0;
-    virtual void set_position(int position) = 0;  // the bar, 0..100
-    virtual int position() = 0;
-    virtual void append_line(const std::string& line) = 0;  // to Memo1
     virtual bool delete_extractor() = 0;  // deletes the file; true when it is gone
     virtual void sleep(unsigned ms) = 0;
     virtual void close_window() = 0;

@@ -48,7 +48,27 @@ void ProgressHost::set_position(int position) {
     form_.set_progress(position);
 }
 
-void ProgressHost::append_line(const std::string& line) {
+void ProgressHost::started(const TimeTexts& zero) {
+    times(zero);
+    set_position(0);
+}
+
+void ProgressHost::file_started(const std::string& name) {
+    set_label("Label1", "Instaluję: " + name);
+}
+
+void ProgressHost::total_moved(int percent) {
+    set_position(percent);
+    set_label("Label25", std::to_string(percent) + "%");
+}
+
+void ProgressHost::times(const TimeTexts& times) {
+    set_label("Label22", times.elapsed);
+    if (times.total) set_label("Label23", *times.total);
+    if (times.remaining) set_label("Label24", *times.remaining);
+}
+
+void ProgressHost::output_line(const std::string& line) {
     if (!pending_.empty()) pending_ += "\r\n";
     pending_ += line;
     if (GetTickCount() - last_flush_ >= 250) flush_memo();

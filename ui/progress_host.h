@@ -25,16 +25,21 @@ class ProgressHost : public ExtractorHost {
     double now_days() override;
     void pump_messages() override { form_.pump_messages(); }
     bool& cancel_requested() override;
-    void set_label(const char* name, const std::string& text) override;
-    void set_position(int position) override;
-    int position() override { return position_; }
-    void append_line(const std::string& line) override;
+    void started(const TimeTexts& zero) override;
+    void file_started(const std::string& name) override;
+    void total_moved(int percent) override;
+    void times(const TimeTexts& times) override;
+    void output_line(const std::string& line) override;
     bool delete_extractor() override;
     void sleep(unsigned ms) override;
     void close_window() override { form_.request_close(); }
 
   private:
     void flush_memo();
+    // The page's controls: labels Label1 (the file), Label22..24 (the times), Label25 (the
+    // percentage), the bar ProgressBar1 and the memo Memo1.
+    void set_label(const char* name, const std::string& text);
+    void set_position(int position);
 
     TForm1& form_;
     platform::UniqueHandle& extractor_hold_;

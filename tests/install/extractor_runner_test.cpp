@@ -62,9 +62,9 @@ class RecordingHost : public ExtractorHost {
     unsigned long exit_code = 0;  // the extractor's, once it has ended
     int cancel_at_pump = -1;      // the pump during which the user presses "Anuluj"
     bool deletable = true;
-    std::map<std::string, std::string> labels;
-    std::vector<std::string> memo;
-    int pos = 0, pumps = 0, deletes = 0, sleeps = 0;
+    std::vector<std::string> files, memo;
+    TimeTexts shown;  // the times as last told
+    int starts = 0, pos = -1, pumps = 0, deletes = 0, sleeps = 0;
     bool cancel = true, closed = false;
     double clock = 0.0;
 
@@ -84,10 +84,19 @@ class RecordingHost : public ExtractorHost {
         if (++pumps == cancel_at_pump) cancel = true;
     }
     bool& cancel_requested() override { return cancel; }
-    void set_label(const char* name, const std::string& text) override { labels[name] = text; }
-    void set_position(int p) override { pos = p; }
-    int position() override { return pos; }
-    void append_line(const std::string& line) override { memo.push_back(line); }
+    void started(const TimeTexts& zero) override {
+        ++starts;
+        shown = zero;
+        pos = 0;
+    }
+    void file_started(const std::string& name) override { files.push_back(name); }
+    void total_moved(int p) override { pos = p; }
+    void times(const TimeTexts& t) override {
+        shown.elapsed = t.elapsed;
+        if (t.total) shown.total = t.total;
+        if (t.remaining) shown.remaining = t.remaining;
+    }
+    void output_line(const std::string& line) override { memo.push_back(line); }
     bool delete_extractor() override {
         ++deletes;
         return deletable;
@@ -115,12 +124,11 @@ TEST(ExtractorRunner, OutputBecomesTheProgressPage) {
                                                    "Extracting \xB3\xF3"
                                                    "d\xAB.txt",
                                                    "Total: 100%"}));
-    EXPECT_EQ(host.labels["Label1"],
-              "Instaluję: \xB3\xF3"
-              "d\xAB.txt");
-    EXPECT_EQ(host.labels["Label25"], "100%");
+    EXPECT_EQ(host.files, (std::vector<std::string>{"dir\\a.txt",
+                                                    "\xB3\xF3"
+                                                    "d\xAB.txt"}));
     EXPECT_EQ(host.pos, 100);
-    EXPECT_EQ(host.labels["Label24"], "Pozostało: 00:00:00");
+    EXPECT_EQ(host.shown.remaining, "Pozostało: 00:00:00");
     EXPECT_EQ(host.record.events.back(), "end");
     EXPECT_EQ(host.deletes, 1);
     EXPECT_FALSE(host.closed);
@@ -155,10 +163,11 @@ TEST(ExtractorRunner, CancelParsesTheChunkAtHandThenEndsDeletesAndCloses) {
 TEST(ExtractorRunner, PipeAndStartFailures) {
     RecordingHost pipe;
     pipe.start_result = ExtractorHost::Start::pipe_failed;
-    pipe.labels["Label1"] = "Instaluję";
     EXPECT_EQ(RunExtractor("cmd", pipe).kind, K::pipe_failed);
-    EXPECT_EQ(pipe.labels["Label22"], "Czas: 00:00:00");  // the display was reset
-    EXPECT_EQ(pipe.labels["Label1"], "Instaluję");
+    EXPECT_EQ(pipe.starts, 1);  // the display was reset
+    EXPECT_EQ(pipe.shown.elapsed, "Czas: 00:00:00");
+    EXPECT_EQ(pipe.pos, 0);
+    EXPECT_EQ(pipe.files, std::vector<std::string>{});
     EXPECT_EQ(pipe.deletes, 0);
     EXPECT_FALSE(pipe.closed);
     EXPECT_FALSE(pipe.cancel);
@@ -186,9 +195,9 @@ TEST(ExtractorRunner, TimesBeforeAndAfterTheFirstPercentage) {
     RunExtractor("cmd", host);
     EXPECT_EQ(host.memo.size(), 2u);
     // The clock is read at the start and once per line: 2.4 seconds at the second line.
-    EXPECT_EQ(host.labels["Label22"], "Czas: 00:00:02");
-    EXPECT_EQ(host.labels["Label23"], "Razem: 00:00:07");  // 2 / 0.3 = 6.67
-    EXPECT_EQ(host.labels["Label24"], "Pozostało: 00:00:05");
+    EXPECT_EQ(host.shown.elapsed, "Czas: 00:00:02");
+    EXPECT_EQ(host.shown.total, "Razem: 00:00:07");  // 2 / 0.3 = 6.67
+    EXPECT_EQ(host.shown.remaining, "Pozostało: 00:00:05");
 }
 
 TEST(ExtractorRunner, AFailingExtractorIsReportedWithItsExitCode) {
