@@ -11,6 +11,7 @@
 #include "picture.h"
 #include "process_safety.h"
 #include "runtime_error.h"
+#include "win_handle.h"
 #include "window_owner.h"
 #include "wizard_rules.h"
 
@@ -232,15 +233,15 @@ void TForm1::set_text(std::string_view name, const std::string& text) {
 }
 
 void TForm1::autosize_label(HWND label) {
-    HDC dc = GetDC(label);
-    HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     char buffer[1024];
     int n = GetWindowTextA(label, buffer, sizeof buffer);
     SIZE size{};
-    GetTextExtentPoint32A(dc, buffer, n, &size);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    {
+        const platform::WindowDc dc(label);
+        const platform::Selection font(
+            dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32A(dc.get(), buffer, n, &size);
+    }
     SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
 }
 
@@ -306,15 +307,14 @@ void TForm1::fill_groups(const std::string& programs_folder) {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     if (!platform::folder_exists(programs_folder)) return;
     WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((programs_folder + "\\*.*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return;
+    const platform::UniqueFind find(FindFirstFileA((programs_folder + "\\*.*").c_str(), &fd));
+    if (!find) return;
     do {
         std::string name = fd.cFileName;
         if (name == "." || name == "..") continue;
         if (platform::folder_exists(programs_folder + "\\" + name))
             SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &fd));
 }
 
 void TForm1::show_page(std::string_view show, std::string_view hide) {
@@ -491,9 +491,8 @@ LRESULT TForm1::panel_message(HWND panel, UINT msg, WPARAM wparam, LPARAM lparam
             COLORREF c = panel_colors_.count(panel) ? panel_colors_[panel] : kWhite;
             const bool page = c == kWhite;
             if (page && themed()) c = color_;  // the window's colour shows through
-            HBRUSH brush = CreateSolidBrush(c);
-            FillRect(reinterpret_cast<HDC>(wparam), &r, brush);
-            DeleteObject(brush);
+            FillRect(reinterpret_cast<HDC>(wparam), &r,
+                     platform::UniqueBrush(CreateSolidBrush(c)).get());
             if (!page) DrawEdge(reinterpret_cast<HDC>(wparam), &r, BDR_RAISEDINNER, BF_RECT);
             return 1;
         }
@@ -544,9 +543,8 @@ LRESULT TForm1::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
         case WM_ERASEBKGND: {
             RECT r;
             GetClientRect(hwnd_, &r);
-            HBRUSH brush = CreateSolidBrush(color_);
-            FillRect(reinterpret_cast<HDC>(wparam), &r, brush);
-            DeleteObject(brush);
+            FillRect(reinterpret_cast<HDC>(wparam), &r,
+                     platform::UniqueBrush(CreateSolidBrush(color_)).get());
             return 1;
         }
         case WM_CLOSE:
