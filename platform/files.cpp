@@ -34,15 +34,7 @@ bool delete_file(const std::string& path) {
 }
 
 std::string system_message(DWORD code) {
-    char* buffer = nullptr;
-    DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text = n ? std::string(buffer, n) : "kod błędu " + std::to_string(code);
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    return text;
+    return system_message(code, "kod błędu ");
 }
 
 namespace {

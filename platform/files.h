@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "system_message.h"
+
 namespace setup::platform {
 
 // The system's temporary folder as GetTempPathA reports it (up to its first NUL).
@@ -17,7 +19,8 @@ bool file_exists(const std::string& path);
 bool folder_exists(const std::string& path);
 bool delete_file(const std::string& path);
 
-// The system's text for an error code, without its line end.
+// The system's text for an error code, without its line end; "kod błędu <code>" when the
+// system has none.
 std::string system_message(DWORD code);
 
 // The bytes of the raw-data (RCDATA) resource `name` in `module`; throws RuntimeError

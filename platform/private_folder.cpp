@@ -8,6 +8,7 @@
 
 #include "files.h"
 #include "runtime_error.h"
+#include "win_handle.h"
 
 namespace setup::platform {
 
@@ -32,8 +33,8 @@ std::string with_backslash(std::string folder) {
 // Deletes every file directly in `folder`; true when nothing is left in it.
 bool empty_folder(const std::string& folder) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return true;
+    const UniqueFind search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search) return true;
     bool emptied = true;
     do {
         const std::string name = found.cFileName;
@@ -45,22 +46,19 @@ bool empty_folder(const std::string& folder) {
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             emptied = DeleteFileA(path.c_str()) && emptied;
         }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.get(), &found));
     return emptied;
 }
 
 // What is still there at the end goes at the next restart: the files first, then the folder.
 void remove_at_restart(const std::string& folder) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    if (const UniqueFind search(FindFirstFileA((folder + "\\*").c_str(), &found)); search) {
         do {
             const std::string name = found.cFileName;
             if (name != "." && name != "..")
                 MoveFileExA((folder + "\\" + name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        } while (FindNextFileA(search.get(), &found));
     }
     MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }

@@ -23,7 +23,7 @@ HKEY root_key(RegistryRoot root) {
 bool RegistryWriter::key_exists(const std::string& key) const {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(root_, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-    RegCloseKey(opened);
+    const UniqueKey owned(opened);  // only its existence was asked
     return true;
 }
 

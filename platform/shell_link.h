@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "win_handle.h"
+
 namespace setup::platform {
 
 class ShellLink {
@@ -12,9 +14,6 @@ class ShellLink {
     // Creates the shell link object with its IShellLinkA and IPersistFile; throws
     // RuntimeError when the object or either interface is missing.
     ShellLink();
-    ~ShellLink();
-    ShellLink(const ShellLink&) = delete;
-    ShellLink& operator=(const ShellLink&) = delete;
 
     // Their results are not examined: a link that cannot take a value is saved without it.
     void set_arguments(const std::string& arguments);
@@ -24,8 +23,8 @@ class ShellLink {
     bool save(const std::string& link_path);
 
   private:
-    IShellLinkA* link_ = nullptr;
-    IPersistFile* file_ = nullptr;
+    UniqueCom<IShellLinkA> link_;
+    UniqueCom<IPersistFile> file_;
 };
 
 }  // namespace setup::platform

@@ -75,27 +75,7 @@ class QuietCriticalErrors {
     UINT previous_;
 };
 
-struct FindTraits {
-    static HANDLE empty() { return INVALID_HANDLE_VALUE; }
-    static bool valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) { FindClose(h); }
-};
-using UniqueFind = platform::Unique<HANDLE, FindTraits>;
-
-class SelectedFont {
-  public:
-    SelectedFont(HDC dc, HFONT font)
-        : dc_(dc), previous_(font ? SelectObject(dc, font) : nullptr) {}
-    ~SelectedFont() {
-        if (previous_) SelectObject(dc_, previous_);
-    }
-    SelectedFont(const SelectedFont&) = delete;
-    SelectedFont& operator=(const SelectedFont&) = delete;
-
-  private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
+using platform::UniqueFind;
 
 [[noreturn]] void fail(const std::string& folder, DWORD code) {
     throw RuntimeError("Nie można otworzyć folderu " + folder + ": " +
@@ -168,14 +148,14 @@ constexpr int kGlyphHeight = 11;
 
 // A folder: a tab on a body; an open one (on the path to the current folder) lighter.
 void draw_folder_glyph(HDC dc, int x, int y, bool open) {
-    platform::UniqueGdi fill(CreateSolidBrush(open ? RGB(255, 236, 160) : RGB(240, 200, 80)));
-    platform::UniqueGdi edge(CreateSolidBrush(RGB(128, 96, 0)));
+    platform::UniqueBrush fill(CreateSolidBrush(open ? RGB(255, 236, 160) : RGB(240, 200, 80)));
+    platform::UniqueBrush edge(CreateSolidBrush(RGB(128, 96, 0)));
     if (!fill || !edge) return;
     const RECT tab{x, y, x + 6, y + 3};
     const RECT body{x, y + 2, x + kGlyphWidth, y + kGlyphHeight};
     for (const RECT& r : {tab, body}) {
-        FillRect(dc, &r, static_cast<HBRUSH>(fill.get()));
-        FrameRect(dc, &r, static_cast<HBRUSH>(edge.get()));
+        FillRect(dc, &r, fill.get());
+        FrameRect(dc, &r, edge.get());
     }
 }
 
@@ -280,8 +260,8 @@ void TDirectoryListBox::draw_row(const DRAWITEMSTRUCT& item) const {
         const int x = static_cast<int>(r.left) + 2 + row.depth * kIndent;
         draw_folder_glyph(item.hDC, x, static_cast<int>(r.top + r.bottom - kGlyphHeight) / 2,
                           row.open);
-        SelectedFont font(item.hDC,
-                          reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
+        platform::Selection font(
+            item.hDC, reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
         SetBkMode(item.hDC, TRANSPARENT);
         SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         RECT text{x + kGlyphWidth + 4, r.top, r.right, r.bottom};

@@ -1,5 +1,6 @@
 #include "TGradient.h"
 
+#include "win_handle.h"
 #include "window_owner.h"
 
 #include <optional>
@@ -10,37 +11,6 @@
 namespace setup {
 
 namespace {
-
-// A solid brush, deleted when the owner goes.
-class SolidBrush {
-  public:
-    explicit SolidBrush(COLORREF color) : brush_(CreateSolidBrush(color)) {}
-    ~SolidBrush() {
-        if (brush_) DeleteObject(brush_);
-    }
-    SolidBrush(const SolidBrush&) = delete;
-    SolidBrush& operator=(const SolidBrush&) = delete;
-    HBRUSH get() const { return brush_; }
-
-  private:
-    HBRUSH brush_;
-};
-
-// A window's DC from GetDC, released when the owner goes.
-class WindowDC {
-  public:
-    explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-    ~WindowDC() {
-        if (dc_) ReleaseDC(hwnd_, dc_);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC get() const { return dc_; }
-
-  private:
-    HWND hwnd_;
-    HDC dc_;
-};
 
 // SaveDC ... RestoreDC: what is changed in between (the clipping) goes back.
 class SavedDC {
@@ -96,13 +66,13 @@ void paint_gradient(HDC dc, int width, int height, bool horizontal, uint32_t col
     IntersectClipRect(dc, 0, 0, width, height);
     // One solid brush per colour run: consecutive stripes of one colour share it, each stripe
     // still has its own FillRect.
-    std::optional<SolidBrush> brush;
+    std::optional<platform::UniqueBrush> brush;
     uint32_t brush_color = 0;
     for_each_stripe(width, height, horizontal, color1, color2, system_color_value,
                     [&](const Stripe& s) {
                         if (!brush || brush_color != s.color) {
                             brush.reset();  // the old one is deleted before the next is made
-                            brush.emplace(s.color);
+                            brush.emplace(CreateSolidBrush(s.color));
                             brush_color = s.color;
                         }
                         if (!brush->get()) return;  // out of GDI objects: leave the stripe
@@ -168,7 +138,7 @@ void TGradient::set_Horizontal(bool horizontal) {
 void TGradient::property_written() {
     if (!hwnd_) return;  // no window yet: only stored; create() shows it
     {
-        WindowDC dc(hwnd_);
+        platform::WindowDc dc(hwnd_);
         if (dc.get()) Paint(dc.get());
     }
     InvalidateRect(hwnd_, nullptr, FALSE);

@@ -7,6 +7,7 @@
 #include "files.h"
 #include "form_parts.h"
 #include "picture.h"
+#include "win_handle.h"
 #include "wizard_rules.h"
 
 namespace setup {
@@ -55,15 +56,14 @@ void TForm1::fill_groups(const std::string& programs_folder) {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     if (!platform::folder_exists(programs_folder)) return;
     WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((programs_folder + "\\*.*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return;
+    const platform::UniqueFind find(FindFirstFileA((programs_folder + "\\*.*").c_str(), &fd));
+    if (!find) return;
     do {
         std::string name = fd.cFileName;
         if (name == "." || name == "..") continue;
         if (platform::folder_exists(programs_folder + "\\" + name))
             SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &fd));
 }
 
 void TForm1::DirectoryListBox1Change() {

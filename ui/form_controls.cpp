@@ -10,6 +10,7 @@
 #include "form_parts.h"
 #include "picture.h"
 #include "runtime_error.h"
+#include "win_handle.h"
 #include "wizard_rules.h"
 
 namespace setup {
@@ -136,15 +137,15 @@ void TForm1::create_system_control(const ControlSpec& item, HWND parent, int id,
 }
 
 void TForm1::autosize_label(HWND label) {
-    HDC dc = GetDC(label);
-    HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     char buffer[1024];
     int n = GetWindowTextA(label, buffer, sizeof buffer);
     SIZE size{};
-    GetTextExtentPoint32A(dc, buffer, n, &size);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    {
+        const platform::WindowDc dc(label);
+        const platform::Selection font(
+            dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32A(dc.get(), buffer, n, &size);
+    }
     SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
 }
 

@@ -4,6 +4,7 @@
 #include "TDriveComboBox.h"
 #include "TForm1.h"
 #include "form_parts.h"
+#include "win_handle.h"
 #include "window_owner.h"
 #include "wizard_rules.h"
 
@@ -41,9 +42,8 @@ LRESULT TForm1::panel_message(HWND panel, UINT msg, WPARAM wparam, LPARAM lparam
             COLORREF c = panel_colors_.count(panel) ? panel_colors_[panel] : kWhite;
             const bool page = c == kWhite;
             if (page && themed()) c = color_;  // the window's colour shows through
-            HBRUSH brush = CreateSolidBrush(c);
-            FillRect(reinterpret_cast<HDC>(wparam), &r, brush);
-            DeleteObject(brush);
+            FillRect(reinterpret_cast<HDC>(wparam), &r,
+                     platform::UniqueBrush(CreateSolidBrush(c)).get());
             if (!page) DrawEdge(reinterpret_cast<HDC>(wparam), &r, BDR_RAISEDINNER, BF_RECT);
             return 1;
         }
@@ -94,9 +94,8 @@ LRESULT TForm1::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
         case WM_ERASEBKGND: {
             RECT r;
             GetClientRect(hwnd_, &r);
-            HBRUSH brush = CreateSolidBrush(color_);
-            FillRect(reinterpret_cast<HDC>(wparam), &r, brush);
-            DeleteObject(brush);
+            FillRect(reinterpret_cast<HDC>(wparam), &r,
+                     platform::UniqueBrush(CreateSolidBrush(color_)).get());
             return 1;
         }
         case WM_CLOSE:

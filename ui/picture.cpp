@@ -14,21 +14,13 @@ namespace {
 // A memory DC with a bitmap selected into it, put back and deleted at the end of the scope.
 class SelectedBitmap {
   public:
-    SelectedBitmap(HDC like, HBITMAP bitmap) : dc_(CreateCompatibleDC(like)) {
-        if (dc_) old_ = SelectObject(dc_, bitmap);
-    }
-    ~SelectedBitmap() {
-        if (!dc_) return;
-        if (old_) SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    SelectedBitmap(const SelectedBitmap&) = delete;
-    SelectedBitmap& operator=(const SelectedBitmap&) = delete;
-    HDC dc() const { return old_ ? dc_ : nullptr; }
+    SelectedBitmap(HDC like, HBITMAP bitmap)
+        : dc_(CreateCompatibleDC(like)), selection_(dc_.get(), bitmap) {}
+    HDC dc() const { return selection_ ? dc_.get() : nullptr; }
 
   private:
-    HDC dc_;
-    HGDIOBJ old_ = nullptr;
+    platform::UniqueMemoryDc dc_;  // declared first: deleted after the selection is undone
+    platform::Selection selection_;
 };
 
 void register_class(WNDPROC window_proc) {

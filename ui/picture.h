@@ -11,12 +11,7 @@
 
 namespace setup {
 
-struct BitmapTraits {
-    static HBITMAP empty() { return nullptr; }
-    static bool valid(HBITMAP h) { return h != nullptr; }
-    static void close(HBITMAP h) { DeleteObject(h); }
-};
-using UniqueBitmap = platform::Unique<HBITMAP, BitmapTraits>;
+using platform::UniqueBitmap;
 
 // A child window of its own class "TImage" that shows a picture at its top-left corner,
 // clipped to its bounds: a control smaller than its picture shows the picture's top-left part

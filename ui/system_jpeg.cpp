@@ -103,11 +103,13 @@ RgbImage decode_system_jpeg(const uint8_t* data, size_t size) {
     format.bmiHeader.biPlanes = 1;
     format.bmiHeader.biBitCount = 24;
     format.bmiHeader.biCompression = BI_RGB;
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (!dc) refuse("CreateCompatibleDC: " + platform::system_message(GetLastError()));
-    const int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(image.height), image.pixels.data(),
-                               &format, DIB_RGB_COLORS);
-    DeleteDC(dc);
+    int rows = 0;
+    {
+        const platform::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+        if (!dc) refuse("CreateCompatibleDC: " + platform::system_message(GetLastError()));
+        rows = GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(image.height), image.pixels.data(),
+                         &format, DIB_RGB_COLORS);
+    }
     if (rows != image.height)
         refuse("GetDIBits copied " + std::to_string(rows) + " rows" + shape_text);
     // GetDIBits leaves nothing promised in a row's padding; RgbImage's padding is zero.

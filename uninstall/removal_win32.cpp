@@ -16,12 +16,7 @@ using platform::UniqueKey;
 
 namespace {
 
-struct FindTraits {
-    static HANDLE empty() { return INVALID_HANDLE_VALUE; }
-    static bool valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) { FindClose(h); }
-};
-using UniqueFind = platform::Unique<HANDLE, FindTraits>;
+using platform::UniqueFind;
 
 std::uint64_t file_time(const FILETIME& t) {
     return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;

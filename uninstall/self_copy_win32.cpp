@@ -76,8 +76,8 @@ void start_copy(const std::string& program, const Record& record) {
         throw RuntimeError(format_text(text(record, kCannotStart), {copy}) + " " +
                            system_message(error));
     }
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    // The copy runs on by itself: neither of its handles is needed.
+    const UniqueHandle thread(started.hThread), process(started.hProcess);
 }
 
 void wait_for_original(const CopyArguments& arguments) {

@@ -6,6 +6,7 @@
 
 #include "running_programs_win32.h"
 #include "texts.h"
+#include "win_handle.h"
 #include "window_owner.h"
 
 namespace setup::uninstall {
@@ -139,16 +140,16 @@ void UninstallWindow::show_lines(const std::vector<std::string>& lines) {
     HWND list = GetDlgItem(hwnd_, kResultsId);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     int widest = 0;
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, font_);
-    for (const std::string& line : lines) {
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-        SIZE size{};
-        GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &size);
-        if (size.cx > widest) widest = size.cx;
+    {
+        const platform::WindowDc dc(list);
+        const platform::Selection font(dc.get(), font_);
+        for (const std::string& line : lines) {
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+            SIZE size{};
+            GetTextExtentPoint32A(dc.get(), line.c_str(), static_cast<int>(line.size()), &size);
+            if (size.cx > widest) widest = size.cx;
+        }
     }
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
     SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
 }
 

@@ -20,10 +20,60 @@
 #include "runtime_error.h"
 #include "system_queries.h"
 #include "temp_tree.h"
+#include "win_handle.h"
 
 using namespace setup;
 using namespace testing_support;
 namespace fs = std::filesystem;
+
+namespace {
+
+// A handle that counts its closes in the int it points at.
+struct CountedTraits {
+    static int* empty() { return nullptr; }
+    static bool valid(int* h) { return h != nullptr; }
+    static void close(int* h) { ++*h; }
+};
+using Counted = platform::Unique<int*, CountedTraits>;
+
+}  // namespace
+
+// However an owner is moved, reset or released, each handle it held is closed at most once.
+TEST(Owner, ClosesEachHandleOnce) {
+    struct Case {
+        const char* name;
+        void (*steps)(int* a, int* b);
+        int a_closes, b_closes;
+    };
+    const Case cases[] = {
+        {"moved into a new owner", [](int* a, int*) { Counted from(a), to(std::move(from)); }, 1,
+         0},
+        {"moved over one that holds another",
+         [](int* a, int* b) {
+             Counted from(a), to(b);
+             to = std::move(from);
+             EXPECT_EQ(*b, 1);
+         },
+         1, 1},
+        {"moved onto itself",
+         [](int* a, int*) {
+             Counted owner(a);
+             Counted& same = owner;
+             owner = std::move(same);
+             EXPECT_EQ(*a, 0);
+         },
+         1, 0},
+        {"reset, then gone", [](int* a, int*) { Counted(a).reset(); }, 1, 0},
+        {"released", [](int* a, int*) { EXPECT_EQ(Counted(a).release(), a); }, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int a = 0, b = 0;
+        c.steps(&a, &b);
+        EXPECT_EQ(a, c.a_closes);
+        EXPECT_EQ(b, c.b_closes);
+    }
+}
 
 TEST(Registry, TextValuesMissingOnesAndOtherTypes) {
     const std::string key = "Software\\SetupTests\\" + std::to_string(GetCurrentProcessId());

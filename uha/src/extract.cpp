@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "crc32.h"
 #include "error.h"
 #include "names.h"
+#include "workers.h"
 
 namespace uha {
 
@@ -148,27 +148,21 @@ class Extraction {
         for (const Block& b : a_.table.blocks) largest_dict = std::max(largest_dict, b.dict_size);
         const unsigned threads = decoding_threads(opt_.threads, std::thread::hardware_concurrency(),
                                                   order_.size(), largest_dict);
-        std::vector<std::thread> pool;
-        for (unsigned t = 1; t < threads; ++t) pool.emplace_back([this] { worker(); });
-        worker();
-        for (std::thread& t : pool) t.join();
-        if (error_) std::rethrow_exception(error_);
+        run_workers(
+            threads, [this](size_t) { worker(); }, [this] { stop(); });
     }
 
     void worker() {
-        try {
-            std::vector<uint8_t> in(kInputChunk), out(kOutputChunk);
-            for (size_t next; (next = next_block_++) < order_.size() && !stop_;)
-                decode_block(plan_.blocks[order_[next]], in, out);
-        } catch (...) {
-            {
-                std::lock_guard lock(error_mutex_);
-                if (!error_) error_ = std::current_exception();
-            }
-            std::lock_guard lock(preset_mutex_);
-            stop_ = true;
-            preset_cv_.notify_all();
-        }
+        std::vector<uint8_t> in(kInputChunk), out(kOutputChunk);
+        for (size_t next; (next = next_block_++) < order_.size() && !stop_;)
+            decode_block(plan_.blocks[order_[next]], in, out);
+    }
+
+    // Tells every worker to stop after its current block, and wakes those awaiting the preset.
+    void stop() {
+        std::lock_guard lock(preset_mutex_);
+        stop_ = true;
+        preset_cv_.notify_all();
     }
 
     // Waits until the first block has produced the preset bytes; false when stopping.
@@ -293,8 +287,6 @@ class Extraction {
     std::vector<size_t> order_;
     std::atomic<size_t> next_block_{0};
     std::atomic<bool> stop_{false};
-    std::exception_ptr error_;
-    std::mutex error_mutex_;
     ExtractResult result_;
     std::atomic<uint64_t> result_bytes_{0};
     std::vector<uint8_t> preset_;

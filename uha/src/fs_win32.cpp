@@ -16,7 +16,9 @@
 #include "format.h"
 #include "fs.h"
 #include "names.h"
+#include "system_message.h"
 #include "text_win32.h"
+#include "win_handle.h"
 
 namespace uha {
 
@@ -25,13 +27,9 @@ namespace {
 using win32::narrow;
 using win32::widen;
 
+// The system's text as the archiver says it: UTF-8, without the closing full stop.
 std::string system_message(DWORD code) {
-    char* buf = nullptr;
-    DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
-    std::string text = n ? std::string(buf, n) : "error " + std::to_string(code);
-    if (buf) LocalFree(buf);
+    std::string text = setup::platform::system_message(code, "error ");
     while (!text.empty() &&
            (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
         text.pop_back();
@@ -43,33 +41,13 @@ std::string win_error(const std::string& what, DWORD code = GetLastError()) {
     return what + ": " + system_message(code);
 }
 
-// Owns one kernel handle.
-class Handle {
-  public:
-    Handle() = default;
-    explicit Handle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    Handle(Handle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    Handle& operator=(Handle&& o) noexcept {
-        if (this != &o) {
-            reset();
-            h_ = std::exchange(o.h_, nullptr);
-        }
-        return *this;
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() { reset(); }
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    void reset() {
-        if (h_) CloseHandle(h_);
-        h_ = nullptr;
-    }
-    bool close_checked() { return CloseHandle(std::exchange(h_, nullptr)) != 0; }
+using Handle = setup::platform::UniqueHandle;
 
-  private:
-    HANDLE h_ = nullptr;
-};
+// Closes `h`, reporting whether the close succeeded: for a file written through it, a failed
+// close can mean data that never reached the disk.
+bool close_checked(Handle& h) {
+    return CloseHandle(h.release()) != 0;
+}
 
 FILETIME filetime(uint64_t ticks) {
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
@@ -283,7 +261,7 @@ class Win32OutputFile : public OutputFile {
         basic.FileAttributes = attrs ? attrs : FILE_ATTRIBUTE_NORMAL;
         if (!SetFileInformationByHandle(h_.get(), FileBasicInfo, &basic, sizeof basic))
             throw Error(win_error("cannot set attributes of " + name_));
-        if (!h_.close_checked()) throw Error(win_error("cannot write " + name_));
+        if (!close_checked(h_)) throw Error(win_error("cannot write " + name_));
     }
 
   private:
@@ -500,7 +478,7 @@ class Win32ArchiveSink : public ArchiveSink {
         write_all(h_.get(), data, n, offset, shown_);
     }
     void commit() override {
-        if (!h_.close_checked()) throw Error(win_error("cannot write " + shown_));
+        if (!close_checked(h_)) throw Error(win_error("cannot write " + shown_));
         if (!MoveFileExA(temp_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING))
             throw Error(win_error("cannot create " + shown_));
         committed_ = true;
@@ -521,8 +499,8 @@ void scan_folder(const std::string& native, const std::string& name, std::vector
     std::string base = native;
     if (!base.empty() && !is_separator(base.back())) base += "\\";
     WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((base + "*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) {
+    const setup::platform::UniqueFind find(FindFirstFileA((base + "*").c_str(), &fd));
+    if (!find) {
         if (GetLastError() == ERROR_FILE_NOT_FOUND) return;
         throw Error(win_error("cannot read folder " + native_to_utf8(native)));
     }
@@ -530,8 +508,7 @@ void scan_folder(const std::string& native, const std::string& name, std::vector
     do {
         std::string leaf = fd.cFileName;
         if (leaf != "." && leaf != "..") children.push_back(fd);
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &fd));
     std::sort(children.begin(), children.end(), [](const auto& x, const auto& y) {
         return std::string(x.cFileName) < std::string(y.cFileName);
     });
@@ -604,10 +581,8 @@ std::vector<FoundItem> scan_inputs(const std::vector<PackInput>& inputs,
         if (name.empty())
             throw Error("cannot add " + native_to_utf8(input.path) + ": it is not a folder");
         WIN32_FIND_DATAA fd;
-        HANDLE find = FindFirstFileA(path.c_str(), &fd);
-        if (find == INVALID_HANDLE_VALUE)
+        if (!setup::platform::UniqueFind(FindFirstFileA(path.c_str(), &fd)))
             throw Error(win_error("cannot read " + native_to_utf8(path)));
-        FindClose(find);
         if (a & FILE_ATTRIBUTE_DIRECTORY) {
             // A named folder is read even when it is a link (GetFileAttributesA followed it).
             out.push_back(found_item(path, name, fd));

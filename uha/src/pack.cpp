@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <exception>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -13,6 +12,7 @@
 #include "format.h"
 #include "fs.h"
 #include "names.h"
+#include "workers.h"
 
 namespace uha {
 
@@ -103,36 +103,26 @@ Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, un
             offset += n;
             est.offsets.push_back(offset);
         }
-    std::array<std::exception_ptr, kCandidates.size()> errors;
     auto run = [&](size_t c) {
-        try {
-            SizeEstimator estimator(total, kCandidates[c], kPositionBits);
-            std::vector<uint8_t> buffer(kEstimateChunk);
-            for (const InputFile& f : files) {
-                if (f.item.size == 0) continue;
-                auto source = open_file(f.item.native_path);
-                for (uint64_t done = 0; done < f.item.size;) {
-                    size_t n =
-                        static_cast<size_t>(std::min<uint64_t>(buffer.size(), f.item.size - done));
-                    source->read_at(done, buffer.data(), n);
-                    estimator.feed(buffer.data(), n);
-                    done += n;
-                    progress.add(n);
-                    est.packed[c].push_back(estimator.packed_so_far());
-                }
+        SizeEstimator estimator(total, kCandidates[c], kPositionBits);
+        std::vector<uint8_t> buffer(kEstimateChunk);
+        for (const InputFile& f : files) {
+            if (f.item.size == 0) continue;
+            auto source = open_file(f.item.native_path);
+            for (uint64_t done = 0; done < f.item.size;) {
+                size_t n =
+                    static_cast<size_t>(std::min<uint64_t>(buffer.size(), f.item.size - done));
+                source->read_at(done, buffer.data(), n);
+                estimator.feed(buffer.data(), n);
+                done += n;
+                progress.add(n);
+                est.packed[c].push_back(estimator.packed_so_far());
             }
-        } catch (...) {
-            errors[c] = std::current_exception();
         }
     };
-    for (size_t first = 0; first < kCandidates.size(); first += threads) {
-        std::vector<std::thread> pool;
-        for (size_t c = first; c < std::min<size_t>(first + threads, kCandidates.size()); ++c)
-            pool.emplace_back(run, c);
-        for (std::thread& t : pool) t.join();
-    }
-    for (auto& e : errors)
-        if (e) std::rethrow_exception(e);
+    for (size_t first = 0; first < kCandidates.size(); first += threads)
+        run_workers(std::min<size_t>(threads, kCandidates.size() - first),
+                    [&](size_t k) { run(first + k); });
     return est;
 }
 
@@ -284,21 +274,28 @@ std::vector<uint64_t> snap_cuts(const std::vector<uint64_t>& splits, uint64_t re
     return cuts;
 }
 
-PackResult pack(const std::string& native_archive, const std::vector<PackInput>& inputs,
-                const PackOptions& options, LineSink& sink) {
+namespace {
+
+// What the inputs hold: the folders by name; the files in stream order, programs first, then
+// by extension and name, so that alike contents lie together.
+struct Inputs {
+    std::vector<FoundItem> folders;
+    std::vector<InputFile> files;
+};
+
+Inputs gather_inputs(const std::vector<PackInput>& inputs, LineSink& sink) {
     std::vector<FoundItem> found =
         scan_inputs(inputs, [&](const std::string& text) { sink.line(text); });
 
     std::unordered_set<std::string> names;
-    std::vector<FoundItem> folders;
-    std::vector<InputFile> files;
+    Inputs in;
     for (FoundItem& item : found) {
         if (!names.insert(fold_name(item.name)).second)
             throw Error("cannot store " + item.name +
                         " twice (names differ only in case, or "
                         "two inputs hold the same name)");
         if (item.folder) {
-            folders.push_back(std::move(item));
+            in.folders.push_back(std::move(item));
             continue;
         }
         InputFile f;
@@ -310,126 +307,181 @@ PackResult pack(const std::string& native_archive, const std::vector<PackInput>&
             f.program = is_x86_program(head, n);
         }
         f.item = std::move(item);
-        files.push_back(std::move(f));
+        in.files.push_back(std::move(f));
     }
-    std::sort(folders.begin(), folders.end(),
+    std::sort(in.folders.begin(), in.folders.end(),
               [](const FoundItem& x, const FoundItem& y) { return x.name < y.name; });
-    std::stable_sort(files.begin(), files.end(), [](const InputFile& x, const InputFile& y) {
+    std::stable_sort(in.files.begin(), in.files.end(), [](const InputFile& x, const InputFile& y) {
         if (x.program != y.program) return x.program;
         if (x.extension != y.extension) return x.extension < y.extension;
         return x.item.name < y.item.name;
     });
+    return in;
+}
 
-    unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();
-    threads = std::max(threads, 1u);
-    uint64_t total_bytes = 0;
-    for (const InputFile& f : files) total_bytes += f.item.size;
-    // Each candidate coding has a pass of its own over the data.
-    ProgressCounter planning(options.on_progress, PackProgress::Stage::planning,
-                             total_bytes * kCandidates.size());
-    const std::vector<PlannedBlock> planned =
-        plan_blocks(files, options.max_block_size, threads, planning);
-    ProgressCounter coding(options.on_progress, PackProgress::Stage::coding, total_bytes);
-    const uint64_t preset_size = planned.size() > 1 ? std::min(kPresetSize, planned[0].size) : 0;
+// Codes the planned blocks into the archive after its header's place, in batches of one block
+// per thread: read in order (which also carries each file's CRC along), compressed in
+// parallel, written in order. The blocks after the first take the stream's head as their
+// preset dictionary.
+class BlockCoder {
+  public:
+    BlockCoder(std::vector<InputFile>& files, const std::vector<PlannedBlock>& planned,
+               const PackOptions& options, uint64_t total_bytes, LineSink& sink)
+        : files_(files),
+          planned_(planned),
+          options_(options),
+          total_bytes_(total_bytes),
+          sink_(sink),
+          coding_(options.on_progress, PackProgress::Stage::coding, total_bytes),
+          preset_size_(planned.size() > 1 ? std::min(kPresetSize, planned[0].size) : 0),
+          file_done_(files.size(), 0) {}
 
-    for (const InputFile& f : files)
-        if (f.item.size == 0) sink.line("Adding " + shown_name(f.item.name));
-    std::unique_ptr<ArchiveSink> out = create_archive(native_archive);
-    std::array<uint8_t, kHeaderSize> placeholder{};
-    out->write(placeholder.data(), placeholder.size());
-    uint64_t offset = kHeaderSize;
+    // Appends every block to `out` from `offset` on and to table.blocks; returns the offset
+    // after the last one.
+    uint64_t code_all(ArchiveSink& out, uint64_t offset, Table& table, unsigned threads) {
+        for (size_t first = 0; first < planned_.size(); first += threads) {
+            Batch batch(first, std::min<size_t>(threads, planned_.size() - first));
+            read(batch);
+            run_workers(batch.data.size(), [&](size_t k) { compress_one(batch, k); });
+            offset = write(batch, out, offset, table);
+        }
+        return offset;
+    }
 
-    Table table;
-    uint64_t compressed_input = 0;
-    std::vector<uint64_t> file_done(files.size(), 0);
-    std::vector<uint8_t> preset;  // the stream's head, kept for the blocks after the first
+  private:
+    struct Batch {
+        Batch(size_t first, size_t count)
+            : first(first), data(count), packed(count), codings(count) {}
+        size_t first;  // the index of its first block in the plan
+        std::vector<std::vector<uint8_t>> data, packed;
+        std::vector<Coding> codings;
+    };
 
-    // Blocks go through in batches of one per thread: read in order (which also carries
-    // each file's CRC along), compressed in parallel, written in order.
-    for (size_t first = 0; first < planned.size(); first += threads) {
-        size_t count = std::min<size_t>(threads, planned.size() - first);
-        std::vector<std::vector<uint8_t>> data(count), packed(count);
-        std::vector<Coding> codings(count);
-        for (size_t k = 0; k < count; ++k) {
-            const PlannedBlock& block = planned[first + k];
-            data[k].resize(block.size);
+    void read(Batch& batch) {
+        for (size_t k = 0; k < batch.data.size(); ++k) {
+            const PlannedBlock& block = planned_[batch.first + k];
+            std::vector<uint8_t>& data = batch.data[k];
+            data.resize(block.size);
             uint64_t pos = 0;
             for (auto [index, length] : block.runs) {
-                InputFile& f = files[index];
-                if (file_done[index] == 0) sink.line("Adding " + shown_name(f.item.name));
+                InputFile& f = files_[index];
+                if (file_done_[index] == 0) sink_.line("Adding " + shown_name(f.item.name));
                 open_file(f.item.native_path)
-                    ->read_at(file_done[index], data[k].data() + pos, static_cast<size_t>(length));
-                f.crc = crc32_update(f.crc, data[k].data() + pos, static_cast<size_t>(length));
-                file_done[index] += length;
+                    ->read_at(file_done_[index], data.data() + pos, static_cast<size_t>(length));
+                f.crc = crc32_update(f.crc, data.data() + pos, static_cast<size_t>(length));
+                file_done_[index] += length;
                 pos += length;
             }
-            if (first + k == 0) preset.assign(data[k].begin(), data[k].begin() + preset_size);
-        }
-        std::vector<std::exception_ptr> errors(count);
-        std::vector<std::thread> pool;
-        for (size_t k = 0; k < count; ++k) {
-            pool.emplace_back([&, k] {
-                try {
-                    const bool with_preset = first + k > 0 && preset_size > 0;
-                    Coding c = planned[first + k].coding;
-                    c.dict_size = dict_size_for(data[k].size() + (with_preset ? preset_size : 0),
-                                                options.level);
-                    if (with_preset) {
-                        c.preset = preset.data();
-                        c.preset_size = preset.size();
-                    }
-                    std::function<void(size_t)> consumed;
-                    if (options.on_progress) consumed = [&](size_t n) { coding.add(n); };
-                    packed[k] =
-                        compress(data[k].data(), data[k].size(), c, options.level, consumed);
-                    codings[k] = c;
-                    std::vector<uint8_t>().swap(data[k]);
-                } catch (...) {
-                    errors[k] = std::current_exception();
-                }
-            });
-        }
-        for (std::thread& t : pool) t.join();
-        for (auto& e : errors)
-            if (e) std::rethrow_exception(e);
-        for (size_t k = 0; k < count; ++k) {
-            const PlannedBlock& block = planned[first + k];
-            out->write(packed[k].data(), packed[k].size());
-            table.blocks.push_back(Block{offset, packed[k].size(), block.size, codings[k].filter,
-                                         codings[k].dict_size,
-                                         static_cast<uint32_t>(codings[k].preset_size)});
-            offset += packed[k].size();
-            compressed_input += block.size;
-            sink.line(total_line(percent_of(compressed_input, total_bytes)));
+            if (batch.first + k == 0) preset_.assign(data.begin(), data.begin() + preset_size_);
         }
     }
 
+    // On a worker thread: touches only the batch's slot k and the shared read-only state.
+    void compress_one(Batch& batch, size_t k) {
+        const bool with_preset = batch.first + k > 0 && preset_size_ > 0;
+        std::vector<uint8_t>& data = batch.data[k];
+        Coding c = planned_[batch.first + k].coding;
+        c.dict_size = dict_size_for(data.size() + (with_preset ? preset_size_ : 0), options_.level);
+        if (with_preset) {
+            c.preset = preset_.data();
+            c.preset_size = preset_.size();
+        }
+        std::function<void(size_t)> consumed;
+        if (options_.on_progress) consumed = [&](size_t n) { coding_.add(n); };
+        batch.packed[k] = compress(data.data(), data.size(), c, options_.level, consumed);
+        batch.codings[k] = c;
+        std::vector<uint8_t>().swap(data);
+    }
+
+    uint64_t write(const Batch& batch, ArchiveSink& out, uint64_t offset, Table& table) {
+        for (size_t k = 0; k < batch.packed.size(); ++k) {
+            const PlannedBlock& block = planned_[batch.first + k];
+            const std::vector<uint8_t>& packed = batch.packed[k];
+            const Coding& c = batch.codings[k];
+            out.write(packed.data(), packed.size());
+            table.blocks.push_back(Block{offset, packed.size(), block.size, c.filter, c.dict_size,
+                                         static_cast<uint32_t>(c.preset_size)});
+            offset += packed.size();
+            compressed_input_ += block.size;
+            sink_.line(total_line(percent_of(compressed_input_, total_bytes_)));
+        }
+        return offset;
+    }
+
+    std::vector<InputFile>& files_;
+    const std::vector<PlannedBlock>& planned_;
+    const PackOptions& options_;
+    const uint64_t total_bytes_;
+    LineSink& sink_;
+    ProgressCounter coding_;
+    const uint64_t preset_size_;
+    std::vector<uint64_t> file_done_;
+    std::vector<uint8_t> preset_;  // the stream's head, kept for the blocks after the first
+    uint64_t compressed_input_ = 0;
+};
+
+// The table's entries: the folders, then the files, with the attributes and times kept.
+PackResult add_entries(const Inputs& in, const PackOptions& options, Table& table) {
     PackResult result;
     const uint32_t attributes = kKeptAttributes & options.attribute_mask;
-    for (const FoundItem& f : folders) {
+    for (const FoundItem& f : in.folders) {
         table.entries.push_back(Entry{EntryKind::folder, f.meta.attributes & attributes,
                                       std::min(f.meta.mtime, options.latest_time), 0, 0, f.name});
         ++result.folders;
     }
-    for (const InputFile& f : files) {
+    for (const InputFile& f : in.files) {
         table.entries.push_back(Entry{EntryKind::file, f.item.meta.attributes & attributes,
                                       std::min(f.item.meta.mtime, options.latest_time), f.item.size,
                                       f.crc, f.item.name});
         ++result.files;
         result.bytes += f.item.size;
     }
+    return result;
+}
 
+// Writes the packed table at `offset` and the header that points at it, and commits the
+// archive; returns the archive's size.
+uint64_t finish_archive(ArchiveSink& out, const Table& table, uint64_t offset) {
     std::vector<uint8_t> raw = encode_table(table);
     if (raw.size() > kMaxTableSize) throw Error("too many files for one archive");
     std::vector<uint8_t> packed_table =
         compress(raw.data(), raw.size(), Coding{Filter::lzma2, kTableDictSize}, Level{6, false});
-    out->write(packed_table.data(), packed_table.size());
+    out.write(packed_table.data(), packed_table.size());
     Header header{offset, static_cast<uint32_t>(packed_table.size()),
                   static_cast<uint32_t>(raw.size()), crc32_update(0, raw.data(), raw.size())};
     auto head = encode_header(header);
-    out->write_at(0, head.data(), head.size());
-    out->commit();
-    result.packed = offset + packed_table.size();
+    out.write_at(0, head.data(), head.size());
+    out.commit();
+    return offset + packed_table.size();
+}
+
+}  // namespace
+
+PackResult pack(const std::string& native_archive, const std::vector<PackInput>& inputs,
+                const PackOptions& options, LineSink& sink) {
+    Inputs in = gather_inputs(inputs, sink);
+
+    unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();
+    threads = std::max(threads, 1u);
+    uint64_t total_bytes = 0;
+    for (const InputFile& f : in.files) total_bytes += f.item.size;
+    // Each candidate coding has a pass of its own over the data.
+    ProgressCounter planning(options.on_progress, PackProgress::Stage::planning,
+                             total_bytes * kCandidates.size());
+    const std::vector<PlannedBlock> planned =
+        plan_blocks(in.files, options.max_block_size, threads, planning);
+    BlockCoder coder(in.files, planned, options, total_bytes, sink);
+
+    for (const InputFile& f : in.files)
+        if (f.item.size == 0) sink.line("Adding " + shown_name(f.item.name));
+    std::unique_ptr<ArchiveSink> out = create_archive(native_archive);
+    std::array<uint8_t, kHeaderSize> placeholder{};
+    out->write(placeholder.data(), placeholder.size());
+
+    Table table;
+    const uint64_t offset = coder.code_all(*out, kHeaderSize, table, threads);
+    PackResult result = add_entries(in, options, table);
+    result.packed = finish_archive(*out, table, offset);
     return result;
 }
 
