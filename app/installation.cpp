@@ -8,7 +8,6 @@
 #include "extractor_runner.h"
 #include "files.h"
 #include "folder_security.h"
-#include "globals.h"
 #include "installation_plan.h"
 #include "launch.h"
 #include "launch_rules.h"
@@ -74,7 +73,8 @@ void launch_programs(TForm1& form, const std::string& target,
 // programs there that the installation later starts elevated. True when the extraction may go
 // on; otherwise the extractor, which will not run, is released and deleted and the standard
 // error box says why.
-bool target_folder_ready(const std::string& target, platform::UniqueHandle& extractor) {
+bool target_folder_ready(const InstallationState& state, platform::UniqueHandle& extractor) {
+    const std::string& target = state.TargetFolder;
     std::optional<std::string> refusal;
     try {
         const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
@@ -86,7 +86,7 @@ bool target_folder_ready(const std::string& target, platform::UniqueHandle& extr
     }
     if (!refusal) return true;
     extractor.reset();
-    platform::delete_file(ExtractorPath);
+    platform::delete_file(state.ExtractorPath);
     platform::show_error_box(*refusal);
     return false;
 }
@@ -98,8 +98,8 @@ bool target_folder_ready(const std::string& target, platform::UniqueHandle& extr
 // extraction deletes it, and the run ends: after the standard error box for an archive that
 // is not the one built with (or one that cannot be held: someone is writing it), or by
 // closing the window when the user cancelled or closed it meanwhile.
-bool archive_may_be_unpacked(TForm1& form, HMODULE module, platform::UniqueHandle& archive,
-                             platform::UniqueHandle& extractor) {
+bool archive_may_be_unpacked(TForm1& form, HMODULE module, const InstallationState& state,
+                             platform::UniqueHandle& archive, platform::UniqueHandle& extractor) {
     std::optional<std::string> digest;
     try {
         digest = platform::find_resource_bytes(module, kArchiveDigestResource);
@@ -107,68 +107,71 @@ bool archive_may_be_unpacked(TForm1& form, HMODULE module, platform::UniqueHandl
         digest = "";  // there but unreadable: malformed
     }
     DWORD hold_error = 0;
-    archive = platform::hold_for_reading(Product.ArchivePath, hold_error);
+    archive = platform::hold_for_reading(state.Product.ArchivePath, hold_error);
     ArchiveCheck result = ArchiveCheck::damaged;
     // Without a digest nothing is checked, and an archive that cannot be held is the
     // extractor's to report, as it always was.
     if (archive || !digest) {
         // A large archive on a slow medium takes a while; the window answers between its
         // chunks as it does while the extractor runs, and a cancel there stops the reading.
-        result = check_archive(digest, Product.ArchivePath, [&form] {
+        result = check_archive(digest, state.Product.ArchivePath, [&form, &state] {
             form.pump_messages();
-            return !CancelRequested;
+            return !state.CancelRequested;
         });
     }
     if (result == ArchiveCheck::unbound || result == ArchiveCheck::intact) return true;
     archive.reset();
     extractor.reset();
-    platform::delete_file(ExtractorPath);
+    platform::delete_file(state.ExtractorPath);
     if (result == ArchiveCheck::abandoned) {
         form.request_close();
     } else {
-        platform::show_error_box("Plik jest uszkodzony: " + Product.ArchivePath);
+        platform::show_error_box("Plik jest uszkodzony: " + state.Product.ArchivePath);
     }
     return false;
 }
 
 }  // namespace
 
-void RunInstallation(TForm1& form, HMODULE module, platform::UniqueHandle& extractor) {
+void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
+                     platform::UniqueHandle& extractor) {
     platform::UniqueHandle archive;
-    if (!archive_may_be_unpacked(form, module, archive, extractor)) return;
-    if (!target_folder_ready(form.text("Edit1"), extractor)) return;
+    if (!archive_may_be_unpacked(form, module, state, archive, extractor)) return;
+    if (!target_folder_ready(state, extractor)) return;
     ExtractionOutcome outcome;
     {
-        ProgressHost host(form, extractor);
-        outcome = RunExtractor(
-            extractor_command_line(ExtractorPath, form.text("Edit1"), Product.ArchivePath), host);
+        ProgressHost host(form, state, extractor);
+        outcome = RunExtractor(extractor_command_line(state.ExtractorPath, state.TargetFolder,
+                                                      state.Product.ArchivePath),
+                               host);
     }
-    archive.reset();              // the extractor has ended
-    if (CancelRequested) return;  // the runner has asked the window to close
+    archive.reset();                    // the extractor has ended
+    if (state.CancelRequested) return;  // the runner has asked the window to close
     // Shortcuts, an uninstaller and a finish page for files that were not unpacked would
     // report a failed installation as a finished one.
     if (outcome.kind != ExtractionOutcome::Kind::completed) {
         platform::show_error_box(
-            extraction_failure_text(outcome, ExtractorPath, Product.ArchivePath));
+            extraction_failure_text(outcome, state.ExtractorPath, state.Product.ArchivePath));
         return;
     }
 
     // Nothing is undone: a step that fails ends the run there, on the progress page.
     try {
-        const InstallationChoices choices{form.text("Edit1"), form.text("Edit2"), ProgramsFolder,
-                                          DesktopFolder};
-        const InstallationSteps steps = plan_installation(Plan, Product, choices);
+        const InstallationChoices choices{state.TargetFolder, state.GroupName, state.ProgramsFolder,
+                                          state.DesktopFolder};
+        const InstallationSteps steps = plan_installation(state.Plan, state.Product, choices);
         make_shortcuts(steps);
         const std::vector<bool> key_was_new = write_registry(steps);
         if (steps.write_uninstaller)
-            WriteUninstallRecord(choices.target, registry_record_lines(steps, key_was_new),
+            WriteUninstallRecord(state.Product, choices.target,
+                                 registry_record_lines(steps, key_was_new),
                                  shortcut_record_lines(steps));
         if (!steps.programs.empty()) launch_programs(form, choices.target, steps.programs);
     } catch (const std::exception& e) {
         platform::show_error_box(e.what());
         return;
     }
-    if (!CancelRequested) form.show_finish();
+    if (!state.CancelRequested) form.show_finish();
 }
 
 }  // namespace setup

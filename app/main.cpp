@@ -18,7 +18,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Declared before the window, so the private folder is removed on every way out, after
     // the window has gone.
     setup::InstallerFiles files;
-    setup::TForm1 form;
+    setup::InstallationState state;
+    setup::TForm1 form(state);
     try {
         form.create(instance,
                     setup::parse_layout(setup::platform::load_resource(instance, "TFORM1")));
@@ -26,11 +27,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         setup::platform::show_error_box(e.what());
         return 1;
     }
-    form.on_install = [&form, &files, instance] {
-        setup::RunInstallation(form, instance, files.extractor);
+    form.on_install = [&form, &files, &state, instance] {
+        setup::RunInstallation(form, instance, state, files.extractor);
     };
     setup::platform::WindowsSystemQueries system;
-    switch (setup::FormCreate(form, system, instance, files)) {
+    switch (setup::FormCreate(form, system, instance, files, state)) {
         case setup::Startup::ready:
             break;
         case setup::Startup::stopped:

@@ -2,7 +2,6 @@
 
 #include "error_box.h"
 #include "files.h"
-#include "globals.h"
 #include "private_profile.h"
 #include "runtime_error.h"
 
@@ -10,55 +9,57 @@ namespace setup {
 
 namespace {
 
-void window_content(TForm1& form, HMODULE module) {
+void window_content(TForm1& form, HMODULE module, const InstallationState& state) {
     WindowContent content;
     content.credit = UnscrambleText(stored_credit_text());
-    content.title = Product.ProductTitle;
-    content.folder_name = Product.ProductFolderName;
-    content.accent_color = Product.AccentColor;
-    content.program_files = ProgramFilesDir;
-    content.programs_folder = ProgramsFolder;
+    content.title = state.Product.ProductTitle;
+    content.folder_name = state.Product.ProductFolderName;
+    content.accent_color = state.Product.AccentColor;
+    content.program_files = state.ProgramFilesDir;
+    content.programs_folder = state.ProgramsFolder;
     content.module = module;
     form.fill_content(content);
 }
 
-Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files) {
+Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files,
+                     InstallationState& state) {
     files.folder.emplace(platform::PrivateFolder::create(platform::GetTempDirectory(), "Setup-"));
-    ExtractorPath = files.folder->file("Uha.exe");
-    ScriptPath = files.folder->file("Setup.ini");
+    state.ExtractorPath = files.folder->file("Uha.exe");
+    state.ScriptPath = files.folder->file("Setup.ini");
     const std::string installer_folder = folder_of_module(platform::own_module_path());
-    Plan = InstallPlan{};
+    state.Plan = InstallPlan{};
 
     // Read through the system's profile reader, as always, so that the installer reads the
     // values it always read; the file is in the private folder and deleted right after.
-    platform::write_held_file(ScriptPath, platform::load_resource(module, "SETUP"));
-    platform::ProfileFile script(ScriptPath);
-    Product = read_product_settings(script, installer_folder);
-    if (!platform::file_exists(Product.ArchivePath)) {
-        platform::delete_file(ScriptPath);
-        platform::show_error_message("Nie ma pliku: " + Product.ArchivePath, "Błąd");
+    platform::write_held_file(state.ScriptPath, platform::load_resource(module, "SETUP"));
+    platform::ProfileFile script(state.ScriptPath);
+    state.Product = read_product_settings(script, installer_folder);
+    if (!platform::file_exists(state.Product.ArchivePath)) {
+        platform::delete_file(state.ScriptPath);
+        platform::show_error_message("Nie ma pliku: " + state.Product.ArchivePath, "Błąd");
         return Startup::stopped;
     }
-    Plan = read_install_plan(script);
-    platform::delete_file(ScriptPath);
+    state.Plan = read_install_plan(script);
+    platform::delete_file(state.ScriptPath);
 
     const SystemFolders folders = discover_folders(system);
-    ProgramFilesDir = folders.ProgramFilesDir;
-    ProgramsFolder = folders.ProgramsFolder;
-    DesktopFolder = folders.DesktopFolder;
+    state.ProgramFilesDir = folders.ProgramFilesDir;
+    state.ProgramsFolder = folders.ProgramsFolder;
+    state.DesktopFolder = folders.DesktopFolder;
 
-    window_content(form, module);
+    window_content(form, module, state);
 
     files.extractor =
-        platform::write_held_file(ExtractorPath, platform::load_resource(module, "UHA"));
+        platform::write_held_file(state.ExtractorPath, platform::load_resource(module, "UHA"));
     return Startup::ready;
 }
 
 }  // namespace
 
-Startup FormCreate(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files) {
+Startup FormCreate(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files,
+                   InstallationState& state) {
     try {
-        return run_sequence(form, system, module, files);
+        return run_sequence(form, system, module, files, state);
     } catch (const std::exception& e) {
         platform::show_error_box(e.what());
         return Startup::failed;

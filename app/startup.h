@@ -27,8 +27,10 @@ enum class Startup {
 // The start-up sequence, run while the window is created and before it is shown: makes the
 // private folder, writes, reads and deletes the setup script there, stops the program when
 // the archive is missing, discovers the system folders, fills the window and writes the
-// extractor into the private folder. Any error ends the sequence and the program: a wizard
-// without its extractor or its script could only fail later, or run something else.
-Startup FormCreate(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files);
+// extractor into the private folder; what it finds goes into `state`. Any error ends the sequence
+// and the program: a wizard without its extractor or its script could only fail later, or run
+// something else.
+Startup FormCreate(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files,
+                   InstallationState& state);
 
 }  // namespace setup

@@ -3,14 +3,14 @@
 #include <windows.h>
 
 #include "files.h"
-#include "globals.h"
 #include "registry_writer.h"
 #include "sha256.h"
 #include "uninstall_record.h"
 
 namespace setup {
 
-void WriteUninstallRecord(const std::string& target, const std::vector<std::string>& registry_lines,
+void WriteUninstallRecord(const ProductSettings& Product, const std::string& target,
+                          const std::vector<std::string>& registry_lines,
                           const std::vector<std::string>& shortcut_lines) {
     platform::SaveResourceToFile(GetModuleHandleA(nullptr), "UNINSTALL", uninstaller_path(target));
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "installation_state.h"
 #include "layout.h"
 #include "page_table.h"
 #include "win_handle.h"
@@ -36,7 +37,9 @@ struct WindowContent {
 
 class TForm1 {
   public:
-    TForm1();
+    // The window edits `installation`: the user's choices and the cancel request. It must
+    // outlive the window.
+    explicit TForm1(InstallationState& installation);
     ~TForm1();
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -75,6 +78,7 @@ class TForm1 {
     bool translate_dialog_message(MSG& msg);
 
   private:
+    InstallationState& installation_;
     struct Fonts;
     static LRESULT CALLBACK form_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     static LRESULT CALLBACK panel_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

@@ -4,7 +4,6 @@
 #include "TGradient.h"
 #include "files.h"
 #include "form_parts.h"
-#include "globals.h"
 #include "page_table.h"
 #include "wizard_rules.h"
 
@@ -68,31 +67,34 @@ void TForm1::command(int id, int code) {
 void TForm1::Button9Click(const PageButton& button) {
     go(button);
     std::string summary;
-    const auto lines = summary_lines(Product.ProductTitle, text("Edit1"), text("Edit2"));
+    const auto lines =
+        summary_lines(installation_.Product.ProductTitle, text("Edit1"), text("Edit2"));
     for (size_t i = 0; i < lines.size(); ++i) summary += (i ? "\r\n" : "") + lines[i];
     set_text("Memo1", summary);
 }
 
 void TForm1::Button12Click(const PageButton& button) {
     go(button);
+    installation_.TargetFolder = text("Edit1");
+    installation_.GroupName = text("Edit2");
     if (on_install) on_install();
 }
 
 void TForm1::Button16Click() {
-    CancelRequested = true;
+    installation_.CancelRequested = true;
 }
 
 void TForm1::AnulujClick() {
-    CancelRequested = true;
+    installation_.CancelRequested = true;
     SendMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 
 void TForm1::FormCloseQuery() {
-    platform::delete_file(ExtractorPath);
+    platform::delete_file(installation_.ExtractorPath);
 }
 
 void TForm1::FormClose() {
-    CancelRequested = true;
+    installation_.CancelRequested = true;
 }
 
 bool TForm1::translate_dialog_message(MSG& msg) {

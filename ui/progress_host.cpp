@@ -4,7 +4,6 @@
 
 #include "child_process.h"
 #include "files.h"
-#include "globals.h"
 
 namespace setup {
 
@@ -31,7 +30,7 @@ double ProgressHost::now_days() {
 }
 
 bool& ProgressHost::cancel_requested() {
-    return CancelRequested;
+    return installation_.CancelRequested;
 }
 
 void ProgressHost::set_label(const char* name, const std::string& text) {
@@ -82,8 +81,8 @@ void ProgressHost::flush_memo() {
 }
 
 bool ProgressHost::delete_extractor() {
-    platform::delete_file(ExtractorPath);
-    return !platform::file_exists(ExtractorPath);
+    platform::delete_file(installation_.ExtractorPath);
+    return !platform::file_exists(installation_.ExtractorPath);
 }
 
 void ProgressHost::sleep(unsigned ms) {

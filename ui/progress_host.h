@@ -14,8 +14,9 @@ class ProgressHost : public ExtractorHost {
   public:
     // `extractor_hold` keeps the extractor's file from being changed until its process has
     // started; start() releases it then, started or not.
-    ProgressHost(TForm1& form, platform::UniqueHandle& extractor_hold)
-        : form_(form), extractor_hold_(extractor_hold) {}
+    ProgressHost(TForm1& form, InstallationState& installation,
+                 platform::UniqueHandle& extractor_hold)
+        : form_(form), installation_(installation), extractor_hold_(extractor_hold) {}
     ~ProgressHost() override { flush_memo(); }
     ProgressHost(const ProgressHost&) = delete;
     ProgressHost& operator=(const ProgressHost&) = delete;
@@ -42,6 +43,7 @@ class ProgressHost : public ExtractorHost {
     void set_position(int position);
 
     TForm1& form_;
+    InstallationState& installation_;
     platform::UniqueHandle& extractor_hold_;
     // Window texts cost a trip to the window system each: a label is written only when its
     // text changes, and the memo (on a page hidden meanwhile) takes its lines in batches.
