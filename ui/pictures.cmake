@@ -2,7 +2,7 @@
 # libjpeg decoder, kept out of Setup.exe, for the installer builder and its tests.
 add_library(setup_jpeg STATIC jpeg_image.cpp)
 target_include_directories(setup_jpeg PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(setup_jpeg PUBLIC JPEG::JPEG setup_startup_rules)
+target_link_libraries(setup_jpeg PUBLIC JPEG::JPEG setup_runtime_error)
 target_compile_options(setup_jpeg PRIVATE ${SETUP_TEXT_OPTIONS})
 if(WIN32)
   target_sources(setup_ui PRIVATE picture.cpp system_jpeg.cpp)
