@@ -12,7 +12,7 @@
 #include "launch.h"
 #include "launch_rules.h"
 #include "private_folder.h"
-#include "progress_host.h"
+#include "progress_host_win32.h"
 #include "progress_rules.h"
 #include "registry_rules.h"
 #include "registry_writer.h"

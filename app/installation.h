@@ -1,5 +1,5 @@
 #pragma once
-#include "TForm1.h"
+#include "TForm1_win32.h"
 #include "win_handle.h"
 
 namespace setup {

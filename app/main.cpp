@@ -1,7 +1,7 @@
 // Setup.exe: the installer's entry.
 #include <windows.h>
 
-#include "TForm1.h"
+#include "TForm1_win32.h"
 #include "com_apartment.h"
 #include "error_box.h"
 #include "files.h"

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "TForm1.h"
+#include "TForm1_win32.h"
 #include "private_folder.h"
 #include "startup_rules.h"
 #include "win_handle.h"

@@ -1,6 +1,6 @@
 #pragma once
 // JPEG pictures decoded with libjpeg, for the installer builder, which checks a packager's
-// pictures on any system. Setup.exe itself decodes with Windows' own decoder (system_jpeg.h).
+// pictures on any system. Setup.exe itself decodes with Windows' own decoder (system_jpeg_win32.h).
 #include <cstddef>
 #include <cstdint>
 

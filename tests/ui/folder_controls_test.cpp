@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "TDirectoryListBox.h"
-#include "TDriveComboBox.h"
+#include "TDirectoryListBox_win32.h"
+#include "TDriveComboBox_win32.h"
 #include "runtime_error.h"
 #include "temp_tree.h"
 #include "win_handle.h"

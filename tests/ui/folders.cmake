@@ -5,7 +5,7 @@ target_link_libraries(folder_tree_test PRIVATE setup_ui_rules)
 target_compile_options(folder_tree_test PRIVATE ${SETUP_TEXT_OPTIONS})
 
 if(WIN32)
-  add_gtest(folder_controls_test folder_controls_test.cpp)
+  add_gui_gtest(folder_controls_test folder_controls_test.cpp)
   target_link_libraries(folder_controls_test PRIVATE setup_ui)
   target_compile_options(folder_controls_test PRIVATE ${SETUP_TEXT_OPTIONS})
 endif()

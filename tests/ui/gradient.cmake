@@ -3,6 +3,6 @@ add_gtest(gradient_colors_test gradient_colors_test.cpp)
 target_link_libraries(gradient_colors_test PRIVATE setup_ui_rules)
 
 if(WIN32)
-  add_gtest(gradient_paint_test gradient_paint_test.cpp)
+  add_gui_gtest(gradient_paint_test gradient_paint_test.cpp)
   target_link_libraries(gradient_paint_test PRIVATE setup_ui)
 endif()

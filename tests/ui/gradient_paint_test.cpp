@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "TGradient.h"
+#include "TGradient_win32.h"
 #include "gradient_colors.h"
 
 using namespace setup;

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "jpeg_image.h"
-#include "picture.h"
+#include "picture_win32.h"
 #include "process.h"
 #include "temp_tree.h"
 

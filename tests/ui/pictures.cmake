@@ -20,7 +20,7 @@ CUT RCDATA { ${_cut} }
 ")
   set_source_files_properties(${_rc} PROPERTIES GENERATED TRUE OBJECT_DEPENDS
     "${SETUP_PICTURES_DIR}/header.jpg;${SETUP_PICTURES_DIR}/setup.ico")
-  add_gtest(picture_test picture_test.cpp ${_rc})
+  add_gui_gtest(picture_test picture_test.cpp ${_rc})
   target_link_libraries(picture_test PRIVATE setup_ui setup_jpeg)
   target_compile_definitions(picture_test PRIVATE PICTURES_DIR="${SETUP_PICTURES_DIR}")
 endif()

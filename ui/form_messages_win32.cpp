@@ -1,9 +1,9 @@
 // The wizard window's messages: its window procedures, the painting of the window and its
 // panels, and the notifications the panels pass up to the window.
-#include "TDirectoryListBox.h"
-#include "TDriveComboBox.h"
-#include "TForm1.h"
-#include "form_parts.h"
+#include "TDirectoryListBox_win32.h"
+#include "TDriveComboBox_win32.h"
+#include "TForm1_win32.h"
+#include "form_parts_win32.h"
 #include "win_handle.h"
 #include "window_owner.h"
 #include "wizard_rules.h"

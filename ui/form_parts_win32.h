@@ -3,7 +3,7 @@
 // fonts and whether visual styles are on. Not for use outside the window.
 #include <windows.h>
 
-#include "TForm1.h"
+#include "TForm1_win32.h"
 #include "layout.h"
 #include "win_handle.h"
 

@@ -1,4 +1,4 @@
-#include "picture.h"
+#include "picture_win32.h"
 
 #include "window_owner.h"
 

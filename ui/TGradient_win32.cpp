@@ -1,4 +1,4 @@
-#include "TGradient.h"
+#include "TGradient_win32.h"
 
 #include "win_handle.h"
 #include "window_owner.h"

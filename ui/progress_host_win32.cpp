@@ -1,4 +1,4 @@
-#include "progress_host.h"
+#include "progress_host_win32.h"
 
 #include <windows.h>
 

@@ -16,7 +16,7 @@
 #include "system_folders_win32.h"
 #include "texts.h"
 #include "uninstall_record.h"
-#include "uninstall_window.h"
+#include "uninstall_window_win32.h"
 
 namespace {
 

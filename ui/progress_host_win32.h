@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "TForm1.h"
+#include "TForm1_win32.h"
 #include "extractor_runner.h"
 #include "win_handle.h"
 

@@ -1,9 +1,9 @@
 // The wizard's page changes, read from the page table (page_table.h), the buttons' handlers
 // and the keys Enter and Escape.
-#include "TForm1.h"
-#include "TGradient.h"
+#include "TForm1_win32.h"
+#include "TGradient_win32.h"
 #include "files.h"
-#include "form_parts.h"
+#include "form_parts_win32.h"
 #include "page_table.h"
 #include "wizard_rules.h"
 

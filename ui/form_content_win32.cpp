@@ -1,12 +1,12 @@
 // What the wizard window shows beyond its layout: the start-up's texts, pictures, bands and
 // proposals, and the folder rules of the target-folder and Start-menu pages.
-#include "TDirectoryListBox.h"
-#include "TDriveComboBox.h"
-#include "TForm1.h"
-#include "TGradient.h"
+#include "TDirectoryListBox_win32.h"
+#include "TDriveComboBox_win32.h"
+#include "TForm1_win32.h"
+#include "TGradient_win32.h"
 #include "files.h"
-#include "form_parts.h"
-#include "picture.h"
+#include "form_parts_win32.h"
+#include "picture_win32.h"
 #include "win_handle.h"
 #include "wizard_rules.h"
 

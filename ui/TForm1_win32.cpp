@@ -1,14 +1,14 @@
-#include "TForm1.h"
+#include "TForm1_win32.h"
 
 #include <commctrl.h>
 
-#include "TDirectoryListBox.h"
-#include "TDriveComboBox.h"
-#include "TGradient.h"
-#include "foreground.h"
-#include "form_parts.h"
+#include "TDirectoryListBox_win32.h"
+#include "TDriveComboBox_win32.h"
+#include "TGradient_win32.h"
+#include "foreground_win32.h"
+#include "form_parts_win32.h"
 #include "page_table.h"
-#include "picture.h"
+#include "picture_win32.h"
 #include "process_safety.h"
 #include "runtime_error.h"
 

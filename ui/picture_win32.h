@@ -6,7 +6,7 @@
 
 #include "rgb_image.h"
 #include "runtime_error.h"
-#include "system_jpeg.h"
+#include "system_jpeg_win32.h"
 #include "win_handle.h"
 
 namespace setup {

@@ -1,10 +1,10 @@
-#include "TDirectoryListBox.h"
+#include "TDirectoryListBox_win32.h"
 
 #include <commctrl.h>
 
 #include <initializer_list>
 
-#include "TDriveComboBox.h"
+#include "TDriveComboBox_win32.h"
 #include "files.h"
 #include "runtime_error.h"
 #include "win_handle.h"

@@ -84,15 +84,15 @@ class TForm1 {
     static LRESULT CALLBACK panel_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT handle_message(UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT panel_message(HWND panel, UINT msg, WPARAM wparam, LPARAM lparam);
-    // Controls (form_controls.cpp).
+    // Controls (form_controls_win32.cpp).
     void create_control(const ControlSpec& item, HINSTANCE instance, const Layout& layout);
     void create_image(const ControlSpec& item, HWND parent, int id, const Layout& layout);
     void create_system_control(const ControlSpec& item, HWND parent, int id, HINSTANCE instance);
     void autosize_label(HWND label);
-    // Start-up content (form_content.cpp).
+    // Start-up content (form_content_win32.cpp).
     void fill_headers(const WindowContent& content);
     void fill_groups(const std::string& programs_folder);
-    // Navigation by the page table (form_navigation.cpp).
+    // Navigation by the page table (form_navigation_win32.cpp).
     void command(int id, int code);
     void go(const PageButton& button);  // the step's colour, then its page for the button's
     void show_page(std::string_view show, std::string_view hide);

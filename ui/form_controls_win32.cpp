@@ -1,14 +1,14 @@
 // The wizard window's controls, one per layout line: the system's own classes, and our
 // gradient bands, pictures and folder and drive lists.
-#include "TForm1.h"
+#include "TForm1_win32.h"
 
 #include <commctrl.h>
 
-#include "TDirectoryListBox.h"
-#include "TDriveComboBox.h"
-#include "TGradient.h"
-#include "form_parts.h"
-#include "picture.h"
+#include "TDirectoryListBox_win32.h"
+#include "TDriveComboBox_win32.h"
+#include "TGradient_win32.h"
+#include "form_parts_win32.h"
+#include "picture_win32.h"
 #include "runtime_error.h"
 #include "win_handle.h"
 #include "wizard_rules.h"

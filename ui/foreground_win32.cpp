@@ -1,4 +1,4 @@
-#include "foreground.h"
+#include "foreground_win32.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "system_jpeg.h"
+#include "system_jpeg_win32.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "uninstall_window.h"
+#include "uninstall_window_win32.h"
 
 #include <windows.h>
 
