@@ -22,7 +22,10 @@ class Run {
         ExtractorHost::Start result;
         std::unique_ptr<ExtractorProcess> process = host_.start(command_line, result);
         using Kind = ExtractionOutcome::Kind;
-        if (result == ExtractorHost::Start::pipe_failed || !process) return {Kind::pipe_failed};
+        if (result == ExtractorHost::Start::pipe_failed || !process) {
+            host_.ended();
+            return {Kind::pipe_failed};
+        }
         buffer_.assign(kReadSize + 1, '\0');
         ExtractionOutcome outcome{Kind::start_failed};
         if (result == ExtractorHost::Start::started) {
@@ -84,6 +87,7 @@ class Run {
             host_.pump_messages();
             host_.sleep(kDeleteRetryMs);
         }
+        host_.ended();
         if (host_.cancel_requested()) host_.close_window();
     }
 

@@ -46,6 +46,9 @@ class ExtractionProgress {
     virtual void times(const TimeTexts& times) = 0;
     // A line of the extractor's output, in order, every one.
     virtual void output_line(const std::string& line) = 0;
+    // The extractor has ended (or never started) and its file is gone or left: nothing more
+    // will be told. Comes before the window is asked to close after a cancel.
+    virtual void ended() = 0;
 };
 
 // What the runner needs of the installer around it besides the page.

@@ -31,6 +31,7 @@ class ProgressHost : public ExtractorHost {
     void total_moved(int percent) override;
     void times(const TimeTexts& times) override;
     void output_line(const std::string& line) override;
+    void ended() override { flush_memo(); }
     bool delete_extractor() override;
     void sleep(unsigned ms) override;
     void close_window() override { form_.request_close(); }

@@ -97,13 +97,21 @@ class RecordingHost : public ExtractorHost {
         if (t.remaining) shown.remaining = t.remaining;
     }
     void output_line(const std::string& line) override { memo.push_back(line); }
+    void ended() override { record.events.push_back("ended"); }
     bool delete_extractor() override {
         ++deletes;
         return deletable;
     }
     void sleep(unsigned) override { ++sleeps; }
-    void close_window() override { closed = true; }
+    void close_window() override {
+        closed = true;
+        record.events.push_back("close");
+    }
 };
+
+std::vector<std::string> last(const std::vector<std::string>& events, size_t n) {
+    return {events.end() - static_cast<std::ptrdiff_t>(std::min(n, events.size())), events.end()};
+}
 
 using W = ExtractorProcess::Wait;
 using K = ExtractionOutcome::Kind;
@@ -129,7 +137,7 @@ TEST(ExtractorRunner, OutputBecomesTheProgressPage) {
                                                     "d\xAB.txt"}));
     EXPECT_EQ(host.pos, 100);
     EXPECT_EQ(host.shown.remaining, "Pozostało: 00:00:00");
-    EXPECT_EQ(host.record.events.back(), "end");
+    EXPECT_EQ(last(host.record.events, 2), (std::vector<std::string>{"end", "ended"}));
     EXPECT_EQ(host.deletes, 1);
     EXPECT_FALSE(host.closed);
 }
@@ -141,8 +149,8 @@ TEST(ExtractorRunner, FullChunksAreDrainedAtOnceAndAZeroByteEndsAChunksText) {
     host.passes.front().chunks.back() = std::string("ab\0zz\rcd", 8);
     RunExtractor("cmd", host);
     // One wait, then three reads without waiting (two full, one short), then the last pass.
-    std::vector<std::string> expected = {"start cmd", "wait", "read", "read",
-                                         "read",      "wait", "read", "end"};
+    std::vector<std::string> expected = {"start cmd", "wait", "read", "read", "read",
+                                         "wait",      "read", "end",  "ended"};
     EXPECT_EQ(host.record.events, expected);
     // "zz\rcd" after the zero byte never arrives; the line goes on in the next chunk.
     EXPECT_EQ(host.memo, std::vector<std::string>{full + full + "ab"});
@@ -155,7 +163,8 @@ TEST(ExtractorRunner, CancelParsesTheChunkAtHandThenEndsDeletesAndCloses) {
     EXPECT_EQ(RunExtractor("cmd", host).kind, K::cancelled);
     EXPECT_EQ(host.memo, (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_TRUE(host.cancel);
-    EXPECT_EQ(host.record.events.back(), "end");
+    // The page hears the end before the window is asked to close.
+    EXPECT_EQ(last(host.record.events, 3), (std::vector<std::string>{"end", "ended", "close"}));
     EXPECT_EQ(host.deletes, 1);
     EXPECT_TRUE(host.closed);
 }
@@ -168,6 +177,7 @@ TEST(ExtractorRunner, PipeAndStartFailures) {
     EXPECT_EQ(pipe.shown.elapsed, "Czas: 00:00:00");
     EXPECT_EQ(pipe.pos, 0);
     EXPECT_EQ(pipe.files, std::vector<std::string>{});
+    EXPECT_EQ(pipe.record.events, (std::vector<std::string>{"start cmd", "ended"}));
     EXPECT_EQ(pipe.deletes, 0);
     EXPECT_FALSE(pipe.closed);
     EXPECT_FALSE(pipe.cancel);
@@ -175,7 +185,7 @@ TEST(ExtractorRunner, PipeAndStartFailures) {
     RecordingHost start;
     start.start_result = ExtractorHost::Start::start_failed;
     EXPECT_EQ(RunExtractor("cmd", start).kind, K::start_failed);
-    EXPECT_EQ(start.record.events, (std::vector<std::string>{"start cmd", "end"}));
+    EXPECT_EQ(start.record.events, (std::vector<std::string>{"start cmd", "end", "ended"}));
     EXPECT_EQ(start.deletes, 1);
     EXPECT_FALSE(start.closed);
 }
