@@ -16,7 +16,8 @@ InstallPlan full_plan() {
     plan.AutostartEntries = {{"Sprawdź", "sprawdz.exe"}};
     plan.DesktopEntries = {{"Gra", "gra.exe"}};
     plan.RunAfterInstall = {"gra.exe /pierwszy"};
-    // Root codes carry over (an unknown integer keeps the previous root); the target folder expands.
+    // Root codes carry over (an unknown integer keeps the previous root); the target folder
+    // expands.
     plan.RegistryEntries = {{"1", "\\Software\\Gra", "Folder", "0", "<FOLDERDOCELOWY>\\dane"},
                             {"9", "\\Software\\Gra", "Okno", "1", "42"},
                             {"0", "Software\\Gra", "Nic", "7", "x"}};
