@@ -1,5 +1,6 @@
 #include "picture_win32.h"
 
+#include "system_jpeg_win32.h"
 #include "window_owner.h"
 
 #include <algorithm>
@@ -47,13 +48,7 @@ UniqueBitmap make_bitmap(const RgbImage& picture) {
                            std::to_string(picture.height) + " ma " +
                            std::to_string(picture.pixels.size()) + " bajtów zamiast " +
                            std::to_string(picture.stride() * std::max(picture.height, 0)));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;  // top-down, as RgbImage keeps its rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = rgb_image_format(picture.width, picture.height);
     void* bits = nullptr;
     UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits)

@@ -96,13 +96,7 @@ RgbImage decode_system_jpeg(const uint8_t* data, size_t size) {
     image.width = static_cast<int>(width);
     image.height = static_cast<int>(height);
     image.pixels.assign(image.stride() * image.height, 0);
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = image.width;
-    format.bmiHeader.biHeight = -image.height;  // top-down, as RgbImage keeps its rows
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 24;
-    format.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO format = rgb_image_format(image.width, image.height);
     int rows = 0;
     {
         const platform::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));

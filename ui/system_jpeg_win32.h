@@ -1,6 +1,8 @@
 #pragma once
 // JPEG pictures decoded by Windows itself (the OLE picture object of oleaut32, present on
 // every Windows the installer runs on), so that Setup.exe carries no decoder of its own.
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -16,5 +18,17 @@ namespace setup {
 // system's decoder tolerates is its own: a picture cut short may come out with its missing
 // rows filled. The installer builder checks the pictures strictly before they are carried.
 RgbImage decode_system_jpeg(const uint8_t* data, size_t size);
+
+// The format of a 24-bit DIB laid out as RgbImage keeps its pixels: rows top-down.
+inline BITMAPINFO rgb_image_format(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // negative: top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
 
 }  // namespace setup
