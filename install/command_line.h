@@ -1,0 +1,69 @@
+#pragma once
+// The switches Setup.exe and Odinstaluj.exe take for an installation or removal without
+// questions, and the exit codes both return. Without arguments both behave as they always did.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace setup {
+
+// The codes both programs end with, for deployment tools; where Windows Installer has a code
+// of the same meaning, it is that one, so that the tools that know those codes read ours.
+enum class ExitCode : int {
+    done = 0,
+    bad_arguments = 87,        // ERROR_INVALID_PARAMETER
+    archive_unusable = 1620,   // missing or damaged (ERROR_INSTALL_PACKAGE_INVALID)
+    extraction_failed = 1603,  // ERROR_INSTALL_FAILURE
+    later_step_failed = 1627,  // a link, a value, the record (ERROR_FUNCTION_FAILED)
+    cancelled = 1602,          // ERROR_INSTALL_USEREXIT
+    refused = 1625,            // the uninstaller would not act (ERROR_INSTALL_PACKAGE_REJECTED)
+    restart_needed = 3010,     // done; files in use go at restart (ERROR_SUCCESS_REBOOT_REQUIRED)
+};
+
+// Setup.exe's switches, case-insensitive, in any order, separated by blanks:
+//   /S             no wizard and no message box      /P   the progress page only
+//   /D=<folder>    the target folder: the rest of the command line, blanks included
+//   /GROUP=<name>  the Start-menu group              /LOG=<file>  a log of every step
+//   /RUN           start the script's programs after a silent installation
+//   /?             a box listing the switches
+// A value may be quoted ("/LOG=C:\a b\x.log" or /LOG="C:\a b\x.log"), except /D='s, which
+// is taken as it stands.
+struct SetupArguments {
+    bool silent = false;
+    bool passive = false;
+    bool help = false;
+    bool run_programs = false;
+    std::optional<std::string> target = std::nullopt;
+    std::optional<std::string> group = std::nullopt;
+    std::optional<std::string> log = std::nullopt;
+    bool operator==(const SetupArguments&) const = default;
+};
+
+// Odinstaluj.exe's switches: /S (remove without asking) and /LOG=<file>.
+struct UninstallArguments {
+    bool silent = false;
+    std::optional<std::string> log = std::nullopt;
+    bool operator==(const UninstallArguments&) const = default;
+};
+
+// Why the arguments were refused, naming the switch.
+struct ArgumentError {
+    std::string message;
+    bool operator==(const ArgumentError&) const = default;
+};
+
+// What follows the program's name in a Windows command line (the name quoted or not),
+// without the blanks before it.
+std::string_view arguments_of(std::string_view command_line);
+
+// An unknown switch, a switch given twice, an empty value, a value where none is taken or a
+// text that is no switch is an ArgumentError.
+std::variant<SetupArguments, ArgumentError> parse_setup_arguments(std::string_view arguments);
+std::variant<UninstallArguments, ArgumentError> parse_uninstall_arguments(
+    std::string_view arguments);
+
+// The text of Setup.exe's /? box.
+std::string setup_switches_text();
+
+}  // namespace setup

@@ -1,0 +1,14 @@
+#include "installation_log.h"
+
+namespace setup {
+
+void InstallationLog::line(std::string_view text) {
+    if (!write_) return;
+    std::string out = clock_ ? clock_() : std::string();
+    out += ' ';
+    for (const char c : text) out += (c == '\r' || c == '\n') ? ' ' : c;
+    out += "\r\n";
+    write_(out);
+}
+
+}  // namespace setup
