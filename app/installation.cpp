@@ -6,6 +6,7 @@
 #include "archive_digest.h"
 #include "error_box.h"
 #include "extractor_runner.h"
+#include "failure_report.h"
 #include "files.h"
 #include "folder_security.h"
 #include "installation_plan.h"
@@ -27,13 +28,15 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // The links, each in its folder (made with its missing levels first).
-void make_shortcuts(const InstallationSteps& steps) {
-    for (const ShortcutStep& step : steps.shortcuts)
-        CreateShortcut(step.program, step.folder, step.caption);
+void make_shortcuts(const InstallationSteps& steps, InstallationLog& log) {
+    for (const ShortcutStep& step : steps.shortcuts) {
+        log.line("skrót: " + CreateShortcut(step.program, step.folder, step.caption) + " -> " +
+                 step.program);
+    }
 }
 
 // The script's values, in order; true for each step whose key did not exist before it.
-std::vector<bool> write_registry(const InstallationSteps& steps) {
+std::vector<bool> write_registry(const InstallationSteps& steps, InstallationLog& log) {
     std::vector<bool> key_was_new;
     if (steps.registry.empty()) return key_was_new;
     platform::RegistryWriter registry;
@@ -48,6 +51,8 @@ std::vector<bool> write_registry(const InstallationSteps& steps) {
             registry.write_integer(step.value_name, step.value.integer);
         }
         registry.close_key();
+        log.line("rejestr: " + registry_record_line(step.root, step.key_path, step.value_name) +
+                 " = " + step.data);
     }
     return key_was_new;
 }
@@ -57,13 +62,19 @@ std::vector<bool> write_registry(const InstallationSteps& steps) {
 // again until the run has ended. A program that cannot be started is passed over; the report
 // of each start is not shown.
 void launch_programs(TForm1& form, const std::string& target,
-                     const std::vector<std::string>& programs) {
+                     const std::vector<std::string>& programs, InstallationLog& log) {
     form.set_text("Label1", "Instaluję...");
     form.pump_messages();
     Sleep(500);
     for (const std::string& entry : programs) {
         platform::set_current_folder(target);
-        platform::LaunchProgram(launch_command_line(target, entry, platform::file_exists), target);
+        const std::string command = launch_command_line(target, entry, platform::file_exists);
+        const LaunchReport report = platform::LaunchProgram(command, target);
+        log.line(std::string(report.route == LaunchRoute::failed ? "nie uruchomiono: "
+                             : report.route == LaunchRoute::as_user
+                                 ? "uruchomiono jako użytkownik: "
+                                 : "uruchomiono z uprawnieniami administratora: ") +
+                 command + " (" + report.reason + ")");
     }
 }
 
@@ -73,7 +84,7 @@ void launch_programs(TForm1& form, const std::string& target,
 // programs there that the installation later starts elevated. True when the extraction may go
 // on; otherwise the extractor, which will not run, is released and deleted and the standard
 // error box says why.
-bool target_folder_ready(const InstallationState& state, platform::UniqueHandle& extractor) {
+bool target_folder_ready(InstallationState& state, platform::UniqueHandle& extractor) {
     const std::string& target = state.TargetFolder;
     std::optional<std::string> refusal;
     try {
@@ -87,7 +98,7 @@ bool target_folder_ready(const InstallationState& state, platform::UniqueHandle&
     if (!refusal) return true;
     extractor.reset();
     platform::delete_file(state.ExtractorPath);
-    platform::show_error_box(*refusal);
+    report_failure(state, ExitCode::extraction_failed, *refusal);
     return false;
 }
 
@@ -98,7 +109,7 @@ bool target_folder_ready(const InstallationState& state, platform::UniqueHandle&
 // extraction deletes it, and the run ends: after the standard error box for an archive that
 // is not the one built with (or one that cannot be held: someone is writing it), or by
 // closing the window when the user cancelled or closed it meanwhile.
-bool archive_may_be_unpacked(TForm1& form, HMODULE module, const InstallationState& state,
+bool archive_may_be_unpacked(TForm1& form, HMODULE module, InstallationState& state,
                              platform::UniqueHandle& archive, platform::UniqueHandle& extractor) {
     std::optional<std::string> digest;
     try {
@@ -124,9 +135,11 @@ bool archive_may_be_unpacked(TForm1& form, HMODULE module, const InstallationSta
     extractor.reset();
     platform::delete_file(state.ExtractorPath);
     if (result == ArchiveCheck::abandoned) {
+        state.Result = ExitCode::cancelled;
         form.request_close();
     } else {
-        platform::show_error_box("Plik jest uszkodzony: " + state.Product.ArchivePath);
+        report_failure(state, ExitCode::archive_unusable,
+                       "Plik jest uszkodzony: " + state.Product.ArchivePath);
     }
     return false;
 }
@@ -145,12 +158,16 @@ void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
                                                       state.Product.ArchivePath),
                                host);
     }
-    archive.reset();                    // the extractor has ended
-    if (state.CancelRequested) return;  // the runner has asked the window to close
+    archive.reset();              // the extractor has ended
+    if (state.CancelRequested) {  // the runner has asked the window to close
+        state.Result = ExitCode::cancelled;
+        return;
+    }
     // Shortcuts, an uninstaller and a finish page for files that were not unpacked would
     // report a failed installation as a finished one.
     if (outcome.kind != ExtractionOutcome::Kind::completed) {
-        platform::show_error_box(
+        report_failure(
+            state, ExitCode::extraction_failed,
             extraction_failure_text(outcome, state.ExtractorPath, state.Product.ArchivePath));
         return;
     }
@@ -160,17 +177,23 @@ void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
         const InstallationChoices choices{state.TargetFolder, state.GroupName, state.ProgramsFolder,
                                           state.DesktopFolder};
         const InstallationSteps steps = plan_installation(state.Plan, state.Product, choices);
-        make_shortcuts(steps);
-        const std::vector<bool> key_was_new = write_registry(steps);
-        if (steps.write_uninstaller)
-            WriteUninstallRecord(state.Product, choices.target,
-                                 registry_record_lines(steps, key_was_new),
-                                 shortcut_record_lines(steps));
-        if (!steps.programs.empty()) launch_programs(form, choices.target, steps.programs);
+        make_shortcuts(steps, state.Log);
+        const std::vector<bool> key_was_new = write_registry(steps, state.Log);
+        if (steps.write_uninstaller) {
+            const Lines registry_lines = registry_record_lines(steps, key_was_new);
+            const Lines shortcut_lines = shortcut_record_lines(steps);
+            WriteUninstallRecord(state.Product, choices.target, registry_lines, shortcut_lines);
+            for (const Lines* lines : {&registry_lines, &shortcut_lines})
+                for (const std::string& line : *lines)
+                    state.Log.line("zapis deinstalatora: " + line);
+        }
+        if (!steps.programs.empty() && state.RunPrograms)
+            launch_programs(form, choices.target, steps.programs, state.Log);
     } catch (const std::exception& e) {
-        platform::show_error_box(e.what());
+        report_failure(state, ExitCode::later_step_failed, e.what());
         return;
     }
+    state.Log.line("instalacja zakończona");
     if (!state.CancelRequested) form.show_finish();
 }
 

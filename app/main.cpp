@@ -1,43 +1,119 @@
-// Setup.exe: the installer's entry.
+// Setup.exe: the installer's entry. Without arguments it shows the wizard; with them it may
+// install without questions (see command_line.h) and ends with an exit code for deployment
+// tools.
 #include <windows.h>
+
+#include <optional>
 
 #include "TForm1_win32.h"
 #include "com_apartment.h"
+#include "command_line.h"
 #include "error_box.h"
 #include "files.h"
 #include "installation.h"
 #include "layout.h"
+#include "log_file.h"
 #include "process_safety.h"
 #include "startup.h"
 #include "system_queries.h"
 
+namespace {
+
+using namespace setup;
+
+constexpr const char* kCaption = "Setup";
+
+int code(ExitCode c) {
+    return static_cast<int>(c);
+}
+
+// The switches, or nullopt with the program's exit code in `exit` when they end it here: a
+// refusal (shown in a box unless /S is among the words) or the list of /?.
+std::optional<SetupArguments> read_arguments(std::string_view arguments, int& exit) {
+    auto parsed = parse_setup_arguments(arguments);
+    if (auto* error = std::get_if<ArgumentError>(&parsed)) {
+        exit = code(ExitCode::bad_arguments);
+        std::string upper(arguments);
+        for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+        if (upper.find("/S") == std::string::npos)
+            platform::show_error_message(error->message + "\r\n\r\n" + setup_switches_text(),
+                                         kCaption);
+        return std::nullopt;
+    }
+    SetupArguments args = std::get<SetupArguments>(parsed);
+    if (args.help) {
+        MessageBoxA(nullptr, setup_switches_text().c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
+        exit = code(ExitCode::done);
+        return std::nullopt;
+    }
+    if (args.passive) {
+        exit = code(ExitCode::bad_arguments);
+        platform::show_error_message("Przełącznik /P nie jest jeszcze obsługiwany.", kCaption);
+        return std::nullopt;
+    }
+    return args;
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything can load a DLL by name.
-    setup::platform::restrict_dll_search();
-    setup::platform::ComApartment com;
+    platform::restrict_dll_search();
+    const std::string_view arguments = arguments_of(GetCommandLineA());
+    std::optional<SetupArguments> args;
+    if (!arguments.empty()) {
+        int exit = 0;
+        args = read_arguments(arguments, exit);
+        if (!args) return exit;
+    }
+    platform::ComApartment com;
     // Declared before the window, so the private folder is removed on every way out, after
     // the window has gone.
-    setup::InstallerFiles files;
-    setup::InstallationState state;
-    setup::TForm1 form(state);
+    InstallerFiles files;
+    InstallationState state;
+    std::optional<platform::LogFile> log_file;
+    if (args) {
+        state.Silent = args->silent;
+        state.RunPrograms = !args->silent || args->run_programs;
+        if (args->log) {
+            try {
+                log_file.emplace(*args->log);
+            } catch (const std::exception& e) {
+                if (!state.Silent) platform::show_error_message(e.what(), kCaption);
+                return code(ExitCode::bad_arguments);
+            }
+            state.Log = InstallationLog([&log_file](std::string_view b) { log_file->write(b); },
+                                        platform::local_time_text);
+        }
+        state.Log.line("argumenty: " + std::string(arguments));
+    }
+    TForm1 form(state);
     try {
-        form.create(instance,
-                    setup::parse_layout(setup::platform::load_resource(instance, "TFORM1")));
+        form.create(instance, parse_layout(platform::load_resource(instance, "TFORM1")));
     } catch (const std::exception& e) {
-        setup::platform::show_error_box(e.what());
-        return 1;
+        if (!state.Silent) platform::show_error_box(e.what());
+        state.Log.line(std::string("błąd: ") + e.what());
+        return args ? code(ExitCode::later_step_failed) : 1;
     }
     form.on_install = [&form, &files, &state, instance] {
-        setup::RunInstallation(form, instance, state, files.extractor);
+        RunInstallation(form, instance, state, files.extractor);
     };
-    setup::platform::WindowsSystemQueries system;
-    switch (setup::FormCreate(form, system, instance, files, state)) {
-        case setup::Startup::ready:
+    platform::WindowsSystemQueries system;
+    switch (FormCreate(form, system, instance, files, state)) {
+        case Startup::ready:
             break;
-        case setup::Startup::stopped:
-            return 0;
-        case setup::Startup::failed:
-            return 1;
+        case Startup::stopped:
+            return args ? code(state.Result) : 0;
+        case Startup::failed:
+            return args ? code(state.Result) : 1;
+    }
+    if (state.Silent) {
+        // The folder and group the wizard proposes, unless the command line names others.
+        state.TargetFolder = args->target.value_or(form.text("Edit1"));
+        state.GroupName = args->group.value_or(form.text("Edit2"));
+        state.Log.line("folder docelowy: " + state.TargetFolder + "; grupa: " + state.GroupName);
+        RunInstallation(form, instance, state, files.extractor);
+        return code(state.Result);
     }
     form.show();
     MSG msg;
@@ -46,5 +122,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return 0;
+    return args ? code(state.Result) : 0;
 }

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "error_box.h"
+#include "failure_report.h"
 #include "files.h"
 #include "private_profile.h"
 #include "runtime_error.h"
@@ -36,7 +37,8 @@ Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, Instal
     state.Product = read_product_settings(script, installer_folder);
     if (!platform::file_exists(state.Product.ArchivePath)) {
         platform::delete_file(state.ScriptPath);
-        platform::show_error_message("Nie ma pliku: " + state.Product.ArchivePath, "Błąd");
+        report_failure(state, ExitCode::archive_unusable,
+                       "Nie ma pliku: " + state.Product.ArchivePath, "Błąd");
         return Startup::stopped;
     }
     state.Plan = read_install_plan(script);
@@ -46,6 +48,8 @@ Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, Instal
     state.ProgramFilesDir = folders.ProgramFilesDir;
     state.ProgramsFolder = folders.ProgramsFolder;
     state.DesktopFolder = folders.DesktopFolder;
+    state.Log.line("Program Files: " + state.ProgramFilesDir +
+                   "; Programy: " + state.ProgramsFolder + "; Pulpit: " + state.DesktopFolder);
 
     window_content(form, module, state);
 
@@ -61,7 +65,8 @@ Startup FormCreate(TForm1& form, SystemQueries& system, HMODULE module, Installe
     try {
         return run_sequence(form, system, module, files, state);
     } catch (const std::exception& e) {
-        platform::show_error_box(e.what());
+        // Without its extractor in place the installation cannot unpack anything.
+        report_failure(state, ExitCode::extraction_failed, e.what());
         return Startup::failed;
     }
 }

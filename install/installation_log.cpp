@@ -8,7 +8,11 @@ void InstallationLog::line(std::string_view text) {
     out += ' ';
     for (const char c : text) out += (c == '\r' || c == '\n') ? ' ' : c;
     out += "\r\n";
-    write_(out);
+    try {
+        write_(out);
+    } catch (...) {
+        write_ = nullptr;
+    }
 }
 
 }  // namespace setup

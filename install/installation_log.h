@@ -21,7 +21,8 @@ class InstallationLog {
 
     bool enabled() const { return static_cast<bool>(write_); }
     // "<time> <text>" and CR LF; line ends inside `text` become blanks, so each step stays
-    // one line.
+    // one line. A write that fails ends the log (the installation goes on without it); never
+    // throws.
     void line(std::string_view text);
 
   private:

@@ -6,6 +6,8 @@
 // run reads them; the window and the extractor runner set and read the cancel request.
 #include <string>
 
+#include "command_line.h"
+#include "installation_log.h"
 #include "setup_script.h"
 
 namespace setup {
@@ -24,6 +26,13 @@ struct InstallationState {
     std::string GroupName;
 
     bool CancelRequested = false;
+
+    // Started with /S: no window and no message box; what went wrong goes to the log and the
+    // exit code. The script's programs are started only with /RUN then.
+    bool Silent = false;
+    bool RunPrograms = true;
+    InstallationLog Log;
+    ExitCode Result = ExitCode::done;
 };
 
 }  // namespace setup

@@ -68,6 +68,7 @@ void ProgressHost::times(const TimeTexts& times) {
 }
 
 void ProgressHost::output_line(const std::string& line) {
+    installation_.Log.line("uha: " + line);
     if (!pending_.empty()) pending_ += "\r\n";
     pending_ += line;
     if (GetTickCount() - last_flush_ >= 250) flush_memo();

@@ -265,6 +265,45 @@ TEST_F(Installation, TheSampleProduct) {
                                "\"" + target + "\\Witaj.exe\" --pierwsze-uruchomienie\t" + target});
 }
 
+// As a deployment tool runs it: no window, no question, an exit code and a log; the folder
+// from the rest of the command line, blanks and Polish letters included, and the group from
+// its switch. The script's program is not started without /RUN.
+TEST_F(Installation, SilentlyIntoTheFolderAndGroupTheCommandLineNames) {
+    const std::string product = "Przykładowy Program";
+    keys = {{HKEY_CURRENT_USER, "Software\\Przykładowy Program"}};
+    forget(product, {programs("Gry cichej instalacji"), programs("Autostart\\Powitanie.lnk"),
+                     desktop("Przykładowy Program.lnk")});
+    target = native(dir.path()) + "\\Cicha instalacja żółwia";
+    group = "Gry cichej instalacji";
+    const std::string install_log = native(dir.path()) + "\\instalacja.log";
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(),
+                              "/s /GROUP=\"" + group + "\" /LOG=" + install_log + " /D=" + target,
+                              {"PRZYKLAD_DZIENNIK=" + log}));
+    EXPECT_EQ(program->wait_exit(120s), 0);
+    expect_files(true);
+    expect_link(programs(group + "\\Przykładowy Program.lnk"), target + "\\Witaj.exe",
+                target + "\\");
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Przykładowy Program", "Folder"),
+              text_value(target));
+    EXPECT_FALSE(record().empty());
+    EXPECT_EQ(log_lines(), std::vector<std::string>{}) << "started without /RUN";
+
+    const std::string text = read_file(u8_native(install_log));
+    for (const std::string& step : std::vector<std::string>{
+             " argumenty: /s ", " folder docelowy: " + target + "; grupa: " + group,
+             " uha: Extracting Witaj.exe\r\n",
+             " skrót: " + programs(group) + "\\Przykładowy Program.lnk", " rejestr: J0,1,",
+             " zapis deinstalatora: P0,", " instalacja zakończona\r\n"})
+        EXPECT_NE(text.find(step), std::string::npos) << step << "\n" << text;
+}
+
+TEST_F(Installation, SilentWithoutItsArchiveEndsWithItsCodeAndNoBox) {
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, std::nullopt, "/S"));
+    EXPECT_EQ(program->wait_exit(60s), 1620) << "a box would hold it open";
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, std::nullopt, "/S /X"));
+    EXPECT_EQ(program->wait_exit(60s), 87);
+}
+
 TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
     const std::string product = "Test Instalacji";
     keys = {{HKEY_CURRENT_USER, "Software\\Test Instalacji"},

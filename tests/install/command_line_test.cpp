@@ -81,4 +81,13 @@ TEST(InstallationLog, EachStepOneTimedLineWrittenAtOnce) {
     InstallationLog off;
     EXPECT_FALSE(off.enabled());
     off.line("nothing");
+
+    // A full disk ends the log, not the installation.
+    int attempts = 0;
+    InstallationLog full([&](std::string_view) { ++attempts, throw std::runtime_error("full"); },
+                         [] { return std::string(); });
+    full.line("one");
+    full.line("two");
+    EXPECT_EQ(attempts, 1);
+    EXPECT_FALSE(full.enabled());
 }

@@ -12,18 +12,27 @@ HWND wizard_control(HWND form, const char* name) {
     return find_by_id(form, setup::control_id(name));
 }
 
-HWND start_installer(std::unique_ptr<RunningProgram>& running, const std::filesystem::path& folder,
-                     const std::string& program, const std::string& archive,
-                     const std::vector<std::string>& env_overrides) {
+bool run_installer(std::unique_ptr<RunningProgram>& running, const std::filesystem::path& folder,
+                   const std::string& program, const std::optional<std::string>& archive,
+                   const std::string& arguments, const std::vector<std::string>& env_overrides) {
     std::filesystem::create_directories(folder / "Pobrane");
     std::filesystem::create_directories(folder / "tmp");
     const std::string setup = native(folder / "Pobrane") + "\\Setup.exe";
-    if (!CopyFileA(test_program_path(program).c_str(), setup.c_str(), FALSE)) return nullptr;
-    write_file(folder / "Pobrane" / "data.uha", archive);
+    if (!CopyFileA(test_program_path(program).c_str(), setup.c_str(), FALSE)) return false;
+    if (archive) write_file(folder / "Pobrane" / "data.uha", *archive);
     const std::string temp = native(folder / "tmp") + "\\";
     std::vector<std::string> env = {"TMP=" + temp, "TEMP=" + temp};
     env.insert(env.end(), env_overrides.begin(), env_overrides.end());
-    running = std::make_unique<RunningProgram>("\"" + setup + "\"", env, temp);
+    std::string command = "\"" + setup + "\"";
+    if (!arguments.empty()) command += " " + arguments;
+    running = std::make_unique<RunningProgram>(command, env, temp);
+    return true;
+}
+
+HWND start_installer(std::unique_ptr<RunningProgram>& running, const std::filesystem::path& folder,
+                     const std::string& program, const std::string& archive,
+                     const std::vector<std::string>& env_overrides) {
+    if (!run_installer(running, folder, program, archive, "", env_overrides)) return nullptr;
     return wait_for_window(running->pid(), "TForm1", "", std::chrono::seconds(30));
 }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,14 @@ namespace testing_support {
 
 // The wizard's control `name` (as the window layout names it).
 HWND wizard_control(HWND form, const char* name);
+
+// Copies the installer `program` into `folder`\Pobrane with `archive` (when given) beside it as
+// data.uha and starts it with `arguments` after its quoted path, `folder`\tmp as its temporary
+// and current folder and the environment overrides; false when it could not be copied.
+bool run_installer(std::unique_ptr<RunningProgram>& running, const std::filesystem::path& folder,
+                   const std::string& program, const std::optional<std::string>& archive,
+                   const std::string& arguments,
+                   const std::vector<std::string>& env_overrides = {});
 
 // Copies the installer `program` into `folder`\Pobrane with `archive` beside it as data.uha
 // and starts it with `folder`\tmp as its temporary and current folder (and the environment
