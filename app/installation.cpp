@@ -59,8 +59,8 @@ std::vector<bool> write_registry(const InstallationSteps& steps, InstallationLog
 
 // The script's programs, one after the other from the target folder, as the logged-in user
 // where the system allows it. The window answers once, so that "Instaluję..." shows, and not
-// again until the run has ended. A program that cannot be started is passed over; the report
-// of each start is not shown.
+// again until the run has ended. A program that cannot be started is passed over; how each
+// was started (or why not) goes to the log.
 void launch_programs(TForm1& form, const std::string& target,
                      const std::vector<std::string>& programs, InstallationLog& log) {
     form.set_text("Label1", "Instaluję...");

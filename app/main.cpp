@@ -28,14 +28,12 @@ int code(ExitCode c) {
 }
 
 // The switches, or nullopt with the program's exit code in `exit` when they end it here: a
-// refusal (shown in a box unless /S is among the words) or the list of /?.
+// refusal (shown in a box unless /S was asked for) or the list of /?.
 std::optional<SetupArguments> read_arguments(std::string_view arguments, int& exit) {
     auto parsed = parse_setup_arguments(arguments);
     if (auto* error = std::get_if<ArgumentError>(&parsed)) {
         exit = code(ExitCode::bad_arguments);
-        std::string upper(arguments);
-        for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-        if (upper.find("/S") == std::string::npos)
+        if (!error->silent)
             platform::show_error_message(error->message + "\r\n\r\n" + setup_switches_text(),
                                          kCaption);
         return std::nullopt;

@@ -29,8 +29,8 @@ std::string trimmed_right(std::string_view text) {
 }
 
 // Splits the arguments into switches; an ArgumentError for a text that is no switch or an
-// unclosed quote.
-std::variant<std::vector<Switch>, ArgumentError> split(std::string_view line) {
+// unclosed quote. `silent` turns true as soon as /S is read, also when a later word is refused.
+std::variant<std::vector<Switch>, ArgumentError> split(std::string_view line, bool& silent) {
     std::vector<Switch> switches;
     size_t at = 0;
     while (true) {
@@ -73,6 +73,7 @@ std::variant<std::vector<Switch>, ArgumentError> split(std::string_view line) {
         if (token.size() < 2 || token[0] != '/')
             return ArgumentError{"'" + text + "' is no switch (switches start with /)"};
         switches.push_back({upper_ascii(token), std::move(value), text});
+        silent = silent || switches.back().name == "/S";
     }
 }
 
@@ -119,8 +120,12 @@ std::string_view arguments_of(std::string_view command_line) {
 }
 
 std::variant<SetupArguments, ArgumentError> parse_setup_arguments(std::string_view arguments) {
-    auto split_result = split(arguments);
-    if (auto* error = std::get_if<ArgumentError>(&split_result)) return *error;
+    bool silent = false;
+    auto split_result = split(arguments, silent);
+    if (auto* error = std::get_if<ArgumentError>(&split_result)) {
+        error->silent = silent;
+        return *error;
+    }
     SetupArguments a;
     if (auto error =
             apply(std::get<std::vector<Switch>>(split_result), {{"/S", &a.silent},
@@ -129,20 +134,11 @@ std::variant<SetupArguments, ArgumentError> parse_setup_arguments(std::string_vi
                                                                 {"/RUN", &a.run_programs},
                                                                 {"/D", nullptr, &a.target},
                                                                 {"/GROUP", nullptr, &a.group},
-                                                                {"/LOG", nullptr, &a.log}}))
+                                                                {"/LOG", nullptr, &a.log}})) {
+        error->silent = silent;
         return *error;
-    if (a.silent && a.passive) return ArgumentError{"switches /S and /P exclude each other"};
-    return a;
-}
-
-std::variant<UninstallArguments, ArgumentError> parse_uninstall_arguments(
-    std::string_view arguments) {
-    auto split_result = split(arguments);
-    if (auto* error = std::get_if<ArgumentError>(&split_result)) return *error;
-    UninstallArguments a;
-    if (auto error = apply(std::get<std::vector<Switch>>(split_result),
-                           {{"/S", &a.silent}, {"/LOG", nullptr, &a.log}}))
-        return *error;
+    }
+    if (a.silent && a.passive) return ArgumentError{"switches /S and /P exclude each other", true};
     return a;
 }
 

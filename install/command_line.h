@@ -1,6 +1,6 @@
 #pragma once
-// The switches Setup.exe and Odinstaluj.exe take for an installation or removal without
-// questions, and the exit codes both return. Without arguments both behave as they always did.
+// The switches Setup.exe takes for an installation without questions, and the exit codes it
+// returns then. Without arguments it behaves as it always did.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,8 +8,9 @@
 
 namespace setup {
 
-// The codes both programs end with, for deployment tools; where Windows Installer has a code
-// of the same meaning, it is that one, so that the tools that know those codes read ours.
+// The codes Setup.exe ends with when it was given arguments, for deployment tools; where Windows
+// Installer has a code of the same meaning, it is that one, so that the tools that know those codes
+// read ours.
 enum class ExitCode : int {
     done = 0,
     bad_arguments = 87,        // ERROR_INVALID_PARAMETER
@@ -17,8 +18,6 @@ enum class ExitCode : int {
     extraction_failed = 1603,  // ERROR_INSTALL_FAILURE
     later_step_failed = 1627,  // a link, a value, the record (ERROR_FUNCTION_FAILED)
     cancelled = 1602,          // ERROR_INSTALL_USEREXIT
-    refused = 1625,            // the uninstaller would not act (ERROR_INSTALL_PACKAGE_REJECTED)
-    restart_needed = 3010,     // done; files in use go at restart (ERROR_SUCCESS_REBOOT_REQUIRED)
 };
 
 // Setup.exe's switches, case-insensitive, in any order, separated by blanks:
@@ -40,16 +39,11 @@ struct SetupArguments {
     bool operator==(const SetupArguments&) const = default;
 };
 
-// Odinstaluj.exe's switches: /S (remove without asking) and /LOG=<file>.
-struct UninstallArguments {
-    bool silent = false;
-    std::optional<std::string> log = std::nullopt;
-    bool operator==(const UninstallArguments&) const = default;
-};
-
-// Why the arguments were refused, naming the switch.
+// Why the arguments were refused, naming the switch; `silent` when /S was among the switches
+// read, so that the refusal, too, shows no box.
 struct ArgumentError {
     std::string message;
+    bool silent = false;
     bool operator==(const ArgumentError&) const = default;
 };
 
@@ -60,8 +54,6 @@ std::string_view arguments_of(std::string_view command_line);
 // An unknown switch, a switch given twice, an empty value, a value where none is taken or a
 // text that is no switch is an ArgumentError.
 std::variant<SetupArguments, ArgumentError> parse_setup_arguments(std::string_view arguments);
-std::variant<UninstallArguments, ArgumentError> parse_uninstall_arguments(
-    std::string_view arguments);
 
 // The text of Setup.exe's /? box.
 std::string setup_switches_text();

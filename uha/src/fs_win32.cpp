@@ -30,9 +30,7 @@ using win32::widen;
 // The system's text as the archiver says it: UTF-8, without the closing full stop.
 std::string system_message(DWORD code) {
     std::string text = setup::platform::system_message(code, "error ");
-    while (!text.empty() &&
-           (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
-        text.pop_back();
+    while (!text.empty() && text.back() == '.') text.pop_back();
     return native_to_utf8(text);
 }
 
