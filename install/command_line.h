@@ -18,6 +18,11 @@ enum class ExitCode : int {
     extraction_failed = 1603,  // ERROR_INSTALL_FAILURE
     later_step_failed = 1627,  // a link, a value, the record (ERROR_FUNCTION_FAILED)
     cancelled = 1602,          // ERROR_INSTALL_USEREXIT
+    // The uninstaller's: it would not act (a program of the product still running, a folder it
+    // must not empty, a damaged or untrusted record) (ERROR_INSTALL_PACKAGE_REJECTED).
+    refused = 1625,
+    restart_needed =
+        3010,  // done, but files in use go at the next start (ERROR_SUCCESS_REBOOT_REQUIRED)
 };
 
 // Setup.exe's switches, case-insensitive, in any order, separated by blanks:
