@@ -1,0 +1,96 @@
+#include "undo_ledger.h"
+
+#include <set>
+
+namespace setup {
+namespace {
+
+// Windows compares names without regard to letter case; a folder spelt two ways is one.
+bool first_sighting(std::set<std::string>& seen, const std::string& path) {
+    return seen.insert(PolishUpperCase(path)).second;
+}
+
+UndoStep step(UndoStep::Kind kind, const std::string& path,
+              RegistryRoot root = RegistryRoot::local_machine, const std::string& value_name = {},
+              const PreviousValue& previous = {}) {
+    return UndoStep{kind, path, root, value_name, previous};
+}
+
+}  // namespace
+
+void note_extraction(UndoLedger& ledger, const std::string& target,
+                     const std::vector<ArchivedPath>& paths, const PathKindOf& kind_of) {
+    std::set<std::string> seen_folders;
+    std::set<std::string> missing_folders;  // folded
+    for (const ArchivedPath& entry : paths) {
+        // The folders on the way, then the entry itself.
+        bool parent_missing = false;
+        for (size_t end = entry.relative.find('\\'); end != std::string::npos;
+             end = entry.relative.find('\\', end + 1)) {
+            const std::string folder = target + "\\" + entry.relative.substr(0, end);
+            if (!first_sighting(seen_folders, folder)) {
+                parent_missing = missing_folders.count(PolishUpperCase(folder)) != 0;
+                continue;
+            }
+            if (parent_missing || kind_of(folder) == PathKind::missing) {
+                parent_missing = true;
+                missing_folders.insert(PolishUpperCase(folder));
+                ledger.folders_made.push_back(folder);
+            }
+        }
+        const std::string path = target + "\\" + entry.relative;
+        if (entry.folder) {
+            if (!first_sighting(seen_folders, path)) continue;
+            if (parent_missing || kind_of(path) == PathKind::missing) {
+                missing_folders.insert(PolishUpperCase(path));
+                ledger.folders_made.push_back(path);
+            }
+        } else if (parent_missing || kind_of(path) == PathKind::missing) {
+            ledger.files_made.push_back(path);
+        } else {
+            ledger.files_replaced.push_back(path);
+        }
+    }
+}
+
+void note_folder_levels(UndoLedger& ledger, const std::string& folder, const PathKindOf& kind_of) {
+    const TargetFolderLevels levels = target_folder_levels(folder, kind_of);
+    ledger.folders_made.insert(ledger.folders_made.end(), levels.missing.begin(),
+                               levels.missing.end());
+}
+
+void note_file(UndoLedger& ledger, const std::string& file, const PathKindOf& kind_of) {
+    if (kind_of(file) == PathKind::missing) ledger.files_made.push_back(file);
+}
+
+bool note_key_levels(UndoLedger& ledger, RegistryRoot root, const std::string& key,
+                     const std::function<bool(const std::string&)>& exists) {
+    // From the key up to the first level that exists, then noted top-down.
+    std::vector<std::string> missing;
+    for (std::string level = key; !level.empty() && !exists(level);) {
+        missing.push_back(level);
+        const size_t cut = level.rfind('\\');
+        level = cut == std::string::npos ? std::string() : level.substr(0, cut);
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+        ledger.keys_made.push_back({root, *it});
+    return !missing.empty();
+}
+
+std::vector<UndoStep> undo_steps(const UndoLedger& ledger) {
+    using Kind = UndoStep::Kind;
+    std::vector<UndoStep> steps;
+    for (auto it = ledger.values_written.rbegin(); it != ledger.values_written.rend(); ++it) {
+        steps.push_back(step(it->previous ? Kind::restore_value : Kind::delete_value, it->key.path,
+                             it->key.root, it->name, it->previous.value_or(PreviousValue{})));
+    }
+    for (auto it = ledger.keys_made.rbegin(); it != ledger.keys_made.rend(); ++it)
+        steps.push_back(step(Kind::delete_key, it->path, it->root));
+    for (auto it = ledger.files_made.rbegin(); it != ledger.files_made.rend(); ++it)
+        steps.push_back(step(Kind::delete_file, *it));
+    for (auto it = ledger.folders_made.rbegin(); it != ledger.folders_made.rend(); ++it)
+        steps.push_back(step(Kind::remove_folder, *it));
+    return steps;
+}
+
+}  // namespace setup

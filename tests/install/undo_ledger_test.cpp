@@ -1,0 +1,100 @@
+#include "undo_ledger.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace setup {
+namespace {
+
+using Kind = UndoStep::Kind;
+
+// A drive as the ledger sees it before the run: what exists, and every question it asked.
+struct Drive {
+    std::map<std::string, PathKind> present;
+    std::vector<std::string> asked;
+    PathKindOf kind_of() {
+        return [this](const std::string& path) {
+            asked.push_back(path);
+            const auto it = present.find(path);
+            return it == present.end() ? PathKind::missing : it->second;
+        };
+    }
+};
+
+TEST(UndoLedger, ExtractionNotesOnlyWhatDidNotExist) {
+    Drive drive;
+    drive.present = {{"C:\\Gra", PathKind::present},
+                     {"C:\\Gra\\Czytaj.txt", PathKind::present},
+                     {"C:\\Gra\\dane", PathKind::present},
+                     {"C:\\Gra\\dane\\stary.dat", PathKind::present}};
+    UndoLedger ledger;
+    note_extraction(ledger, "C:\\Gra",
+                    {{"Czytaj.txt"},
+                     {"dane\\stary.dat"},
+                     {"dane\\nowy.dat"},
+                     {"Grafika\\Tła\\niebo.jpg"},
+                     {"grafika\\ikona.ico"},  // the same folder, spelt otherwise
+                     {"GRAFIKA\\TŁA", true},
+                     {"puste", true},
+                     {"Witaj.exe"}},
+                    drive.kind_of());
+    EXPECT_EQ(
+        ledger.folders_made,
+        (std::vector<std::string>{"C:\\Gra\\Grafika", "C:\\Gra\\Grafika\\Tła", "C:\\Gra\\puste"}));
+    EXPECT_EQ(ledger.files_made, (std::vector<std::string>{
+                                     "C:\\Gra\\dane\\nowy.dat", "C:\\Gra\\Grafika\\Tła\\niebo.jpg",
+                                     "C:\\Gra\\grafika\\ikona.ico", "C:\\Gra\\Witaj.exe"}));
+    EXPECT_EQ(ledger.files_replaced,
+              (std::vector<std::string>{"C:\\Gra\\Czytaj.txt", "C:\\Gra\\dane\\stary.dat"}));
+    // Nothing below a missing folder is asked about, and no folder twice.
+    const std::set<std::string> asked(drive.asked.begin(), drive.asked.end());
+    EXPECT_EQ(asked.size(), drive.asked.size());
+    EXPECT_EQ(asked.count("C:\\Gra\\Grafika\\Tła"), 0u);
+    EXPECT_EQ(asked.count("C:\\Gra\\grafika\\ikona.ico"), 0u);
+}
+
+TEST(UndoLedger, KeysAreNotedFromTheFirstMissingLevel) {
+    const std::set<std::string> keys = {"Software", "Software\\Firma"};
+    const auto exists = [&keys](const std::string& k) { return keys.count(k) != 0; };
+    UndoLedger ledger;
+    EXPECT_TRUE(note_key_levels(ledger, RegistryRoot::current_user,
+                                "Software\\Firma\\Gra\\Ustawienia", exists));
+    EXPECT_FALSE(note_key_levels(ledger, RegistryRoot::current_user, "Software\\Firma", exists));
+    EXPECT_EQ(ledger.keys_made,
+              (std::vector<UndoLedger::Key>{
+                  {RegistryRoot::current_user, "Software\\Firma\\Gra"},
+                  {RegistryRoot::current_user, "Software\\Firma\\Gra\\Ustawienia"}}));
+}
+
+// Values are put back before keys go, files before their folders, the latest made first; a
+// value that existed is restored with its own type and bytes, never deleted.
+TEST(UndoLedger, StepsTakeBackInTheReverseOfTheMaking) {
+    Drive drive;
+    drive.present = {{"C:\\", PathKind::present}};
+    UndoLedger ledger;
+    note_folder_levels(ledger, "C:\\Gry\\Gra", drive.kind_of());
+    note_extraction(ledger, "C:\\Gry\\Gra", {{"a\\b.txt"}}, drive.kind_of());
+    note_file(ledger, "C:\\Gry\\Gra\\uninstal.ini", drive.kind_of());
+    ledger.keys_made.push_back({RegistryRoot::local_machine, "Software\\Gra"});
+    const PreviousValue old{1, {'s', 't', 'a', 'r', 'y', 0}};
+    ledger.values_written.push_back(
+        {{RegistryRoot::local_machine, "Software\\Gra"}, "Nowa", std::nullopt});
+    ledger.values_written.push_back({{RegistryRoot::current_user, "Software"}, "Stara", old});
+    const auto hklm = RegistryRoot::local_machine;
+    const std::vector<UndoStep> expected = {
+        {Kind::restore_value, "Software", RegistryRoot::current_user, "Stara", old},
+        {Kind::delete_value, "Software\\Gra", hklm, "Nowa", {}},
+        {Kind::delete_key, "Software\\Gra", hklm, "", {}},
+        {Kind::delete_file, "C:\\Gry\\Gra\\uninstal.ini", hklm, "", {}},
+        {Kind::delete_file, "C:\\Gry\\Gra\\a\\b.txt", hklm, "", {}},
+        {Kind::remove_folder, "C:\\Gry\\Gra\\a", hklm, "", {}},
+        {Kind::remove_folder, "C:\\Gry\\Gra", hklm, "", {}},
+        {Kind::remove_folder, "C:\\Gry", hklm, "", {}},
+    };
+    EXPECT_EQ(undo_steps(ledger), expected);
+}
+
+}  // namespace
+}  // namespace setup
