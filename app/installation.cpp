@@ -4,6 +4,7 @@
 
 #include "archive_check.h"
 #include "archive_digest.h"
+#include "archive_listing.h"
 #include "error_box.h"
 #include "extractor_runner.h"
 #include "failure_report.h"
@@ -18,7 +19,9 @@
 #include "registry_rules.h"
 #include "registry_writer.h"
 #include "shortcut.h"
+#include "take_back.h"
 #include "target_folder.h"
+#include "undo_ledger.h"
 #include "uninstall_record.h"
 #include "uninstall_record_writer.h"
 
@@ -28,23 +31,24 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // The links, each in its folder (made with its missing levels first).
-void make_shortcuts(const InstallationSteps& steps, InstallationLog& log) {
+void make_shortcuts(const InstallationSteps& steps, InstallationLog& log, UndoLedger& ledger) {
     for (const ShortcutStep& step : steps.shortcuts) {
+        note_folder_levels(ledger, step.folder, platform::path_kind);
+        note_file(ledger, step.link_path, platform::path_kind);
         log.line("skrót: " + CreateShortcut(step.program, step.folder, step.caption) + " -> " +
                  step.program);
     }
 }
 
 // The script's values, in order; true for each step whose key did not exist before it.
-std::vector<bool> write_registry(const InstallationSteps& steps, InstallationLog& log) {
+std::vector<bool> write_registry(const InstallationSteps& steps, InstallationLog& log,
+                                 UndoLedger& ledger) {
     std::vector<bool> key_was_new;
     if (steps.registry.empty()) return key_was_new;
-    platform::RegistryWriter registry;
+    platform::RegistryWriter registry(&ledger);
     for (const RegistryStep& step : steps.registry) {
         registry.set_root(step.root);
-        const std::string key(key_for_opening(step.key_path));
-        key_was_new.push_back(!registry.key_exists(key));
-        registry.open_key(key);
+        key_was_new.push_back(registry.open_key(std::string(key_for_opening(step.key_path))));
         if (step.value.kind == ValueToWrite::Kind::text) {
             registry.write_text(step.value_name, step.data);
         } else if (step.value.kind == ValueToWrite::Kind::integer) {
@@ -81,25 +85,28 @@ void launch_programs(TForm1& form, const std::string& target,
 // The target folder before anything is unpacked: refused when it or a folder on its way is a
 // link, since the elevated extractor would write wherever that leads; otherwise its missing
 // levels are made with the program folder's access list, so that ordinary users cannot place
-// programs there that the installation later starts elevated. True when the extraction may go
-// on; otherwise the extractor, which will not run, is released and deleted and the standard
-// error box says why.
-bool target_folder_ready(InstallationState& state, platform::UniqueHandle& extractor) {
+// programs there that the installation later starts elevated; each level made is noted in
+// `ledger`. Nullopt when the extraction may go on; otherwise the refusal, and the extractor,
+// which will not run, is released and deleted.
+std::optional<std::string> target_folder_refusal(InstallationState& state,
+                                                 platform::UniqueHandle& extractor,
+                                                 UndoLedger& ledger) {
     const std::string& target = state.TargetFolder;
     std::optional<std::string> refusal;
     try {
         const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
         refusal = prepare_target_folder(target, platform::path_kind, [&](const std::string& level) {
             platform::create_protected_folder(level, descriptor);
+            ledger.folders_made.push_back(level);
         });
     } catch (const std::exception& e) {
         refusal = e.what();
     }
-    if (!refusal) return true;
-    extractor.reset();
-    platform::delete_file(state.ExtractorPath);
-    report_failure(state, ExitCode::extraction_failed, *refusal);
-    return false;
+    if (refusal) {
+        extractor.reset();
+        platform::delete_file(state.ExtractorPath);
+    }
+    return refusal;
 }
 
 // The archive against the digest the builder bound into the installer, before anything is
@@ -144,13 +151,82 @@ bool archive_may_be_unpacked(TForm1& form, HMODULE module, InstallationState& st
     return false;
 }
 
+// Takes back what the run made, in the reverse order, under "Cofanie zmian..." on the progress
+// page; the window is repainted as it goes but takes no input (a cancel has already asked it
+// to close). What cannot be taken back and the files written over, which stay, go to the log.
+void undo_run(TForm1& form, InstallationState& state, const UndoLedger& ledger,
+              const std::string& why) {
+    const std::vector<UndoStep> steps = undo_steps(ledger);
+    if (steps.empty() && ledger.files_replaced.empty()) return;
+    form.set_text("Label1", "Cofanie zmian...");
+    form.repaint();
+    state.Log.line("cofanie zmian: " + why);
+    for (const std::string& file : ledger.files_replaced)
+        state.Log.line("plik sprzed instalacji zostaje (mógł zostać zastąpiony): " + file);
+    size_t done = 0;
+    for (const UndoStep& step : steps) {
+        if (const auto failure = platform::take_back(step))
+            state.Log.line("nie cofnięto: " + *failure);
+        else
+            state.Log.line("cofnięto: " + undo_step_text(step));
+        if (++done % 64 == 0) form.repaint();
+    }
+    state.Log.line("zmiany cofnięte");
+}
+
+// The paths the archive will unpack, noted before the extractor runs. An archive whose table
+// cannot be read is the extractor's to report, as it always was; nothing of it is noted then,
+// and the extractor, which reads the same table, writes nothing.
+void note_archive(InstallationState& state, HANDLE archive, UndoLedger& ledger) {
+    if (!archive) return;
+    try {
+        const ArchiveListing listing = list_archive(archive, state.Product.ArchivePath);
+        note_extraction(ledger, state.TargetFolder, listing.paths, platform::path_kind);
+        for (const std::string& name : listing.unnamed)
+            state.Log.line("nazwa spoza strony kodowej, nie do cofnięcia: " + name);
+    } catch (const std::exception& e) {
+        state.Log.line(std::string("nie można odczytać spisu archiwum: ") + e.what());
+    }
+}
+
+// The steps after the extraction: links, registry values, the uninstaller and its record,
+// the programs started. A step that throws ends them there.
+void finish_installation(TForm1& form, InstallationState& state, UndoLedger& ledger) {
+    const InstallationChoices choices{state.TargetFolder, state.GroupName, state.ProgramsFolder,
+                                      state.DesktopFolder};
+    const InstallationSteps steps = plan_installation(state.Plan, state.Product, choices);
+    make_shortcuts(steps, state.Log, ledger);
+    const std::vector<bool> key_was_new = write_registry(steps, state.Log, ledger);
+    if (steps.write_uninstaller) {
+        const Lines registry_lines = registry_record_lines(steps, key_was_new);
+        const Lines shortcut_lines = shortcut_record_lines(steps);
+        WriteUninstallRecord(state.Product, choices.target, registry_lines, shortcut_lines, ledger);
+        for (const Lines* lines : {&registry_lines, &shortcut_lines})
+            for (const std::string& line : *lines) state.Log.line("zapis deinstalatora: " + line);
+    }
+    // From here the product is installed: a cancel while its programs start undoes nothing.
+    if (!steps.programs.empty() && state.RunPrograms)
+        launch_programs(form, choices.target, steps.programs, state.Log);
+}
+
 }  // namespace
 
 void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
                      platform::UniqueHandle& extractor) {
     platform::UniqueHandle archive;
     if (!archive_may_be_unpacked(form, module, state, archive, extractor)) return;
-    if (!target_folder_ready(state, extractor)) return;
+    // What this run makes from here on, so that a cancel or a failure leaves the machine as it
+    // found it.
+    UndoLedger ledger;
+    const auto fail = [&](ExitCode code, const std::string& message) {
+        undo_run(form, state, ledger, message);
+        report_failure(state, code, message);
+    };
+    if (const auto refusal = target_folder_refusal(state, extractor, ledger)) {
+        fail(ExitCode::extraction_failed, *refusal);
+        return;
+    }
+    note_archive(state, archive.get(), ledger);
     ExtractionOutcome outcome;
     {
         ProgressHost host(form, state, extractor);
@@ -161,36 +237,20 @@ void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
     archive.reset();              // the extractor has ended
     if (state.CancelRequested) {  // the runner has asked the window to close
         state.Result = ExitCode::cancelled;
+        undo_run(form, state, ledger, "anulowano");
         return;
     }
     // Shortcuts, an uninstaller and a finish page for files that were not unpacked would
     // report a failed installation as a finished one.
     if (outcome.kind != ExtractionOutcome::Kind::completed) {
-        report_failure(
-            state, ExitCode::extraction_failed,
-            extraction_failure_text(outcome, state.ExtractorPath, state.Product.ArchivePath));
+        fail(ExitCode::extraction_failed,
+             extraction_failure_text(outcome, state.ExtractorPath, state.Product.ArchivePath));
         return;
     }
-
-    // Nothing is undone: a step that fails ends the run there, on the progress page.
     try {
-        const InstallationChoices choices{state.TargetFolder, state.GroupName, state.ProgramsFolder,
-                                          state.DesktopFolder};
-        const InstallationSteps steps = plan_installation(state.Plan, state.Product, choices);
-        make_shortcuts(steps, state.Log);
-        const std::vector<bool> key_was_new = write_registry(steps, state.Log);
-        if (steps.write_uninstaller) {
-            const Lines registry_lines = registry_record_lines(steps, key_was_new);
-            const Lines shortcut_lines = shortcut_record_lines(steps);
-            WriteUninstallRecord(state.Product, choices.target, registry_lines, shortcut_lines);
-            for (const Lines* lines : {&registry_lines, &shortcut_lines})
-                for (const std::string& line : *lines)
-                    state.Log.line("zapis deinstalatora: " + line);
-        }
-        if (!steps.programs.empty() && state.RunPrograms)
-            launch_programs(form, choices.target, steps.programs, state.Log);
+        finish_installation(form, state, ledger);
     } catch (const std::exception& e) {
-        report_failure(state, ExitCode::later_step_failed, e.what());
+        fail(ExitCode::later_step_failed, e.what());
         return;
     }
     state.Log.line("instalacja zakończona");

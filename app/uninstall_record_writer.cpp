@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "files.h"
+#include "folder_security.h"
 #include "registry_writer.h"
 #include "sha256.h"
 #include "uninstall_record.h"
@@ -11,10 +12,11 @@ namespace setup {
 
 void WriteUninstallRecord(const ProductSettings& Product, const std::string& target,
                           const std::vector<std::string>& registry_lines,
-                          const std::vector<std::string>& shortcut_lines) {
+                          const std::vector<std::string>& shortcut_lines, UndoLedger& ledger) {
+    note_file(ledger, uninstaller_path(target), platform::path_kind);
     platform::SaveResourceToFile(GetModuleHandleA(nullptr), "UNINSTALL", uninstaller_path(target));
 
-    platform::RegistryWriter registry;
+    platform::RegistryWriter registry(&ledger);
     registry.set_root(RegistryRoot::local_machine);
     registry.open_key(uninstall_key_path(Product.ProductFolderName));
     registry.write_text("DisplayName", Product.ProductFolderName);
@@ -23,6 +25,7 @@ void WriteUninstallRecord(const ProductSettings& Product, const std::string& tar
 
     const std::string text = record_text(uninstall_record_lines(
         target, Product.ProductTitle, Product.ProductFolderName, registry_lines, shortcut_lines));
+    note_file(ledger, record_path(target), platform::path_kind);
     platform::write_file(record_path(target), text.data(), text.size());
 
     // Last, once the record is whole: the uninstaller acts only on a record with this digest.

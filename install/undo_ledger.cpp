@@ -54,9 +54,17 @@ void note_extraction(UndoLedger& ledger, const std::string& target,
 }
 
 void note_folder_levels(UndoLedger& ledger, const std::string& folder, const PathKindOf& kind_of) {
-    const TargetFolderLevels levels = target_folder_levels(folder, kind_of);
-    ledger.folders_made.insert(ledger.folders_made.end(), levels.missing.begin(),
-                               levels.missing.end());
+    // From the folder up to the first level that is there, then noted top-down. A drive root
+    // or a share is never missing for long: its parent is no folder, and the walk stops.
+    std::vector<std::string> missing;
+    for (std::string level = folder; kind_of(level) == PathKind::missing;) {
+        missing.push_back(level);
+        const size_t cut = level.find_last_of('\\');
+        if (cut == std::string::npos || cut == 0 || level[cut - 1] == ':' || level[cut - 1] == '\\')
+            break;
+        level.resize(cut);
+    }
+    ledger.folders_made.insert(ledger.folders_made.end(), missing.rbegin(), missing.rend());
 }
 
 void note_file(UndoLedger& ledger, const std::string& file, const PathKindOf& kind_of) {
@@ -75,6 +83,25 @@ bool note_key_levels(UndoLedger& ledger, RegistryRoot root, const std::string& k
     for (auto it = missing.rbegin(); it != missing.rend(); ++it)
         ledger.keys_made.push_back({root, *it});
     return !missing.empty();
+}
+
+std::string undo_step_text(const UndoStep& step) {
+    const auto key = [&step](std::string_view value) {
+        return registry_record_line(step.root, "\\" + step.path, value);
+    };
+    switch (step.kind) {
+        case UndoStep::Kind::restore_value:
+            return "przywrócenie wartości " + key(step.value_name);
+        case UndoStep::Kind::delete_value:
+            return "usunięcie wartości " + key(step.value_name);
+        case UndoStep::Kind::delete_key:
+            return "usunięcie klucza " + key("");
+        case UndoStep::Kind::delete_file:
+            return "usunięcie pliku " + step.path;
+        case UndoStep::Kind::remove_folder:
+            break;
+    }
+    return "usunięcie folderu " + step.path;
 }
 
 std::vector<UndoStep> undo_steps(const UndoLedger& ledger) {

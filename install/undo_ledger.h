@@ -80,6 +80,10 @@ struct UndoStep {
     bool operator==(const UndoStep&) const = default;
 };
 
+// The step for the log: "usunięcie pliku C:\\Gra\\a.txt", "przywrócenie wartości
+// J0,1,Software\\Gra,Nazwa".
+std::string undo_step_text(const UndoStep& step);
+
 // The steps that take back what `ledger` says the run made, in the order they are taken.
 std::vector<UndoStep> undo_steps(const UndoLedger& ledger);
 

@@ -27,12 +27,21 @@ bool RegistryWriter::key_exists(const std::string& key) const {
     return true;
 }
 
-void RegistryWriter::open_key(const std::string& key) {
+bool RegistryWriter::open_key(const std::string& key) {
     key_.reset();
+    key_path_ = key;
+    const auto exists = [this](const std::string& level) { return key_exists(level); };
+    // Noted only once made: a key that cannot be made leaves nothing to take back.
+    UndoLedger levels;
+    const bool made = note_key_levels(levels, root_id_, key, exists);
     HKEY opened = nullptr;
     if (RegCreateKeyExA(root_, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         nullptr, &opened, nullptr) == ERROR_SUCCESS)
         key_ = UniqueKey(opened);
+    if (ledger_ && key_)
+        ledger_->keys_made.insert(ledger_->keys_made.end(), levels.keys_made.begin(),
+                                  levels.keys_made.end());
+    return made;
 }
 
 void RegistryWriter::write_text(const std::string& name, const std::string& data) {
@@ -43,7 +52,24 @@ void RegistryWriter::write_integer(const std::string& name, int32_t value) {
     write(name, REG_DWORD, &value, sizeof value);
 }
 
+std::optional<PreviousValue> RegistryWriter::read_value(const std::string& name) const {
+    if (!key_) return std::nullopt;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    PreviousValue value{type, std::vector<uint8_t>(size)};
+    if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, value.data.data(), &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    value.type = type;
+    value.data.resize(size);
+    return value;
+}
+
 void RegistryWriter::write(const std::string& name, DWORD type, const void* data, DWORD size) {
+    if (ledger_ && key_)
+        ledger_->values_written.push_back({{root_id_, key_path_}, name, read_value(name)});
     if (!key_ || RegSetValueExA(key_.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
                                 size) != ERROR_SUCCESS) {
         std::string message = "Failed to set data for '";

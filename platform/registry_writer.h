@@ -4,32 +4,46 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "registry_rules.h"
+#include "undo_ledger.h"
 #include "win_handle.h"
 
 namespace setup::platform {
 
 HKEY root_key(RegistryRoot root);
 
+// With a ledger, it notes each key level it makes and each value it writes, with the value it
+// replaces, so that a run that fails can take them back.
 class RegistryWriter {
   public:
-    void set_root(RegistryRoot root) { root_ = root_key(root); }
+    RegistryWriter() = default;
+    explicit RegistryWriter(UndoLedger* ledger) : ledger_(ledger) {}
+    void set_root(RegistryRoot root) {
+        root_ = root_key(root);
+        root_id_ = root;
+    }
     // The key exists under the root; opened for reading only, so a key the user may not
     // change still counts as existing (and is never recorded as created).
     bool key_exists(const std::string& key) const;
-    // Opens the key, creating every missing level. A key that cannot be opened shows at the
-    // first write.
-    void open_key(const std::string& key);
+    // Opens the key, creating every missing level; true when the key did not exist. A key that
+    // cannot be opened shows at the first write.
+    bool open_key(const std::string& key);
     // Throw RuntimeError "Failed to set data for '{name}'" when the value cannot be written.
     void write_text(const std::string& name, const std::string& data);
     void write_integer(const std::string& name, int32_t value);
+    // The open key's value `name` as it is now; nullopt when it has none (or no key is open).
+    std::optional<PreviousValue> read_value(const std::string& name) const;
     void close_key() { key_.reset(); }
 
   private:
     void write(const std::string& name, DWORD type, const void* data, DWORD size);
     HKEY root_ = HKEY_LOCAL_MACHINE;
+    RegistryRoot root_id_ = RegistryRoot::local_machine;
+    UndoLedger* ledger_ = nullptr;  // not owned
+    std::string key_path_;
     UniqueKey key_;
 };
 

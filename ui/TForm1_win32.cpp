@@ -148,6 +148,10 @@ void TForm1::pump_messages() {
     }
 }
 
+void TForm1::repaint() {
+    if (IsWindow(hwnd_)) RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 void TForm1::request_close() {
     if (IsWindow(hwnd_)) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }

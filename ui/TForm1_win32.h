@@ -67,6 +67,9 @@ class TForm1 {
     // Handles the window messages that are waiting, then returns. A quit request met on the
     // way is left for the main loop.
     void pump_messages();
+    // Paints what has changed now, handling no other message: for work that must not be
+    // interrupted, such as taking back a cancelled installation while the window is closing.
+    void repaint();
     void request_close();
     // The end of a finished installation: a white window showing the Finish page.
     void show_finish();

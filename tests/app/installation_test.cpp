@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -125,7 +126,7 @@ class Installation : public ::testing::Test {
     void clean() {
         for (const auto& [root, key] : keys) SHDeleteKeyA(root, key.c_str());
         std::error_code ignored;
-        for (const std::string& root : group_roots) fs::remove_all(root, ignored);
+        for (const std::string& root : group_roots) fs::remove_all(u8_native(root), ignored);
     }
     void forget(const std::string& product, const std::vector<std::string>& links) {
         keys.emplace_back(HKEY_LOCAL_MACHINE, kUninstallKeys + product);
@@ -489,28 +490,67 @@ TEST_F(Installation, WithoutUninstallerNothingOfItIsMade) {
     EXPECT_EQ(names, std::vector<std::string>{"Witaj.lnk"});
 }
 
-TEST_F(Installation, RegistryWriteThatFailsEndsTheRunWithTheStandardErrorBox) {
-    keys = {{HKEY_CURRENT_USER, "Software\\Test Błędu"}};
+// A registry write that fails after the extraction ends the run with the standard error box,
+// once everything the run made is taken back: the files it unpacked, the folders, the links,
+// the keys it made and the values it wrote, an overwritten value with its old data. What was
+// there before stays: a file of the user's with its content, a file the archive wrote over (which
+// the log names), a key with a value of someone else's.
+TEST_F(Installation, RegistryWriteThatFailsLeavesTheMachineAsItWas) {
+    keys = {{HKEY_CURRENT_USER, "Software\\Test Błędu"},
+            {HKEY_CURRENT_USER, "Software\\Test Błędu Stary"}};
     forget("Test Błędu", {programs("Grupa błędu")});
-    start(SETUP_REGISTRY_FAILURE_EXE, "Błąd", "Grupa błędu");
+    HKEY old = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Test Błędu Stary", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &old, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(old, "Wartość", 0, REG_SZ, reinterpret_cast<const BYTE*>("stara"), 6);
+    RegSetValueExA(old, "Cudza", 0, REG_SZ, reinterpret_cast<const BYTE*>("zostaje"), 8);
+    RegCloseKey(old);
+    const fs::path before = dir.path() / u8"Błąd";
+    fs::create_directories(before);
+    write_file(before / "moje.txt", "moje");
+    write_file(before / "Czytaj.txt", "stary");
+    const std::string setup_log = native(dir / "setup.log");
+
+    form = start_installer(program, dir.path(), SETUP_REGISTRY_FAILURE_EXE, sample_archive(),
+                           {"PRZYKLAD_DZIENNIK=" + log}, "\"/LOG=" + setup_log + "\"");
+    ASSERT_NE(form, nullptr);
+    target = native(before);
+    walk_to_summary(form, target, "Grupa błędu");
+    confirm_summary(form);
     HWND box = wait_message();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(window_text(box), "Setup");
     EXPECT_EQ(message_text(box), "Failed to set data for 'Za długi klucz'");
+    EXPECT_EQ(window_text(find("Label1")), "Cofanie zmian...");
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    // The run ended there: on the progress page, the value before the failure written, the one
-    // after it not, no uninstaller, no program started.
     std::this_thread::sleep_for(1s);
     EXPECT_TRUE(visible("Progress"));
     EXPECT_FALSE(visible("Finish"));
-    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Test Błędu", "Przed błędem"),
-              text_value("tak"));
-    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Test Błędu", "Po błędzie"), std::nullopt);
-    EXPECT_FALSE(fs::exists(u8_native(target + "\\Odinstaluj.exe")));
+
+    std::vector<std::string> left;
+    for (const auto& e : fs::recursive_directory_iterator(before))
+        left.push_back(utf8_of(fs::relative(e.path(), before)));
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Czytaj.txt", "moje.txt"}));
+    EXPECT_EQ(read_file(before / "moje.txt"), "moje");
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Test Błędu"));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Test Błędu Stary", "Wartość"),
+              text_value("stara"));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Test Błędu Stary", "Cudza"),
+              text_value("zostaje"));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + "Test Błędu"));
-    EXPECT_TRUE(log_lines().empty());
-    // The links came before the registry and stay.
-    EXPECT_TRUE(fs::exists(u8_native(programs("Grupa błędu\\Witaj.lnk"))));
+    const std::string written = read_file(u8_native(setup_log));
+    EXPECT_FALSE(fs::exists(u8_native(programs("Grupa błędu")))) << written;
+    EXPECT_TRUE(log_lines().empty());  // no program started
+
+    for (const std::string& expected : std::vector<std::string>{
+             "cofanie zmian: Failed to set data for 'Za długi klucz'",
+             "plik sprzed instalacji zostaje (mógł zostać zastąpiony): " + target + "\\Czytaj.txt",
+             std::string("zmiany cofnięte"),
+             std::string("błąd: Failed to set data for 'Za długi klucz'")})
+        EXPECT_NE(written.find(expected), std::string::npos) << expected << "\n" << written;
+    EXPECT_EQ(written.find("nie cofnięto"), std::string::npos) << written;
 }
 
 TEST_F(Installation, CancelDuringExtractionMakesNothingElse) {

@@ -31,8 +31,8 @@ bool run_installer(std::unique_ptr<RunningProgram>& running, const std::filesyst
 
 HWND start_installer(std::unique_ptr<RunningProgram>& running, const std::filesystem::path& folder,
                      const std::string& program, const std::string& archive,
-                     const std::vector<std::string>& env_overrides) {
-    if (!run_installer(running, folder, program, archive, "", env_overrides)) return nullptr;
+                     const std::vector<std::string>& env_overrides, const std::string& arguments) {
+    if (!run_installer(running, folder, program, archive, arguments, env_overrides)) return nullptr;
     return wait_for_window(running->pid(), "TForm1", "", std::chrono::seconds(30));
 }
 

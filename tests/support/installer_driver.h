@@ -25,10 +25,12 @@ bool run_installer(std::unique_ptr<RunningProgram>& running, const std::filesyst
 
 // Copies the installer `program` into `folder`\Pobrane with `archive` beside it as data.uha
 // and starts it with `folder`\tmp as its temporary and current folder (and the environment
-// overrides, NAME=value); returns the wizard window, nullptr when none showed.
+// overrides, NAME=value, and the command line's `arguments`); returns the wizard window,
+// nullptr when none showed.
 HWND start_installer(std::unique_ptr<RunningProgram>& running, const std::filesystem::path& folder,
                      const std::string& program, const std::string& archive,
-                     const std::vector<std::string>& env_overrides = {});
+                     const std::vector<std::string>& env_overrides = {},
+                     const std::string& arguments = "");
 
 // From the welcome page to the summary, with this target folder and, unless empty, this
 // Start-menu group typed in.
