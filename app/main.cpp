@@ -1,6 +1,7 @@
 // Setup.exe: the installer's entry. Without arguments it shows the wizard; with them it may
-// install without questions (see command_line.h) and ends with an exit code for deployment
-// tools.
+// install without questions, with no window (/S) or showing only the progress page (/P), or
+// fill the wizard's folder and group (see command_line.h), and it ends with an exit code for
+// deployment tools.
 #include <windows.h>
 
 #include <optional>
@@ -42,11 +43,6 @@ std::optional<SetupArguments> read_arguments(std::string_view arguments, int& ex
     if (args.help) {
         MessageBoxA(nullptr, setup_switches_text().c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
         exit = code(ExitCode::done);
-        return std::nullopt;
-    }
-    if (args.passive) {
-        exit = code(ExitCode::bad_arguments);
-        platform::show_error_message("Przełącznik /P nie jest jeszcze obsługiwany.", kCaption);
         return std::nullopt;
     }
     return args;
@@ -105,15 +101,29 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         case Startup::failed:
             return args ? code(state.Result) : 1;
     }
-    if (state.Silent) {
+    // /S wins over /P: whoever asked for no window at all gets none.
+    const bool passive = args && args->passive && !state.Silent;
+    if (state.Silent || passive) {
         // The folder and group the wizard proposes, unless the command line names others.
         state.TargetFolder = args->target.value_or(form.text("Edit1"));
         state.GroupName = args->group.value_or(form.text("Edit2"));
         state.Log.line("folder docelowy: " + state.TargetFolder + "; grupa: " + state.GroupName);
+        if (state.Silent) {
+            RunInstallation(form, instance, state, files.extractor);
+            return code(state.Result);
+        }
+        // A user watches: the progress page shows, a failure shows its box, and the window
+        // closes once the run has ended, however it ended, in place of the finish page.
+        form.show_progress_only();
         RunInstallation(form, instance, state, files.extractor);
-        return code(state.Result);
+        form.request_close();
+    } else {
+        // The wizard as always, its inputs holding what the command line names; the user
+        // may still change them.
+        if (args && args->target) form.set_text("Edit1", *args->target);
+        if (args && args->group) form.set_text("Edit2", *args->group);
+        form.show();
     }
-    form.show();
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (form.translate_dialog_message(msg)) continue;

@@ -138,7 +138,6 @@ std::variant<SetupArguments, ArgumentError> parse_setup_arguments(std::string_vi
         error->silent = silent;
         return *error;
     }
-    if (a.silent && a.passive) return ArgumentError{"switches /S and /P exclude each other", true};
     return a;
 }
 

@@ -26,7 +26,7 @@ enum class ExitCode : int {
 };
 
 // Setup.exe's switches, case-insensitive, in any order, separated by blanks:
-//   /S             no wizard and no message box      /P   the progress page only
+//   /S             no wizard and no message box      /P   the progress page only (/S wins)
 //   /D=<folder>    the target folder: the rest of the command line, blanks included
 //   /GROUP=<name>  the Start-menu group              /LOG=<file>  a log of every step
 //   /RUN           start the script's programs after a silent installation

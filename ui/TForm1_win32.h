@@ -48,6 +48,10 @@ class TForm1 {
     void create(HINSTANCE instance, const Layout& layout);
     // Shows the window and brings it to the foreground.
     void show();
+    // Shows the window as show() does, but on the progress page, in the colour the wizard has
+    // there, for an installation without questions that a user watches. Such a window has no
+    // finish page: its owner closes it when the run has ended, however it ended.
+    void show_progress_only();
     HWND handle() const { return hwnd_; }
     HWND control(std::string_view name) const;
 
@@ -71,7 +75,8 @@ class TForm1 {
     // interrupted, such as taking back a cancelled installation while the window is closing.
     void repaint();
     void request_close();
-    // The end of a finished installation: a white window showing the Finish page.
+    // The end of a finished installation: a white window showing the Finish page; nothing for
+    // a window shown with show_progress_only().
     void show_finish();
 
     // Runs the installation when the summary is confirmed; set by the program.
@@ -111,6 +116,7 @@ class TForm1 {
     void Button16Click();
 
     HWND hwnd_ = nullptr;
+    bool progress_only_ = false;
     COLORREF color_ = RGB(255, 255, 255);
     std::string folder_name_;
     std::map<std::string, HWND, std::less<>> controls_;

@@ -38,7 +38,16 @@ int TForm1::default_button() const {
     return 0;
 }
 
+void TForm1::show_progress_only() {
+    progress_only_ = true;
+    const PageRow* installing = installation_page(wizard_pages());
+    set_color(gradients_.at("Gradient1")->Color2());
+    show_page(installing->page, wizard_pages().front().page);
+    show();
+}
+
 void TForm1::show_finish() {
+    if (progress_only_) return;
     const PageRow* installing = installation_page(wizard_pages());
     go({installing, &installing->next});
 }

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -296,6 +297,61 @@ TEST_F(Installation, SilentlyIntoTheFolderAndGroupTheCommandLineNames) {
              " skrót: " + programs(group) + "\\Przykładowy Program.lnk", " rejestr: J0,1,",
              " zapis deinstalatora: P0,", " instalacja zakończona\r\n"})
         EXPECT_NE(text.find(step), std::string::npos) << step << "\n" << text;
+}
+
+// /P: a user watches, nobody answers. The window shows the progress page from its first
+// moment to its last, never another page, and closes by itself with 0; the folder comes from
+// the command line, the group is the one the wizard proposes, and the script's program is
+// started as the wizard starts it.
+TEST_F(Installation, PassiveShowsOnlyTheProgressPageAndEndsByItself) {
+    const std::string product = "Przykładowy Program";
+    keys = {{HKEY_CURRENT_USER, "Software\\Przykładowy Program"}};
+    forget(product, {programs("Przykładowy Program"), programs("Autostart\\Powitanie.lnk"),
+                     desktop("Przykładowy Program.lnk")});
+    target = native(dir.path()) + "\\Instalacja z postępem żółwia";
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(), "/P /D=" + target,
+                              {"PRZYKLAD_DZIENNIK=" + log}));
+    form = wait_for_window(program->pid(), "TForm1", "", 30s);
+    ASSERT_NE(form, nullptr);
+    std::set<std::string> seen;
+    const auto until = std::chrono::steady_clock::now() + 120s;
+    while (IsWindow(form) && std::chrono::steady_clock::now() < until) {
+        if (IsWindowVisible(form))
+            for (const char* page :
+                 {"Welcome", "Path", "MenuStart", "Podsumowanie", "Progress", "Finish"})
+                if (visible(page)) seen.insert(page);
+        std::this_thread::sleep_for(2ms);
+    }
+    EXPECT_EQ(program->wait_exit(30s), 0);
+    EXPECT_EQ(seen, std::set<std::string>{"Progress"});
+    expect_files(true);
+    expect_link(programs("Przykładowy Program\\Przykładowy Program.lnk"), target + "\\Witaj.exe",
+                target + "\\");
+    EXPECT_EQ(log_lines(), std::vector<std::string>{
+                               "\"" + target + "\\Witaj.exe\" --pierwsze-uruchomienie\t" + target});
+}
+
+// /D= and /GROUP= without /S or /P: the wizard as always, with those texts in its inputs,
+// kept there through the pages up to the summary.
+TEST_F(Installation, FolderAndGroupFromTheCommandLineFillTheWizard) {
+    target = native(dir.path()) + "\\Folder z wiersza żółwia";
+    group = "Gry z wiersza żółwia";
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(),
+                              "/GROUP=\"" + group + "\" /D=" + target));
+    form = wait_for_window(program->pid(), "TForm1", "", 30s);
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(visible("Welcome"));
+    SendMessageA(find("Button4"), BM_CLICK, 0, 0);
+    EXPECT_EQ(window_text(find("Edit1")), target);
+    SendMessageA(find("Button7"), BM_CLICK, 0, 0);
+    EXPECT_EQ(window_text(find("Edit2")), group);
+    SendMessageA(find("Button9"), BM_CLICK, 0, 0);
+    const std::string summary = window_text(find("Memo1"));
+    EXPECT_NE(summary.find("\r\n" + target + "\r\n"), std::string::npos) << summary;
+    EXPECT_TRUE(summary.ends_with("\r\n" + group)) << summary;
+    PostMessageA(find("Button13"), BM_CLICK, 0, 0);
+    EXPECT_NE(program->wait_exit(30s), -1);
+    EXPECT_FALSE(fs::exists(u8_native(target)));
 }
 
 TEST_F(Installation, SilentWithoutItsArchiveEndsWithItsCodeAndNoBox) {

@@ -28,6 +28,8 @@ TEST(CommandLine, SetupSwitches) {
         {"/S /d=C:\\Program Files\\Gra \xBF\xF3\xB3ta  ",
          {.silent = true, .target = "C:\\Program Files\\Gra \xBF\xF3\xB3ta"}},
         {"/P /D=C:\\A /S", {.passive = true, .target = "C:\\A /S"}},
+        // Both are kept; the program lets /S win.
+        {"/S /P", {.silent = true, .passive = true}},
         // Other values may be quoted, the switch with them or the value alone.
         {"\"/LOG=C:\\a b\\x.log\" /group=\"Moje gry\"",
          {.group = "Moje gry", .log = "C:\\a b\\x.log"}},
@@ -54,7 +56,6 @@ TEST(CommandLine, RefusedArgumentsNameTheSwitch) {
         {"/LOG=", "switch /LOG needs a value: /LOG=..."},
         {"/GROUP", "switch /GROUP needs a value: /GROUP=..."},
         {"/LOG=\"C:\\a b", "unclosed quote in /LOG=\"C:\\a b"},
-        {"/S /P", "switches /S and /P exclude each other"},
     };
     for (const Case& c : cases) {
         const auto parsed = parse_setup_arguments(c.line);
