@@ -112,8 +112,7 @@ int remove_silently(const CopyArguments& arguments, setup::platform::UniqueHandl
     std::vector<std::string> running;
     try {
         loaded.emplace(load(arguments.original_program));
-        const DWORD original_id = original ? GetProcessId(original.get()) : 0;
-        running = programs_running_in(loaded->input.target, original_id);
+        running = programs_running_in(loaded->input.target, arguments.original_program);
     } catch (const std::exception& e) {
         log.line(std::string("błąd: ") + e.what());
         send_result(result, code(ExitCode::refused));

@@ -35,7 +35,7 @@ std::string program_of(DWORD pid) {
 }  // namespace
 
 std::vector<std::string> programs_running_in(const std::string& folder,
-                                             unsigned long also_excepted) {
+                                             const std::string& also_excepted) {
     std::vector<std::string> out;
     platform::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return out;
@@ -43,11 +43,11 @@ std::vector<std::string> programs_running_in(const std::string& folder,
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot.get(), &entry); more;
          more = Process32Next(snapshot.get(), &entry)) {
-        if (entry.th32ProcessID == GetCurrentProcessId() || entry.th32ProcessID == 0 ||
-            (also_excepted != 0 && entry.th32ProcessID == also_excepted))
-            continue;
+        if (entry.th32ProcessID == GetCurrentProcessId() || entry.th32ProcessID == 0) continue;
         const std::string program = program_of(entry.th32ProcessID);
-        if (!program.empty() && is_within(program, folder)) out.push_back(program);
+        if (program.empty() || !is_within(program, folder)) continue;
+        if (!also_excepted.empty() && same_path(program, also_excepted)) continue;
+        out.push_back(program);
     }
     return out;
 }
