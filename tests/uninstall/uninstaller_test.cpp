@@ -625,3 +625,26 @@ TEST_F(SilentUninstaller, RefusalsEndWithTheirCodes) {
         }
     }
 }
+
+TEST_F(SilentUninstaller, AFileInUseEndsWithRestartNeeded) {
+    finish_installation(record_lines());
+    const std::string busy = target + "\\gra.exe";
+    HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(run("/S /LOG=\"" + log_path() + "\""), 3010);
+    CloseHandle(held);
+    EXPECT_NE(
+        log().find("usunięcie po restarcie: " + native(at("Program Files/Gra, wersja 2/gra.exe"))),
+        std::string::npos)
+        << log();
+    EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2/dane")));
+    // The next start of Wine would carry the scheduled removal out.
+    HKEY session = nullptr;
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_ALL_ACCESS, &session),
+        ERROR_SUCCESS);
+    RegDeleteValueA(session, "PendingFileRenameOperations");
+    RegCloseKey(session);
+}
