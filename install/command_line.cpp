@@ -141,6 +141,23 @@ std::variant<SetupArguments, ArgumentError> parse_setup_arguments(std::string_vi
     return a;
 }
 
+std::variant<UninstallArguments, ArgumentError> parse_uninstall_arguments(
+    std::string_view arguments) {
+    bool silent = false;
+    auto split_result = split(arguments, silent);
+    if (auto* error = std::get_if<ArgumentError>(&split_result)) {
+        error->silent = silent;
+        return *error;
+    }
+    UninstallArguments a;
+    if (auto error = apply(std::get<std::vector<Switch>>(split_result),
+                           {{"/S", &a.silent}, {"/?", &a.help}, {"/LOG", nullptr, &a.log}})) {
+        error->silent = silent;
+        return *error;
+    }
+    return a;
+}
+
 std::string setup_switches_text() {
     return "Setup.exe [/S | /P] [/GROUP=nazwa] [/LOG=plik] [/RUN] [/D=folder]\r\n"
            "\r\n"

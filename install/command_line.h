@@ -60,6 +60,17 @@ std::string_view arguments_of(std::string_view command_line);
 // text that is no switch is an ArgumentError.
 std::variant<SetupArguments, ArgumentError> parse_setup_arguments(std::string_view arguments);
 
+// Odinstaluj.exe's switches, split and refused by the same rules as Setup.exe's:
+//   /S  no window and no message box   /LOG=<file>  a log of every step   /?  the list
+struct UninstallArguments {
+    bool silent = false;
+    bool help = false;
+    std::optional<std::string> log = std::nullopt;
+    bool operator==(const UninstallArguments&) const = default;
+};
+std::variant<UninstallArguments, ArgumentError> parse_uninstall_arguments(
+    std::string_view arguments);
+
 // The text of Setup.exe's /? box.
 std::string setup_switches_text();
 

@@ -18,10 +18,15 @@ std::string local_time_text() {
            ":" + two(t.wMinute) + ":" + two(t.wSecond);
 }
 
-LogFile::LogFile(const std::string& path)
+LogFile::LogFile(const std::string& path, Opening opening)
     : path_(path),
-      file_(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+      file_(opening == Opening::replace
+                ? CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)
+                // Appending data only: each write lands at the end, whoever wrote last.
+                : CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {
     if (!file_)
         throw RuntimeError("Nie można utworzyć pliku dziennika " + path + ": " +
                            system_message(GetLastError()));

@@ -13,8 +13,12 @@ std::string local_time_text();
 
 class LogFile {
   public:
-    // Throws RuntimeError naming the file when it cannot be made.
-    explicit LogFile(const std::string& path);
+    // `replace` makes the file anew and lets others only read it; `append` adds to the end of
+    // the file (made when missing) and lets another process append to it meanwhile, for a log
+    // two processes write in turn.
+    enum class Opening { replace, append };
+    // Throws RuntimeError naming the file when it cannot be made or opened.
+    explicit LogFile(const std::string& path, Opening opening = Opening::replace);
     // Throws RuntimeError naming the file when the write fails.
     void write(std::string_view bytes);
 

@@ -23,6 +23,29 @@ void Report::add(const Step& step, Outcome outcome, const std::string& reason) {
     failures_.push_back(line);
 }
 
+ExitCode Report::exit_code() const {
+    if (stopped_) return ExitCode::cancelled;
+    if (!failures_.empty()) return ExitCode::later_step_failed;
+    if (!scheduled_.empty()) return ExitCode::restart_needed;
+    return ExitCode::done;
+}
+
+std::string log_line(const Step& step, Outcome outcome, const std::string& reason) {
+    switch (outcome) {
+        case Outcome::removed:
+            return "usunięto: " + subject(step);
+        case Outcome::absent:
+            return "nie było: " + subject(step);
+        case Outcome::not_empty:
+            return "pozostaje (niepusty): " + subject(step);
+        case Outcome::scheduled:
+            return "usunięcie po restarcie: " + subject(step);
+        case Outcome::failed:
+            break;
+    }
+    return "błąd: nie można usunąć " + subject(step) + (reason.empty() ? "" : ": " + reason);
+}
+
 std::string Report::status(const Record& record) const {
     if (stopped_) return "Usuwanie przerwane.";
     if (!failures_.empty()) return "Nie wszystko udało się usunąć.";

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "record.h"
 #include "removal_plan.h"
 
@@ -28,6 +29,11 @@ class Report {
     }
     bool has_failures() const { return !failures_.empty(); }
 
+    // What a deployment tool is told: cancelled when stopped, later_step_failed when
+    // something could not be removed, restart_needed when something goes at the next
+    // restart, else done.
+    ExitCode exit_code() const;
+
     // The status line: the record's "finished" text when the plan ran to its end and nothing
     // failed (files kept on purpose and removals at restart are no failure).
     std::string status(const Record& record) const;
@@ -42,5 +48,9 @@ class Report {
     bool stopped_ = false;
     bool removed_some_ = false;
 };
+
+// The log's line for one step: "usunięto: <what>", "nie było: ", "pozostaje (niepusty): ",
+// "usunięcie po restarcie: ", or "błąd: nie można usunąć <what>: <reason>".
+std::string log_line(const Step& step, Outcome outcome, const std::string& reason);
 
 }  // namespace setup::uninstall

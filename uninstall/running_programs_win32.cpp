@@ -34,7 +34,8 @@ std::string program_of(DWORD pid) {
 
 }  // namespace
 
-std::vector<std::string> programs_running_in(const std::string& folder) {
+std::vector<std::string> programs_running_in(const std::string& folder,
+                                             const std::string& also_excepted) {
     std::vector<std::string> out;
     platform::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return out;
@@ -44,7 +45,9 @@ std::vector<std::string> programs_running_in(const std::string& folder) {
          more = Process32Next(snapshot.get(), &entry)) {
         if (entry.th32ProcessID == GetCurrentProcessId() || entry.th32ProcessID == 0) continue;
         const std::string program = program_of(entry.th32ProcessID);
-        if (!program.empty() && is_within(program, folder)) out.push_back(program);
+        if (program.empty() || !is_within(program, folder)) continue;
+        if (!also_excepted.empty() && same_path(program, also_excepted)) continue;
+        out.push_back(program);
     }
     return out;
 }

@@ -5,7 +5,10 @@
 
 namespace setup::uninstall {
 
-// The program files of the running processes (this one excepted) that lie in `folder`.
-std::vector<std::string> programs_running_in(const std::string& folder);
+// The program files of the running processes that lie in `folder`, this process excepted and
+// those running `also_excepted` ("" for none: the uninstaller that waits for its copy, whose
+// file is removed once it has ended).
+std::vector<std::string> programs_running_in(const std::string& folder,
+                                             const std::string& also_excepted = "");
 
 }  // namespace setup::uninstall

@@ -20,7 +20,7 @@ constexpr DWORD kShareForLoader = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
 }  // namespace
 
-void start_copy(const std::string& program, const Record& record) {
+UniqueHandle start_copy(const std::string& program, const Record& record, CopyArguments passed) {
     const std::string temp = platform::GetTempDirectory();
     DWORD error = 0;
     std::optional<platform::PrivateFolder> folder =
@@ -65,8 +65,9 @@ void start_copy(const std::string& program, const Record& record) {
                          SYNCHRONIZE, TRUE, 0))
         error = GetLastError();
     UniqueHandle own(self);
-    std::string command =
-        copy_command_line(copy, {reinterpret_cast<std::uintptr_t>(self), program});
+    passed.original_process = reinterpret_cast<std::uintptr_t>(self);
+    passed.original_program = program;
+    std::string command = copy_command_line(copy, passed);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -76,8 +77,8 @@ void start_copy(const std::string& program, const Record& record) {
         throw RuntimeError(format_text(text(record, kCannotStart), {copy}) + " " +
                            system_message(error));
     }
-    // The copy runs on by itself: neither of its handles is needed.
-    const UniqueHandle thread(started.hThread), process(started.hProcess);
+    const UniqueHandle thread(started.hThread);
+    return UniqueHandle(started.hProcess);
 }
 
 void wait_for_original(const CopyArguments& arguments) {

@@ -20,8 +20,11 @@ inline constexpr const char* kCopyFolderPrefix = "Odinstaluj-";
 // folder the temporary folder. The copy inherits a handle that denies writing the file and
 // deletes it when the copy ends; without that handle the copy is not started. Throws
 // RuntimeError with the record's texts for a copy that cannot be made or started; nothing is
-// left in the temporary folder then.
-void start_copy(const std::string& program, const Record& record);
+// left in the temporary folder then. `passed` carries what the copy is told besides (its
+// process handle and program are filled in here): the switches, and a result pipe's write
+// end, which must be inheritable. Returns the copy's process.
+platform::UniqueHandle start_copy(const std::string& program, const Record& record,
+                                  CopyArguments passed = {});
 
 // In the copy: waits until the original has ended (it holds its file and folder open).
 void wait_for_original(const CopyArguments& arguments);

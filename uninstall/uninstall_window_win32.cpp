@@ -22,8 +22,8 @@ constexpr int kButtonHeight = 26;
 
 }  // namespace
 
-UninstallWindow::UninstallWindow(Record record, PlanInput input)
-    : record_(std::move(record)), input_(std::move(input)) {
+UninstallWindow::UninstallWindow(Record record, PlanInput input, InstallationLog& log)
+    : record_(std::move(record)), input_(std::move(input)), log_(log) {
     title_ = text(record_, kProductTitle);
 }
 
@@ -118,6 +118,7 @@ LRESULT UninstallWindow::handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     } catch (const std::exception& e) {
         // Nothing may leave a window procedure; what failed ends the removal as a failure.
         report_.add_failure(e.what());
+        log_.line(std::string("błąd: ") + e.what());
         finish();
         return 0;
     }
@@ -185,7 +186,10 @@ bool UninstallWindow::programs_closed() {
         std::string message = "Te programy działają z folderu " + input_.target + ":\n\n";
         for (const std::string& program : running) message += program + "\n";
         message += "\nZamknij je i wybierz \"Ponów\". \"Anuluj\" kończy bez usuwania czegokolwiek.";
-        if (ask(message, MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY) return false;
+        if (ask(message, MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY) {
+            for (const std::string& program : running) log_.line("działa: " + program);
+            return false;
+        }
     }
 }
 
@@ -218,6 +222,7 @@ void UninstallWindow::step() {
         std::string reason;
         const Outcome outcome = remover_.run(current, reason);
         report_.add(current, outcome, reason);
+        log_.line(log_line(current, outcome, reason));
         ++next_step_;
         SendDlgItemMessageA(hwnd_, kProgressId, PBM_SETPOS, next_step_, 0);
         if (next_step_ == plan_.steps.size()) {
@@ -230,6 +235,9 @@ void UninstallWindow::step() {
 
 void UninstallWindow::finish() {
     state_ = State::finished;
+    for (const std::string& line : plan_.kept) log_.line("pozostaje (po instalacji): " + line);
+    log_.line("odinstalowanie zakończone: " + report_.status(record_) + " (kod " +
+              std::to_string(static_cast<int>(report_.exit_code())) + ")");
     set_status(report_.status(record_));
     show_lines(report_.lines(record_, plan_));
     EnableWindow(GetDlgItem(hwnd_, IDOK), FALSE);

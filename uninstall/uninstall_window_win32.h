@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "installation_log.h"
 #include "record.h"
 #include "removal_plan.h"
 #include "removal_win32.h"
@@ -36,7 +37,8 @@ inline constexpr int kResultsId = 1003;
 
 class UninstallWindow {
   public:
-    UninstallWindow(Record record, PlanInput input);
+    // Each step, refusal and the end go to `log` as they happen; it must outlive the window.
+    UninstallWindow(Record record, PlanInput input, InstallationLog& log);
     UninstallWindow(const UninstallWindow&) = delete;
     UninstallWindow& operator=(const UninstallWindow&) = delete;
 
@@ -65,6 +67,7 @@ class UninstallWindow {
     Plan plan_;
     Remover remover_;
     Report report_;
+    InstallationLog& log_;
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;  // the stock GUI font, never deleted
     std::string title_;

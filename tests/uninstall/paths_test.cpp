@@ -89,15 +89,6 @@ TEST(UninstallPaths, PartsAndDepth) {
     EXPECT_EQ(depth_of("a\\b\\c"), 2);
 }
 
-TEST(UninstallCopyArguments, RoundTrip) {
-    const CopyArguments in{1234, "C:\\Program Files\\Gra, nowa\\Odinstaluj.exe"};
-    const std::string line = copy_command_line("C:\\Temp\\Odinstaluj-4d2.exe", in);
-    auto out = parse_copy_command_line(line);
-    ASSERT_TRUE(out);
-    EXPECT_EQ(out->original_process, 1234u);
-    EXPECT_EQ(out->original_program, in.original_program);
-}
-
 TEST(UninstallCopyArguments, OtherCommandLinesAreNotTheCopys) {
     for (const char* line : {
              "\"C:\\Gra\\Odinstaluj.exe\"",

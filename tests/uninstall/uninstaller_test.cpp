@@ -537,3 +537,114 @@ TEST_F(Uninstaller, ACopyThatCannotBeMadeIsReported) {
     EXPECT_EQ(original.wait_exit(30s), 1);
     EXPECT_EQ(snapshot(dir.path()), before);
 }
+
+// Odinstaluj.exe /S as a deployment tool runs it: no window and no box (either would keep it
+// from ending in time), and its exit code is the working copy's result.
+class SilentUninstaller : public Uninstaller {
+  protected:
+    std::string log_path() const { return native(at("odinstalowanie.log")); }
+    std::string log() const { return read_file(at("odinstalowanie.log")); }
+    long run(const std::string& switches) {
+        RunningProgram original("\"" + target + "\\Odinstaluj.exe\" " + switches,
+                                {"TMP=" + temp, "TEMP=" + temp}, native(dir.path()));
+        const long exit = original.wait_exit(60s);
+        EXPECT_EQ(FindWindowA("OdinstalujWindow", nullptr), nullptr);
+        EXPECT_EQ(UninstallerCopy::visible_boxes(), " no message box");
+        // The copy ends after the original, once it has removed the original's file.
+        const auto until = std::chrono::steady_clock::now() + 30s;
+        while (!fs::is_empty(at("tmp")) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(50ms);
+        EXPECT_TRUE(fs::is_empty(at("tmp"))) << "the working copy is left";
+        return exit;
+    }
+};
+
+TEST_F(SilentUninstaller, RemovesEverythingAndEndsWithTheCopysResult) {
+    finish_installation(record_lines());
+    EXPECT_EQ(run("/s \"/LOG=" + log_path() + "\""), 0);
+    EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2")));
+    EXPECT_FALSE(exists(group));
+    EXPECT_FALSE(exists(desktop_link));
+    EXPECT_TRUE(exists(desktop_other));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, base + "\\Pusty"));
+    const std::string written = log();
+    for (const std::string& line :
+         {"argumenty: /s \"/LOG=" + log_path() + "\"",
+          "usunięto: " + native(at("Program Files/Gra, wersja 2/dane/poziom 1.dat")),
+          "usunięto: HKEY_LOCAL_MACHINE\\" + uninstall + "\\UninstallRecordSha256",
+          "usunięto: " + desktop_link, std::string("wynik: kod 0"),
+          std::string("odinstalowanie zakończone")})
+        EXPECT_NE(written.find(line), std::string::npos) << line << " not in:\n" << written;
+    // The original's own file goes after the result was sent, once the original has ended.
+    const std::string after =
+        written.substr(std::min(written.find("wynik: kod 0"), written.size()));
+    EXPECT_TRUE(std::regex_search(after, std::regex("usunięto: [^\r]*Odinstaluj\\.exe\r\n")))
+        << written;
+}
+
+// A refusal shows no box and ends with its code; a log, when asked for, says why.
+TEST_F(SilentUninstaller, RefusalsEndWithTheirCodes) {
+    const fs::path idle = at("Program Files/Gra, wersja 2/dane/serwer gry.exe");
+    struct Case {
+        const char* name;
+        const char* switches;
+        long code;
+        const char* logged;  // "" for no log
+    };
+    for (const Case& c : {
+             Case{"unknown switch", "/S /X", 87, ""},
+             Case{"empty log", "/S /LOG=", 87, ""},
+             Case{"twice", "/S /s", 87, ""},
+             Case{"tampered record", "/S /LOG=", 1625, "został zmieniony po instalacji"},
+             Case{"running program", "/S /LOG=", 1625, "działa: "},
+         }) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<RunningProgram> running;
+        const bool program_runs = std::string(c.name) == "running program";
+        if (program_runs) {
+            ASSERT_TRUE(CopyFileA(test_program_path(IDLE_PROGRAM_EXE).c_str(), native(idle).c_str(),
+                                  FALSE));
+        }
+        finish_installation(record_lines());
+        if (std::string(c.name) == "tampered record") {
+            const fs::path record = at("Program Files/Gra, wersja 2/uninstal.ini");
+            write_file(record, read_file(record) + "P0," + desktop_other + ",0\r\n");
+        }
+        if (program_runs)
+            running = std::make_unique<RunningProgram>("\"" + native(idle) + "\"",
+                                                       std::vector<std::string>{});
+        std::string switches = c.switches;
+        if (*c.logged) switches += "\"" + log_path() + "\"";
+        EXPECT_EQ(run(switches), c.code);
+        EXPECT_TRUE(fs::exists(at("Program Files/Gra, wersja 2/gra.exe")));
+        EXPECT_TRUE(fs::exists(at("Program Files/Gra, wersja 2/uninstal.ini")));
+        EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "UninstallRecordSha256"));
+        if (*c.logged) {
+            EXPECT_NE(log().find(c.logged), std::string::npos) << log();
+        }
+    }
+}
+
+TEST_F(SilentUninstaller, AFileInUseEndsWithRestartNeeded) {
+    finish_installation(record_lines());
+    const std::string busy = target + "\\gra.exe";
+    HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(run("/S /LOG=\"" + log_path() + "\""), 3010);
+    CloseHandle(held);
+    EXPECT_NE(
+        log().find("usunięcie po restarcie: " + native(at("Program Files/Gra, wersja 2/gra.exe"))),
+        std::string::npos)
+        << log();
+    EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2/dane")));
+    // The next start of Wine would carry the scheduled removal out.
+    HKEY session = nullptr;
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_ALL_ACCESS, &session),
+        ERROR_SUCCESS);
+    RegDeleteValueA(session, "PendingFileRenameOperations");
+    RegCloseKey(session);
+}
