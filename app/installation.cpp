@@ -195,10 +195,14 @@ void finish_installation(TForm1& form, InstallationState& state, UndoLedger& led
     const InstallationChoices choices{state.TargetFolder, state.GroupName, state.ProgramsFolder,
                                       state.DesktopFolder};
     const InstallationSteps steps = plan_installation(state.Plan, state.Product, choices);
+    // An installation over an earlier one of the product: the keys that one made exist now,
+    // and its record, about to be replaced, is the only word that they are the product's.
+    const Lines made_before =
+        made_key_lines(platform::read_small_file(record_path(choices.target), 1 << 20));
     make_shortcuts(steps, state.Log, ledger);
     const std::vector<bool> key_was_new = write_registry(steps, state.Log, ledger);
     if (steps.write_uninstaller) {
-        const Lines registry_lines = registry_record_lines(steps, key_was_new);
+        const Lines registry_lines = registry_record_lines(steps, key_was_new, made_before);
         const Lines shortcut_lines = shortcut_record_lines(steps);
         WriteUninstallRecord(state.Product, choices.target, registry_lines, shortcut_lines, ledger);
         for (const Lines* lines : {&registry_lines, &shortcut_lines})

@@ -1,5 +1,8 @@
 #include "installation_plan.h"
 
+#include <algorithm>
+#include <set>
+
 #include "shortcut_rules.h"
 #include "target_folder.h"
 #include "uninstall_record.h"
@@ -60,12 +63,18 @@ std::vector<std::string> shortcut_record_lines(const InstallationSteps& steps) {
 }
 
 std::vector<std::string> registry_record_lines(const InstallationSteps& steps,
-                                               const std::vector<bool>& key_was_new) {
+                                               const std::vector<bool>& key_was_new,
+                                               const std::vector<std::string>& made_before) {
     std::vector<std::string> lines;
+    std::set<std::string> carried;
     for (size_t i = 0; i < steps.registry.size(); ++i) {
         const RegistryStep& step = steps.registry[i];
-        if (i < key_was_new.size() && key_was_new[i])
-            lines.push_back(registry_record_line(step.root, step.key_path, ""));
+        std::string key_line = registry_record_line(step.root, step.key_path, "");
+        const bool earlier =
+            std::find(made_before.begin(), made_before.end(), key_line) != made_before.end() &&
+            carried.insert(key_line).second;
+        if ((i < key_was_new.size() && key_was_new[i]) || earlier)
+            lines.push_back(std::move(key_line));
         lines.push_back(registry_record_line(step.root, step.key_path, step.value_name));
     }
     return lines;

@@ -60,8 +60,11 @@ std::vector<std::string> shortcut_record_lines(const InstallationSteps& steps);
 
 // The record's lines for the registry: per step, a key line when `key_was_new[i]` (its key did
 // not exist before the step; an earlier step may have made it), then its value line, also
-// for a type that writes nothing. `key_was_new` has one flag per step.
+// for a type that writes nothing. `key_was_new` has one flag per step. A key line among
+// `made_before` (an earlier installation's made_key_lines) is written too, once, before the
+// first value line of its key.
 std::vector<std::string> registry_record_lines(const InstallationSteps& steps,
-                                               const std::vector<bool>& key_was_new);
+                                               const std::vector<bool>& key_was_new,
+                                               const std::vector<std::string>& made_before = {});
 
 }  // namespace setup

@@ -89,6 +89,24 @@ std::vector<std::string> uninstaller_text_lines() {
     return lines;
 }
 
+std::vector<std::string> made_key_lines(std::string_view record_text) {
+    std::vector<std::string> lines;
+    std::string_view pending;  // an empty-name line waiting for its key's next line
+    for (size_t start = 0; start < record_text.size();) {
+        size_t end = record_text.find("\r\n", start);
+        if (end == std::string_view::npos) break;  // a cut last line counts for nothing
+        const std::string_view line = record_text.substr(start, end - start);
+        start = end + 2;
+        // A line's key runs to its last comma (fields are not quoted).
+        if (!pending.empty() && line.substr(0, line.rfind(',') + 1) == pending && line != pending)
+            lines.emplace_back(pending);
+        pending = line.size() > 3 && line[0] == kRegistryLine && line.ends_with(',')
+                      ? line
+                      : std::string_view();
+    }
+    return lines;
+}
+
 std::string record_text(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) {

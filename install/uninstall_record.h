@@ -47,6 +47,12 @@ std::string uninstall_key_path(std::string_view folder_name);
 // splits a target folder at its blanks.
 std::string uninstall_command(std::string_view target);
 
+// The lines "J0,<root>,<key>," of the keys that the installation which left `record_text` made:
+// each empty-name line followed by a line of the same key. A product installed again into its
+// folder carries them into its new record, since the keys exist by then and the new run alone
+// would not count them as made, and its uninstaller would leave them.
+std::vector<std::string> made_key_lines(std::string_view record_text);
+
 // "U0,{folder},0" and "P0,{file},0".
 std::string folder_record_line(std::string_view folder);
 std::string file_record_line(std::string_view file);

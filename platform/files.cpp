@@ -78,6 +78,22 @@ void write_file(const std::string& path, const void* bytes, size_t size, Existin
                            system_message(GetLastError()));
 }
 
+std::string read_small_file(const std::string& path, size_t limit) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
+    std::string bytes(limit, '\0');
+    DWORD got = 0;
+    size_t total = 0;
+    while (total < limit &&
+           ReadFile(file.get(), bytes.data() + total, static_cast<DWORD>(limit - total), &got,
+                    nullptr) &&
+           got > 0)
+        total += got;
+    bytes.resize(total);
+    return bytes;
+}
+
 void SaveResourceToFile(HMODULE module, const char* name, const std::string& path) {
     const auto [bytes, size] = find_resource(module, name);
     write_file(path, bytes, size);

@@ -43,6 +43,9 @@ enum class Existing { replace, refuse };
 void write_file(const std::string& path, const void* bytes, size_t size,
                 Existing existing = Existing::replace);
 
+// Up to `limit` bytes of the file at `path`; "" when it cannot be opened.
+std::string read_small_file(const std::string& path, size_t limit);
+
 // One folder level (its parent must exist); throws RuntimeError naming it.
 void create_folder(const std::string& path);
 // Makes `path` the process's current folder; throws RuntimeError naming it.

@@ -354,11 +354,66 @@ TEST_F(Installation, FolderAndGroupFromTheCommandLineFillTheWizard) {
     EXPECT_FALSE(fs::exists(u8_native(target)));
 }
 
-TEST_F(Installation, SilentWithoutItsArchiveEndsWithItsCodeAndNoBox) {
-    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, std::nullopt, "/S"));
-    EXPECT_EQ(program->wait_exit(60s), 1620) << "a box would hold it open";
-    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, std::nullopt, "/S /X"));
-    EXPECT_EQ(program->wait_exit(60s), 87);
+// /S as a deployment tool runs it: whatever ends the run, the program ends by itself (a box
+// would hold it open) with the code that says what, and the target it was to make is not left.
+TEST_F(Installation, SilentEndsWithTheCodeOfWhatEndedItAndLeavesNothing) {
+    keys = {{HKEY_CURRENT_USER, "Software\\Test Błędu"},
+            {HKEY_CURRENT_USER, "Software\\Test Błędu Stary"}};
+    forget("Test Błędu", {programs("Test Błędu")});
+    forget("Test Instalacji",
+           {programs("Test Instalacji"), programs("Autostart\\Powitanie testu.lnk"),
+            desktop("Test Instalacji.lnk")});
+    struct Case {
+        const char* name;
+        const char* installer;
+        std::optional<std::string> archive;
+        const char* switches;
+        long code;
+    };
+    for (const Case& c : {
+             Case{"no archive", SETUP_EXE, std::nullopt, "/S", 1620},
+             Case{"unknown switch", SETUP_EXE, std::nullopt, "/S /X", 87},
+             Case{"extraction fails", SETUP_FAKE_FULL_EXE, "out Error: no space left\\r\nexit 1\n",
+                  "/S", 1603},
+             Case{"registry write fails", SETUP_REGISTRY_FAILURE_EXE, sample_archive(), "/S", 1627},
+         }) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = dir.path() / c.name;
+        const std::string aimed = native(folder) + "\\Cel żółwia";
+        ASSERT_TRUE(run_installer(program, folder, c.installer, c.archive,
+                                  std::string(c.switches) + " /D=" + aimed));
+        EXPECT_EQ(program->wait_exit(60s), c.code);
+        EXPECT_FALSE(fs::exists(u8_native(aimed)));
+    }
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Test Błędu Stary"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + "Test Błędu"));
+}
+
+// The same product installed twice in a row into the same folder, then removed as a
+// deployment tool removes it: both installations end with 0, and the removal leaves nothing.
+TEST_F(Installation, TwiceIntoTheSameFolderThenRemovedSilently) {
+    const std::string product = "Przykładowy Program";
+    keys = {{HKEY_CURRENT_USER, "Software\\Przykładowy Program"}};
+    forget(product, {programs("Przykładowy Program"), programs("Autostart\\Powitanie.lnk"),
+                     desktop("Przykładowy Program.lnk")});
+    target = native(dir.path()) + "\\Dwa razy";
+    for (int run = 1; run <= 2; ++run) {
+        ASSERT_TRUE(
+            run_installer(program, dir.path(), SETUP_EXE, sample_archive(), "/S /D=" + target));
+        EXPECT_EQ(program->wait_exit(120s), 0) << "run " << run;
+    }
+    expect_files(true);
+    fs::create_directories(dir / "utmp");
+    const std::string temp = native(dir / "utmp");
+    RunningProgram remover("\"" + target + "\\Odinstaluj.exe\" /S", {"TMP=" + temp, "TEMP=" + temp},
+                           native(dir.path()));
+    EXPECT_EQ(remover.wait_exit(120s), 0);
+    std::this_thread::sleep_for(2s);  // the working copy removes the original's file last
+    EXPECT_FALSE(fs::exists(u8_native(target)));
+    EXPECT_FALSE(fs::exists(u8_native(programs("Przykładowy Program"))));
+    EXPECT_FALSE(fs::exists(u8_native(desktop("Przykładowy Program.lnk"))));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Przykładowy Program"));
 }
 
 TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
@@ -609,25 +664,45 @@ TEST_F(Installation, RegistryWriteThatFailsLeavesTheMachineAsItWas) {
     EXPECT_EQ(written.find("nie cofnięto"), std::string::npos) << written;
 }
 
-TEST_F(Installation, CancelDuringExtractionMakesNothingElse) {
+// A cancel while the extractor runs (a scripted one that unpacks two of the archive's files,
+// then waits): what it unpacked goes, and the folders it made; a file of the user's and a file
+// the archive would write over stay as they were; nothing after the extraction is made.
+TEST_F(Installation, CancelDuringExtractionLeavesTheTargetAsItWas) {
     const std::string product = "Test Instalacji";
     keys = {{HKEY_CURRENT_USER, "Software\\Test Instalacji"}};
     forget(product, {programs("Grupa anulowana"), programs("Autostart\\Powitanie testu.lnk"),
                      desktop("Test Instalacji.lnk")});
-    // The scripted extractor names a file and then never ends.
-    start(SETUP_FAKE_FULL_EXE, "Anulowana", "Grupa anulowana",
-          "out Extracting plik.txt\\r\nhang\n");
+    const fs::path before = dir.path() / "Anulowana";
+    fs::create_directories(before);
+    write_file(before / "moje.txt", "moje");
+    write_file(before / "Czytaj.txt", "stary");
+    const fs::path script = dir.path() / "skrypt.txt";
+    write_file(
+        script,
+        "touch Witaj.exe\ntouch Dane\\Słownik\\wyrazy.txt\nout Extracting Witaj.exe\\r\nhang\n");
+    form = start_installer(program, dir.path(), SETUP_FAKE_FULL_EXE, sample_archive(),
+                           {"PRZYKLAD_DZIENNIK=" + log, "FAKE_EXTRACTOR_SCRIPT=" + native(script)});
+    ASSERT_NE(form, nullptr);
+    target = native(before);
+    walk_to_summary(form, target, "Grupa anulowana");
+    confirm_summary(form);
     const auto until = std::chrono::steady_clock::now() + 30s;
-    while (window_text(find("Label1")).find("plik.txt") == std::string::npos &&
+    while (window_text(find("Label1")).find("Witaj.exe") == std::string::npos &&
            std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(fs::exists(u8_native(target + "\\Dane\\Słownik\\wyrazy.txt")));
     PostMessageA(find("Button16"), BM_CLICK, 0, 0);
     EXPECT_EQ(program->wait_exit(30s), 0);
+    std::vector<std::string> left;
+    for (const auto& e : fs::recursive_directory_iterator(before))
+        left.push_back(utf8_of(fs::relative(e.path(), before)));
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Czytaj.txt", "moje.txt"}));
+    EXPECT_EQ(read_file(before / "Czytaj.txt"), "stary");
     EXPECT_FALSE(fs::exists(u8_native(programs("Grupa anulowana"))));
     EXPECT_FALSE(fs::exists(u8_native(desktop("Test Instalacji.lnk"))));
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Test Instalacji"));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
-    EXPECT_FALSE(fs::exists(u8_native(target + "\\uninstal.ini")));
     EXPECT_TRUE(log_lines().empty());
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "installation_plan.h"
+#include "uninstall_record.h"
 
 using namespace setup;
 
@@ -85,4 +86,23 @@ TEST(InstallationPlan, RegistryStepsAndTheirLinesWithTheKeysTheyMade) {
                                         "J0,1,\\Software\\Gra,Okno", "J0,2,Software\\Gra,Nic"}));
     EXPECT_EQ(registry_record_lines(steps, {false, false, true}).size(), 4u);
     EXPECT_EQ(registry_record_lines(steps, {false, false, true})[2], "J0,2,Software\\Gra,");
+}
+
+// Installed again over itself: the keys the first installation made exist, so the second run
+// does not count them as made; the first record's word carries them, once each, so that the
+// uninstaller still removes them. A lone key line (a default value in a key that was there)
+// and a record's cut last line carry nothing.
+TEST(InstallationPlan, AnEarlierRecordCarriesTheKeysItsInstallationMade) {
+    const std::string earlier =
+        "U0,C:\\Gry\\Gra,0\r\n"
+        "J0,1,\\Software\\Gra,\r\nJ0,1,\\Software\\Gra,Folder\r\n"
+        "J0,1,\\Software\\Obcy,\r\nJ0,1,\\Software\\Inny,x\r\n"
+        "J0,1,\\Software\\Z, przecinkiem,\r\nJ0,1,\\Software\\Z, przecinkiem,v,w\r\n"
+        "J0,2,Software\\Gra,\r\nJ0,2,Software\\Gra,Nic";
+    const std::vector<std::string> made = made_key_lines(earlier);
+    EXPECT_EQ(made, (std::vector<std::string>{"J0,1,\\Software\\Gra,"}));
+    const InstallationSteps steps = plan_installation(full_plan(), ProductSettings{}, kChoices);
+    EXPECT_EQ(registry_record_lines(steps, {false, false, false}, made),
+              (std::vector<std::string>{"J0,1,\\Software\\Gra,", "J0,1,\\Software\\Gra,Folder",
+                                        "J0,1,\\Software\\Gra,Okno", "J0,2,Software\\Gra,Nic"}));
 }

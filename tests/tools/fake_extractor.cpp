@@ -1,6 +1,7 @@
 // fake_extractor: stands in for uha.exe in tests of the installer's extractor runner. It is
 // started with the installer's command line, `"<program>" x -o+ -y+ -t"<target>" "<archive>"`,
-// and the "archive" (its last argument) is a text script telling it what to do, one
+// and the "archive" (its last argument, or the file the environment variable
+// FAKE_EXTRACTOR_SCRIPT names) is a text script telling it what to do, one
 // instruction a line (CR LF or LF; blank lines and lines starting with '#' are skipped):
 //   out <text>             write <text>, escapes \r \n \b \0 \xHH \\ decoded, nothing added
 //   repeat <count> <text>  write the decoded <text> <count> times
@@ -18,6 +19,7 @@
 #include <windows.h>
 
 #include <charconv>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -138,8 +140,12 @@ int main(int argc, char** argv) {
     std::string target;
     for (int i = 1; i < argc - 1; ++i)
         if (std::string_view(argv[i]).starts_with("-t")) target = argv[i] + 2;
-    std::ifstream file(argv[argc - 1], std::ios::binary);
-    if (!file.is_open()) fail("cannot read " + std::string(argv[argc - 1]));
+    // FAKE_EXTRACTOR_SCRIPT names a script apart, so that the archive itself can be a real one
+    // that the installer reads before the extractor runs.
+    const char* apart = std::getenv("FAKE_EXTRACTOR_SCRIPT");
+    const std::string path = apart && *apart ? apart : argv[argc - 1];
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) fail("cannot read " + path);
     const std::string script(std::istreambuf_iterator<char>(file), {});
     for (size_t start = 0; start < script.size();) {
         size_t end = script.find('\n', start);
