@@ -158,6 +158,9 @@ void undo_run(TForm1& form, InstallationState& state, const UndoLedger& ledger,
               const std::string& why) {
     const std::vector<UndoStep> steps = undo_steps(ledger);
     if (steps.empty() && ledger.files_replaced.empty()) return;
+    // The label says so while it runs, then shows again what it showed before, so that a
+    // failure's box comes over the page as the failure left it.
+    const std::string label = form.text("Label1");
     form.set_text("Label1", "Cofanie zmian...");
     form.repaint();
     state.Log.line("cofanie zmian: " + why);
@@ -172,6 +175,8 @@ void undo_run(TForm1& form, InstallationState& state, const UndoLedger& ledger,
         if (++done % 64 == 0) form.repaint();
     }
     state.Log.line("zmiany cofnięte");
+    form.set_text("Label1", label);
+    form.repaint();
 }
 
 // The paths the archive will unpack, noted before the extractor runs. An archive whose table

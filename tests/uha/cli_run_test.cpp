@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -193,5 +194,46 @@ TEST_F(UhaProgram, FullDiskIsAClearError) {
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_NE(r.output.find("Error: cannot write big.bin"), std::string::npos) << r.output;
     EXPECT_FALSE(fs::exists(tmp / "out/big.bin"));
+}
+#endif
+
+#ifdef _WIN32
+// Ended from outside in the middle of a file, as a cancelled installation ends it, the
+// extractor leaves no temporary file behind: the system deletes it with the last handle.
+TEST_F(UhaProgram, EndedFromOutsideLeavesNoTemporaryFile) {
+    fs::create_directories(tmp / "in");
+    {
+        // 512 MiB of zeros pack small but take a while to write out.
+        std::ofstream big(tmp / "in" / "big.bin", std::ios::binary);
+        big.seekp((512ll << 20) - 1);
+        big.put('\0');
+    }
+    ASSERT_EQ(run({"a", "-m1", path("a.uha"), "-C", path("in"), "."}).exit_code, 0);
+    fs::remove_all(tmp / "in");
+    std::wstring command = L"\"" + fs::path(test_program_path(UHA_EXE)).wstring() + L"\" x -t\"" +
+                           (tmp / "out").wstring() + L"\" \"" + (tmp / "a.uha").wstring() + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+    const auto temporary = [this] {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(tmp / "out", ec))
+            if (e.path().extension() == ".tmp") return true;
+        return false;
+    };
+    bool seen = false;
+    while (!(seen = temporary()) && WaitForSingleObject(pi.hProcess, 1) == WAIT_TIMEOUT) {
+    }
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    CloseHandle(pi.hProcess);
+    ASSERT_TRUE(seen) << "the extraction ended before it could be stopped";
+    // The system closes the ended process's handles a moment after it ends.
+    for (int i = 0; i < 100 && temporary(); ++i) Sleep(20);
+    EXPECT_FALSE(temporary());
+    EXPECT_FALSE(fs::exists(tmp / "out" / "big.bin"));
 }
 #endif

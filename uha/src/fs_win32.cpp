@@ -76,6 +76,12 @@ void write_all(HANDLE h, const void* data, size_t n, uint64_t offset, const std:
     }
 }
 
+// Marks the file open as `h` for deletion when its last handle closes, or takes the mark off.
+bool set_delete_on_close(HANDLE h, bool gone) {
+    FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(gone)};
+    return SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
 std::string temp_leaf() {
     static std::atomic<unsigned> counter{0};
     return ".uha-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++) +
@@ -237,12 +243,8 @@ class Win32OutputFile : public OutputFile {
           leaf_(std::move(leaf)),
           name_(std::move(name)),
           h_(std::move(h)) {}
-    ~Win32OutputFile() override {
-        if (!committed_) {
-            FILE_DISPOSITION_INFO gone{TRUE};
-            SetFileInformationByHandle(h_.get(), FileDispositionInfo, &gone, sizeof gone);
-        }
-    }
+    // Not committed, the file goes as its handle closes (set when it was made).
+    ~Win32OutputFile() override = default;
     void write_at(uint64_t offset, const void* data, size_t n) override {
         write_all(h_.get(), data, n, offset, name_);
     }
@@ -251,9 +253,12 @@ class Win32OutputFile : public OutputFile {
         if (!SetFileTime(h_.get(), nullptr, nullptr, &ft))
             throw Error(win_error("cannot set time of " + name_));
         if (replace) make_replaceable();
+        if (!set_delete_on_close(h_.get(), false)) throw Error(win_error("cannot create " + name_));
         NTSTATUS status = nt_.rename(h_.get(), folder_.get(), leaf_, replace);
-        if (!NT_SUCCESS(status)) throw Error(nt_.error("cannot create " + name_, status));
-        committed_ = true;
+        if (!NT_SUCCESS(status)) {
+            set_delete_on_close(h_.get(), true);
+            throw Error(nt_.error("cannot create " + name_, status));
+        }
         FILE_BASIC_INFO basic{};  // times left at zero stay as they are
         DWORD attrs = meta.attributes & kKeptAttributes;
         basic.FileAttributes = attrs ? attrs : FILE_ATTRIBUTE_NORMAL;
@@ -283,7 +288,6 @@ class Win32OutputFile : public OutputFile {
     std::wstring leaf_;
     std::string name_;
     Handle h_;
-    bool committed_ = false;
 };
 
 bool is_separator(char c) {
@@ -347,6 +351,9 @@ class Win32Destination : public Destination {
         NTSTATUS status = nt_.open(folder.get(), widen(temp_leaf(), CP_ACP), GENERIC_WRITE | DELETE,
                                    FILE_SHARE_READ, FILE_CREATE, FILE_NON_DIRECTORY_FILE, h);
         if (!NT_SUCCESS(status)) throw Error(nt_.error("cannot create " + name, status));
+        // Deleted when its last handle closes, until commit() keeps it: a process ended from
+        // outside (an installation cancelled) leaves no temporary file behind.
+        set_delete_on_close(h.get(), true);
         return std::make_unique<Win32OutputFile>(nt_, std::move(folder), std::move(leaf), name,
                                                  std::move(h));
     }
