@@ -194,9 +194,10 @@ void note_archive(InstallationState& state, HANDLE archive, UndoLedger& ledger) 
     }
 }
 
-// The steps after the extraction: links, registry values, the uninstaller and its record,
-// the programs started. A step that throws ends them there.
-void finish_installation(TForm1& form, InstallationState& state, UndoLedger& ledger) {
+// The steps after the extraction that make the product whole: links, registry values, the
+// uninstaller and its record. A step that throws ends them there. Returns the programs to
+// start.
+std::vector<std::string> finish_installation(InstallationState& state, UndoLedger& ledger) {
     const InstallationChoices choices{state.TargetFolder, state.GroupName, state.ProgramsFolder,
                                       state.DesktopFolder};
     const InstallationSteps steps = plan_installation(state.Plan, state.Product, choices);
@@ -213,9 +214,7 @@ void finish_installation(TForm1& form, InstallationState& state, UndoLedger& led
         for (const Lines* lines : {&registry_lines, &shortcut_lines})
             for (const std::string& line : *lines) state.Log.line("zapis deinstalatora: " + line);
     }
-    // From here the product is installed: a cancel while its programs start undoes nothing.
-    if (!steps.programs.empty() && state.RunPrograms)
-        launch_programs(form, choices.target, steps.programs, state.Log);
+    return steps.programs;
 }
 
 }  // namespace
@@ -256,11 +255,22 @@ void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
              extraction_failure_text(outcome, state.ExtractorPath, state.Product.ArchivePath));
         return;
     }
+    std::vector<std::string> programs;
     try {
-        finish_installation(form, state, ledger);
+        programs = finish_installation(state, ledger);
     } catch (const std::exception& e) {
         fail(ExitCode::later_step_failed, e.what());
         return;
+    }
+    // From here the product is installed: neither a cancel nor a program that cannot be
+    // started undoes it.
+    if (!programs.empty() && state.RunPrograms) {
+        try {
+            launch_programs(form, state.TargetFolder, programs, state.Log);
+        } catch (const std::exception& e) {
+            report_failure(state, ExitCode::later_step_failed, e.what());
+            return;
+        }
     }
     state.Log.line("instalacja zakończona");
     if (!state.CancelRequested) form.show_finish();

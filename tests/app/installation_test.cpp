@@ -287,7 +287,31 @@ TEST_F(Installation, SilentlyIntoTheFolderAndGroupTheCommandLineNames) {
                 target + "\\");
     EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Przykładowy Program", "Folder"),
               text_value(target));
-    EXPECT_FALSE(record().empty());
+    // The record the wizard writes for these choices, line for line up to its fixed texts.
+    const std::string g = programs(group);
+    const std::vector<std::string> lines = record();
+    const std::vector<std::string> expected = {
+        "U0," + target + ",0",
+        "A10,Przykładowy Program 1.0",
+        "J0,2,Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product + ",",
+        "J0,2,Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product + ",DisplayName",
+        "J0,2,Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product +
+            ",UninstallString",
+        "J0,1,Software\\Przykładowy Program,",
+        "J0,1,Software\\Przykładowy Program,Folder",
+        "J0,1,Software\\Przykładowy Program,Wersja",
+        "P0," + target + "\\Odinstaluj.exe,0",
+        "U0," + g + ",0",
+        "P0," + g + "\\Odinstaluj " + product + ".lnk,0",
+        "P0," + g + "\\Przykładowy Program.lnk,0",
+        "P0," + g + "\\Czytaj mnie.lnk,0",
+        "P0," + g + "\\Instrukcja obsługi.lnk,0",
+        "P0," + programs("Autostart\\Powitanie.lnk") + ",0",
+        "P0," + desktop("Przykładowy Program.lnk") + ",0"};
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + expected.size()), expected);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + expected.size(), lines.end()),
+              fixed_texts());
     EXPECT_EQ(log_lines(), std::vector<std::string>{}) << "started without /RUN";
 
     const std::string text = read_file(u8_native(install_log));
