@@ -2,8 +2,8 @@
 
 #include "archive.h"
 #include "error.h"
-#include "runtime_error.h"
 #include "files.h"
+#include "runtime_error.h"
 
 namespace setup {
 namespace {
