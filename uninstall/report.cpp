@@ -31,19 +31,23 @@ ExitCode Report::exit_code() const {
 }
 
 std::string log_line(const Step& step, Outcome outcome, const std::string& reason) {
+    // A key line's own step removes the key's default value; the key goes with its own step.
+    const std::string what = step.action == Action::delete_value && step.registry.value.empty()
+                                 ? subject(step) + " (wartość domyślna)"
+                                 : subject(step);
     switch (outcome) {
         case Outcome::removed:
-            return "usunięto: " + subject(step);
+            return "usunięto: " + what;
         case Outcome::absent:
-            return "nie było: " + subject(step);
+            return "nie było: " + what;
         case Outcome::not_empty:
-            return "pozostaje (niepusty): " + subject(step);
+            return "pozostaje (niepusty): " + what;
         case Outcome::scheduled:
-            return "usunięcie po restarcie: " + subject(step);
+            return "usunięcie po restarcie: " + what;
         case Outcome::failed:
             break;
     }
-    return "błąd: nie można usunąć " + subject(step) + (reason.empty() ? "" : ": " + reason);
+    return "błąd: nie można usunąć " + what + (reason.empty() ? "" : ": " + reason);
 }
 
 std::string Report::status(const Record& record) const {
