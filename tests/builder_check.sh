@@ -76,9 +76,10 @@ if [ "$win_arch" = win64 ]; then
     --stub "$win_build/app/Setup.exe" >>"$log" 2>&1
 fi
 log="$work/install.log"
+# Wine's own complaints go to the log too, so that a run that fails to start says why.
 tool() {
-  timeout 300 scripts/wine-run.sh "$win_build/tests/tools/sample_installation.exe" "$@" 2>/dev/null |
-    iconv -f cp1250 -t utf-8 | tr -d '\r'
+  timeout 300 scripts/wine-run.sh "$win_build/tests/tools/sample_installation.exe" "$@" 2>&1 |
+    iconv -f cp1250 -t utf-8 -c | tr -d '\r'
 }
 mkdir -p "$work/Programy"
 target="$(win "$work/Programy")\\Przykładowy Program"
@@ -95,4 +96,6 @@ PRZYKLAD_DZIENNIK="$(win "$work")\\uruchomienia.txt"
 report signed-installer-installs-with-a-signed-uninstaller $? "$log"
 log="$work/uninstall.log"
 tool uninstall "$target" >"$log" 2>&1 && [ ! -e "$work/Programy/Przykładowy Program" ]
-report installed-product-removed $? "$log"
+status=$?
+echo "exit status $status; left in the target: $(ls -A "$work/Programy/Przykładowy Program" 2>&1)" >>"$log"
+report installed-product-removed $status "$log"

@@ -202,6 +202,8 @@ int uninstall(const std::string& target) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Unbuffered, so that what it printed is there even when it is ended from outside.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     const std::string command = argc > 1 ? argv[1] : "";
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int result = 2;
