@@ -8,7 +8,8 @@
 namespace setup {
 namespace {
 
-// The held archive as the archive reader reads it: positioned reads through a borrowed handle.
+// The held archive as the archive reader reads it: positioned reads through a borrowed handle
+// (uha's own source opens by path and lives with its extraction code, which Setup does not carry).
 class HeldArchive : public uha::ByteSource {
   public:
     HeldArchive(HANDLE file, const std::string& path) : file_(file), path_(path) {

@@ -203,8 +203,8 @@ std::vector<std::string> finish_installation(InstallationState& state, UndoLedge
     const InstallationSteps steps = plan_installation(state.Plan, state.Product, choices);
     // An installation over an earlier one of the product: the keys that one made exist now,
     // and its record, about to be replaced, is the only word that they are the product's.
-    const Lines made_before =
-        made_key_lines(platform::read_small_file(record_path(choices.target), 1 << 20));
+    const Lines made_before = made_key_lines(
+        platform::read_small_file(record_path(choices.target), 1 << 20).value_or(""));
     make_shortcuts(steps, state.Log, ledger);
     const std::vector<bool> key_was_new = write_registry(steps, state.Log, ledger);
     if (steps.write_uninstaller) {

@@ -106,6 +106,21 @@ std::optional<ArgumentError> apply(const std::vector<Switch>& switches,
     return std::nullopt;
 }
 
+// Splits `line` and sets `fields` from it; the refusal, told whether /S was among the switches
+// read, when there is one.
+std::optional<ArgumentError> parse_switches(std::string_view line,
+                                            const std::vector<Field>& fields) {
+    bool silent = false;
+    auto split_result = split(line, silent);
+    std::optional<ArgumentError> error;
+    if (auto* refused = std::get_if<ArgumentError>(&split_result))
+        error = *refused;
+    else
+        error = apply(std::get<std::vector<Switch>>(split_result), fields);
+    if (error) error->silent = silent;
+    return error;
+}
+
 }  // namespace
 
 std::string_view arguments_of(std::string_view command_line) {
@@ -120,41 +135,24 @@ std::string_view arguments_of(std::string_view command_line) {
 }
 
 std::variant<SetupArguments, ArgumentError> parse_setup_arguments(std::string_view arguments) {
-    bool silent = false;
-    auto split_result = split(arguments, silent);
-    if (auto* error = std::get_if<ArgumentError>(&split_result)) {
-        error->silent = silent;
-        return *error;
-    }
     SetupArguments a;
-    if (auto error =
-            apply(std::get<std::vector<Switch>>(split_result), {{"/S", &a.silent},
-                                                                {"/P", &a.passive},
-                                                                {"/?", &a.help},
-                                                                {"/RUN", &a.run_programs},
-                                                                {"/D", nullptr, &a.target},
-                                                                {"/GROUP", nullptr, &a.group},
-                                                                {"/LOG", nullptr, &a.log}})) {
-        error->silent = silent;
+    if (auto error = parse_switches(arguments, {{"/S", &a.silent},
+                                                {"/P", &a.passive},
+                                                {"/?", &a.help},
+                                                {"/RUN", &a.run_programs},
+                                                {"/D", nullptr, &a.target},
+                                                {"/GROUP", nullptr, &a.group},
+                                                {"/LOG", nullptr, &a.log}}))
         return *error;
-    }
     return a;
 }
 
 std::variant<UninstallArguments, ArgumentError> parse_uninstall_arguments(
     std::string_view arguments) {
-    bool silent = false;
-    auto split_result = split(arguments, silent);
-    if (auto* error = std::get_if<ArgumentError>(&split_result)) {
-        error->silent = silent;
-        return *error;
-    }
     UninstallArguments a;
-    if (auto error = apply(std::get<std::vector<Switch>>(split_result),
-                           {{"/S", &a.silent}, {"/?", &a.help}, {"/LOG", nullptr, &a.log}})) {
-        error->silent = silent;
+    if (auto error = parse_switches(
+            arguments, {{"/S", &a.silent}, {"/?", &a.help}, {"/LOG", nullptr, &a.log}}))
         return *error;
-    }
     return a;
 }
 

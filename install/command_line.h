@@ -1,6 +1,6 @@
 #pragma once
-// The switches Setup.exe takes for an installation without questions, and the exit codes it
-// returns then. Without arguments it behaves as it always did.
+// The switches Setup.exe and Odinstaluj.exe take for working without questions, and the exit
+// codes they return then. Without arguments both behave as they always did.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,9 +8,9 @@
 
 namespace setup {
 
-// The codes Setup.exe ends with when it was given arguments, for deployment tools; where Windows
-// Installer has a code of the same meaning, it is that one, so that the tools that know those codes
-// read ours.
+// The codes both programs end with when they were given arguments, for deployment tools; where
+// Windows Installer has a code of the same meaning, it is that one, so that the tools that know
+// those codes read ours.
 enum class ExitCode : int {
     done = 0,
     bad_arguments = 87,        // ERROR_INVALID_PARAMETER
@@ -21,8 +21,8 @@ enum class ExitCode : int {
     // The uninstaller's: it would not act (a program of the product still running, a folder it
     // must not empty, a damaged or untrusted record) (ERROR_INSTALL_PACKAGE_REJECTED).
     refused = 1625,
-    restart_needed =
-        3010,  // done, but files in use go at the next start (ERROR_SUCCESS_REBOOT_REQUIRED)
+    // Done, but files in use go at the next start (ERROR_SUCCESS_REBOOT_REQUIRED).
+    restart_needed = 3010,
 };
 
 // Setup.exe's switches, case-insensitive, in any order, separated by blanks:

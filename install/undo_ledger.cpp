@@ -71,18 +71,16 @@ void note_file(UndoLedger& ledger, const std::string& file, const PathKindOf& ki
     if (kind_of(file) == PathKind::missing) ledger.files_made.push_back(file);
 }
 
-bool note_key_levels(UndoLedger& ledger, RegistryRoot root, const std::string& key,
-                     const std::function<bool(const std::string&)>& exists) {
-    // From the key up to the first level that exists, then noted top-down.
+std::vector<std::string> missing_key_levels(const std::string& key,
+                                            const std::function<bool(const std::string&)>& exists) {
+    // From the key up to the first level that exists, then turned top-down.
     std::vector<std::string> missing;
     for (std::string level = key; !level.empty() && !exists(level);) {
         missing.push_back(level);
         const size_t cut = level.rfind('\\');
         level = cut == std::string::npos ? std::string() : level.substr(0, cut);
     }
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-        ledger.keys_made.push_back({root, *it});
-    return !missing.empty();
+    return {missing.rbegin(), missing.rend()};
 }
 
 std::string undo_step_text(const UndoStep& step) {

@@ -63,10 +63,11 @@ void note_folder_levels(UndoLedger& ledger, const std::string& folder, const Pat
 // Notes `file` as made when nothing is there yet.
 void note_file(UndoLedger& ledger, const std::string& file, const PathKindOf& kind_of);
 
-// Notes the levels of `key` below `root` that `exists` says are missing, top-down; true when
-// the key itself was missing.
-bool note_key_levels(UndoLedger& ledger, RegistryRoot root, const std::string& key,
-                     const std::function<bool(const std::string&)>& exists);
+// The levels of `key` (relative to its root) that `exists` says are missing, top-down: none
+// when the key exists, the key itself last otherwise. The writer notes them once it has made
+// the key.
+std::vector<std::string> missing_key_levels(const std::string& key,
+                                            const std::function<bool(const std::string&)>& exists);
 
 // One step of the undo. A thing that is no longer there is no failure: the run may have
 // ended before making it.

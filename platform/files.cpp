@@ -78,20 +78,26 @@ void write_file(const std::string& path, const void* bytes, size_t size, Existin
                            system_message(GetLastError()));
 }
 
-std::string read_small_file(const std::string& path, size_t limit) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return {};
+std::string read_open_file(HANDLE file, size_t limit, const std::string& path) {
     std::string bytes(limit, '\0');
-    DWORD got = 0;
     size_t total = 0;
-    while (total < limit &&
-           ReadFile(file.get(), bytes.data() + total, static_cast<DWORD>(limit - total), &got,
-                    nullptr) &&
-           got > 0)
+    DWORD got = 0;
+    while (total < limit) {
+        if (!ReadFile(file, bytes.data() + total, static_cast<DWORD>(limit - total), &got, nullptr))
+            throw RuntimeError("Nie można odczytać pliku " + path + ": " +
+                               system_message(GetLastError()));
+        if (got == 0) break;
         total += got;
+    }
     bytes.resize(total);
     return bytes;
+}
+
+std::optional<std::string> read_small_file(const std::string& path, size_t limit) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    return read_open_file(file.get(), limit, path);
 }
 
 void SaveResourceToFile(HMODULE module, const char* name, const std::string& path) {

@@ -43,8 +43,11 @@ enum class Existing { replace, refuse };
 void write_file(const std::string& path, const void* bytes, size_t size,
                 Existing existing = Existing::replace);
 
-// Up to `limit` bytes of the file at `path`; "" when it cannot be opened.
-std::string read_small_file(const std::string& path, size_t limit);
+// Up to `limit` bytes of the open `file` from where it stands; throws RuntimeError naming
+// `path` when a read fails.
+std::string read_open_file(HANDLE file, size_t limit, const std::string& path);
+// Up to `limit` bytes of the file at `path`; nullopt when it cannot be opened.
+std::optional<std::string> read_small_file(const std::string& path, size_t limit);
 
 // One folder level (its parent must exist); throws RuntimeError naming it.
 void create_folder(const std::string& path);

@@ -31,17 +31,15 @@ bool RegistryWriter::open_key(const std::string& key) {
     key_.reset();
     key_path_ = key;
     const auto exists = [this](const std::string& level) { return key_exists(level); };
-    // Noted only once made: a key that cannot be made leaves nothing to take back.
-    UndoLedger levels;
-    const bool made = note_key_levels(levels, root_id_, key, exists);
+    const std::vector<std::string> missing = missing_key_levels(key, exists);
     HKEY opened = nullptr;
     if (RegCreateKeyExA(root_, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         nullptr, &opened, nullptr) == ERROR_SUCCESS)
         key_ = UniqueKey(opened);
+    // Noted only once made: a key that cannot be made leaves nothing to take back.
     if (ledger_ && key_)
-        ledger_->keys_made.insert(ledger_->keys_made.end(), levels.keys_made.begin(),
-                                  levels.keys_made.end());
-    return made;
+        for (const std::string& level : missing) ledger_->keys_made.push_back({root_id_, level});
+    return !missing.empty();
 }
 
 void RegistryWriter::write_text(const std::string& name, const std::string& data) {

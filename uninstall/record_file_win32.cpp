@@ -23,12 +23,7 @@ RecordFile read_record_file(const std::string& path) {
     RecordFile record;
     record.write_time = (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
                         info.ftLastWriteTime.dwLowDateTime;
-    record.bytes.resize(info.nFileSizeLow);
-    DWORD read = 0;
-    if (!record.bytes.empty() &&
-        !ReadFile(file.get(), record.bytes.data(), info.nFileSizeLow, &read, nullptr))
-        throw fail(platform::system_message(GetLastError()));
-    record.bytes.resize(read);
+    record.bytes = platform::read_open_file(file.get(), info.nFileSizeLow, path);
     return record;
 }
 

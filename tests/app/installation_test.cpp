@@ -135,6 +135,13 @@ class Installation : public ::testing::Test {
         clean();
     }
 
+    // What the sample product's installation leaves outside its target, its Start-menu group
+    // under `group`: removed before and after the test.
+    void forget_sample_product(const std::string& group_root) {
+        keys = {{HKEY_CURRENT_USER, "Software\\Przykładowy Program"}};
+        forget("Przykładowy Program", {programs(group_root), programs("Autostart\\Powitanie.lnk"),
+                                       desktop("Przykładowy Program.lnk")});
+    }
     // Starts `exe` with the sample archive beside it, walks to the summary with the target
     // and group given, and confirms. The target lies in this test's folder.
     void start(const std::string& exe, const std::string& target_name,
@@ -238,9 +245,7 @@ class Installation : public ::testing::Test {
 // values, its program started once.
 TEST_F(Installation, TheSampleProduct) {
     const std::string product = "Przykładowy Program";
-    keys = {{HKEY_CURRENT_USER, "Software\\Przykładowy Program"}};
-    forget(product, {programs("Przykłady"), programs("Autostart\\Powitanie.lnk"),
-                     desktop("Przykładowy Program.lnk")});
+    forget_sample_product("Przykłady");
     start(SETUP_EXE, "Przykładowy Program", "Przykłady\\Przykładowy Program");
     ASSERT_TRUE(wait_page("Finish"));
     expect_files(true);
@@ -272,9 +277,7 @@ TEST_F(Installation, TheSampleProduct) {
 // its switch. The script's program is not started without /RUN.
 TEST_F(Installation, SilentlyIntoTheFolderAndGroupTheCommandLineNames) {
     const std::string product = "Przykładowy Program";
-    keys = {{HKEY_CURRENT_USER, "Software\\Przykładowy Program"}};
-    forget(product, {programs("Gry cichej instalacji"), programs("Autostart\\Powitanie.lnk"),
-                     desktop("Przykładowy Program.lnk")});
+    forget_sample_product("Gry cichej instalacji");
     target = native(dir.path()) + "\\Cicha instalacja żółwia";
     group = "Gry cichej instalacji";
     const std::string install_log = native(dir.path()) + "\\instalacja.log";
@@ -328,10 +331,7 @@ TEST_F(Installation, SilentlyIntoTheFolderAndGroupTheCommandLineNames) {
 // the command line, the group is the one the wizard proposes, and the script's program is
 // started as the wizard starts it.
 TEST_F(Installation, PassiveShowsOnlyTheProgressPageAndEndsByItself) {
-    const std::string product = "Przykładowy Program";
-    keys = {{HKEY_CURRENT_USER, "Software\\Przykładowy Program"}};
-    forget(product, {programs("Przykładowy Program"), programs("Autostart\\Powitanie.lnk"),
-                     desktop("Przykładowy Program.lnk")});
+    forget_sample_product("Przykładowy Program");
     target = native(dir.path()) + "\\Instalacja z postępem żółwia";
     ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(), "/P /D=" + target,
                               {"PRZYKLAD_DZIENNIK=" + log}));
@@ -417,9 +417,7 @@ TEST_F(Installation, SilentEndsWithTheCodeOfWhatEndedItAndLeavesNothing) {
 // deployment tool removes it: both installations end with 0, and the removal leaves nothing.
 TEST_F(Installation, TwiceIntoTheSameFolderThenRemovedSilently) {
     const std::string product = "Przykładowy Program";
-    keys = {{HKEY_CURRENT_USER, "Software\\Przykładowy Program"}};
-    forget(product, {programs("Przykładowy Program"), programs("Autostart\\Powitanie.lnk"),
-                     desktop("Przykładowy Program.lnk")});
+    forget_sample_product("Przykładowy Program");
     target = native(dir.path()) + "\\Dwa razy";
     for (int run = 1; run <= 2; ++run) {
         ASSERT_TRUE(

@@ -55,17 +55,15 @@ TEST(UndoLedger, ExtractionNotesOnlyWhatDidNotExist) {
     EXPECT_EQ(asked.count("C:\\Gra\\grafika\\ikona.ico"), 0u);
 }
 
-TEST(UndoLedger, KeysAreNotedFromTheFirstMissingLevel) {
+TEST(UndoLedger, KeysAreMissingFromTheFirstMissingLevel) {
     const std::set<std::string> keys = {"Software", "Software\\Firma"};
     const auto exists = [&keys](const std::string& k) { return keys.count(k) != 0; };
-    UndoLedger ledger;
-    EXPECT_TRUE(note_key_levels(ledger, RegistryRoot::current_user,
-                                "Software\\Firma\\Gra\\Ustawienia", exists));
-    EXPECT_FALSE(note_key_levels(ledger, RegistryRoot::current_user, "Software\\Firma", exists));
-    EXPECT_EQ(ledger.keys_made,
-              (std::vector<UndoLedger::Key>{
-                  {RegistryRoot::current_user, "Software\\Firma\\Gra"},
-                  {RegistryRoot::current_user, "Software\\Firma\\Gra\\Ustawienia"}}));
+    EXPECT_EQ(
+        missing_key_levels("Software\\Firma\\Gra\\Ustawienia", exists),
+        (std::vector<std::string>{"Software\\Firma\\Gra", "Software\\Firma\\Gra\\Ustawienia"}));
+    EXPECT_EQ(missing_key_levels("Software\\Firma", exists), std::vector<std::string>{});
+    EXPECT_EQ(missing_key_levels("Nowy\\Klucz", exists),
+              (std::vector<std::string>{"Nowy", "Nowy\\Klucz"}));
 }
 
 // Values are put back before keys go, files before their folders, the latest made first; a
