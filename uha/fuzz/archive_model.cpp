@@ -163,8 +163,13 @@ void mutate_contents(ArchiveModel& model, std::mt19937& random, const ByteMutato
     for (size_t i = 0; i < model.table.entries.size(); ++i)
         if (model.table.entries[i].kind == EntryKind::file) files.push_back(i);
     if (files.empty()) return;
+    // Sizes from a mutated table can be anything: added with a check, so that a sum that wraps
+    // around to the stream's size is not taken for one that matches it.
     uint64_t total = 0;
-    for (size_t i : files) total += model.table.entries[i].size;
+    for (size_t i : files) {
+        if (model.table.entries[i].size > stream->size() - total) return;
+        total += model.table.entries[i].size;
+    }
     if (total != stream->size()) return;
 
     size_t chosen = files[pick(random, files.size())];

@@ -163,4 +163,32 @@ TEST(ArchiveModel, MutationsGiveBothSoundAndRefusedArchives) {
     }
 }
 
+// A mutated table's file sizes may add up to the stream's size only by wrapping around: the
+// mutator that rewrites one file's contents must leave such a model alone, not cut the stream
+// where no file is.
+TEST(ArchiveModel, ContentsAreNotRewrittenWhereSizesAddUpOnlyByWrappingAround) {
+    uha_fuzz::ByteMutator keep = [](uint8_t*, size_t size, size_t) { return size; };
+    int tried = 0;
+    for (const auto& seed : seeds()) {
+        auto model = uha_fuzz::parse_archive(seed.data(), seed.size());
+        ASSERT_TRUE(model);
+        auto stream = uha_fuzz::decode_stream(*model);
+        ASSERT_TRUE(stream);
+        std::vector<uha::Entry*> files;
+        for (uha::Entry& e : model->table.entries)
+            if (e.kind == uha::EntryKind::file) files.push_back(&e);
+        if (files.size() < 2) continue;
+        for (uha::Entry* e : files) e->size = 0;
+        files[0]->size = UINT64_MAX;
+        files[1]->size = stream->size() + 1;
+        ++tried;
+        for (unsigned i = 0; i < 200; ++i) {
+            auto copy = *model;
+            std::mt19937 random(i);
+            ASSERT_NO_THROW(uha_fuzz::mutate(copy, random, keep)) << i;
+        }
+    }
+    EXPECT_GT(tried, 0) << "no seed has two files";
+}
+
 }  // namespace
