@@ -1,9 +1,9 @@
-#include "archive_listing.h"
+#include "app/archive_listing.h"
 
-#include "archive.h"
-#include "error.h"
-#include "files.h"
-#include "runtime_error.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
+#include "uha/src/archive.h"
+#include "uha/src/error.h"
 
 namespace setup {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "undo_ledger.h"
+#include "install/undo_ledger.h"
 
 namespace setup {
 

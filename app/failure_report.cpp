@@ -1,6 +1,6 @@
-#include "failure_report.h"
+#include "app/failure_report.h"
 
-#include "error_box.h"
+#include "platform/error_box.h"
 
 namespace setup {
 

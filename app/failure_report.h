@@ -4,7 +4,7 @@
 // kept in the state either way.
 #include <string>
 
-#include "installation_state.h"
+#include "install/installation_state.h"
 
 namespace setup {
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "TForm1_win32.h"
-#include "win_handle.h"
+#include "platform/win_handle.h"
+#include "ui/TForm1_win32.h"
 
 namespace setup {
 

@@ -6,17 +6,17 @@
 
 #include <optional>
 
-#include "TForm1_win32.h"
-#include "com_apartment.h"
-#include "command_line.h"
-#include "error_box.h"
-#include "files.h"
-#include "installation.h"
-#include "layout.h"
-#include "log_file.h"
-#include "process_safety.h"
-#include "startup.h"
-#include "system_queries.h"
+#include "app/installation.h"
+#include "app/startup.h"
+#include "common/command_line.h"
+#include "platform/com_apartment.h"
+#include "platform/error_box.h"
+#include "platform/files.h"
+#include "platform/log_file.h"
+#include "platform/process_safety.h"
+#include "platform/system_queries.h"
+#include "ui/TForm1_win32.h"
+#include "ui/layout.h"
 
 namespace {
 

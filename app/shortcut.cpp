@@ -1,8 +1,8 @@
-#include "shortcut.h"
+#include "app/shortcut.h"
 
-#include "files.h"
-#include "shell_link.h"
-#include "shortcut_rules.h"
+#include "install/shortcut_rules.h"
+#include "platform/files.h"
+#include "platform/shell_link.h"
 
 namespace setup {
 

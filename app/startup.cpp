@@ -1,10 +1,10 @@
-#include "startup.h"
+#include "app/startup.h"
 
-#include "error_box.h"
-#include "failure_report.h"
-#include "files.h"
-#include "private_profile.h"
-#include "runtime_error.h"
+#include "app/failure_report.h"
+#include "platform/error/runtime_error.h"
+#include "platform/error_box.h"
+#include "platform/files.h"
+#include "platform/private_profile.h"
 
 namespace setup {
 

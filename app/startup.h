@@ -3,10 +3,10 @@
 
 #include <optional>
 
-#include "TForm1_win32.h"
-#include "private_folder.h"
-#include "startup_rules.h"
-#include "win_handle.h"
+#include "install/startup_rules.h"
+#include "platform/private_folder.h"
+#include "platform/win_handle.h"
+#include "ui/TForm1_win32.h"
 
 namespace setup {
 

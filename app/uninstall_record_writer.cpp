@@ -1,12 +1,12 @@
-#include "uninstall_record_writer.h"
+#include "app/uninstall_record_writer.h"
 
 #include <windows.h>
 
-#include "files.h"
-#include "folder_security.h"
-#include "registry_writer.h"
-#include "sha256.h"
-#include "uninstall_record.h"
+#include "integrity/sha256.h"
+#include "platform/files.h"
+#include "platform/folder_security.h"
+#include "platform/registry_writer.h"
+#include "record/uninstall_record.h"
 
 namespace setup {
 

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "setup_script.h"
-#include "undo_ledger.h"
+#include "install/undo_ledger.h"
+#include "script/setup_script.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "byte_view.h"
+#include "builder/byte_view.h"
 
 #include <cstdio>
 

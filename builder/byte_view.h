@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "pe_error.h"
+#include "builder/pe_error.h"
 
 namespace setup::pe {
 

@@ -1,8 +1,8 @@
-#include "pe_image.h"
+#include "builder/pe_image.h"
 
 #include <algorithm>
 
-#include "byte_view.h"
+#include "builder/byte_view.h"
 
 namespace setup::pe {
 namespace {
@@ -86,8 +86,7 @@ PeHeaders parse_pe_headers(std::span<const uint8_t> image) {
         h.section_alignment < h.file_alignment)
         throw PeError("SectionAlignment " + hex(h.section_alignment) +
                       " is not a power of two of at least 4096 and FileAlignment");
-    if (directory_count > kMaxDirectories ||
-        fixed + 8 * directory_count > optional_size)
+    if (directory_count > kMaxDirectories || fixed + 8 * directory_count > optional_size)
         throw PeError("NumberOfRvaAndSizes " + std::to_string(directory_count) +
                       " does not fit the optional header");
     for (uint32_t i = 0; i < directory_count; ++i) {

@@ -1,14 +1,14 @@
 #pragma once
-// The headers of a PE image (PE32, or PE32+ for 64-bit programs): the DOS stub's pointer, the COFF file header, the
-// optional header with its data directories, and the section table, validated enough that
-// every offset and size read from them can be used without further range checks against the
-// file. Nothing here keeps a pointer into the image: offsets only.
+// The headers of a PE image (PE32, or PE32+ for 64-bit programs): the DOS stub's pointer, the COFF
+// file header, the optional header with its data directories, and the section table, validated
+// enough that every offset and size read from them can be used without further range checks against
+// the file. Nothing here keeps a pointer into the image: offsets only.
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "pe_error.h"
+#include "builder/pe_error.h"
 
 namespace setup::pe {
 

@@ -1,10 +1,10 @@
-#include "pe_resources.h"
+#include "builder/pe_resources.h"
 
 #include <algorithm>
 
-#include "byte_view.h"
-#include "pe_image.h"
-#include "resource_tree.h"
+#include "builder/byte_view.h"
+#include "builder/pe_image.h"
+#include "builder/resource_tree.h"
 
 namespace setup::pe {
 namespace {

@@ -10,8 +10,8 @@
 #include <span>
 #include <vector>
 
-#include "pe_error.h"
-#include "resource_name.h"
+#include "builder/pe_error.h"
+#include "builder/resource_name.h"
 
 namespace setup::pe {
 

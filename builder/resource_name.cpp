@@ -1,9 +1,9 @@
-#include "resource_name.h"
+#include "builder/resource_name.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "pe_error.h"
+#include "builder/pe_error.h"
 
 namespace setup::pe {
 namespace {

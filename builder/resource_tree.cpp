@@ -1,10 +1,10 @@
-#include "resource_tree.h"
+#include "builder/resource_tree.h"
 
 #include <algorithm>
 #include <set>
 #include <string>
 
-#include "byte_view.h"
+#include "builder/byte_view.h"
 
 namespace setup::pe {
 namespace {

@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "pe_image.h"
-#include "resource_name.h"
+#include "builder/pe_image.h"
+#include "builder/resource_name.h"
 
 namespace setup::pe {
 

@@ -1,10 +1,10 @@
-#include "extractor_runner.h"
+#include "install/extractor_runner.h"
 
 #include <charconv>
 #include <cstring>
 #include <vector>
 
-#include "progress_rules.h"
+#include "install/progress_rules.h"
 
 namespace setup {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "progress_rules.h"
+#include "install/progress_rules.h"
 
 namespace setup {
 

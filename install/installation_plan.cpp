@@ -1,11 +1,11 @@
-#include "installation_plan.h"
+#include "install/installation_plan.h"
 
 #include <algorithm>
 #include <set>
 
-#include "shortcut_rules.h"
-#include "target_folder.h"
-#include "uninstall_record.h"
+#include "install/shortcut_rules.h"
+#include "install/target_folder.h"
+#include "record/uninstall_record.h"
 
 namespace setup {
 

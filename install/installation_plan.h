@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "registry_rules.h"
-#include "setup_script.h"
+#include "install/registry_rules.h"
+#include "script/setup_script.h"
 
 namespace setup {
 

@@ -6,9 +6,9 @@
 // run reads them; the window and the extractor runner set and read the cancel request.
 #include <string>
 
-#include "command_line.h"
-#include "installation_log.h"
-#include "setup_script.h"
+#include "common/command_line.h"
+#include "common/installation_log.h"
+#include "script/setup_script.h"
 
 namespace setup {
 

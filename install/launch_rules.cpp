@@ -1,4 +1,4 @@
-#include "launch_rules.h"
+#include "install/launch_rules.h"
 
 namespace setup {
 namespace {

@@ -1,4 +1,4 @@
-#include "progress_rules.h"
+#include "install/progress_rules.h"
 
 #include <cmath>
 

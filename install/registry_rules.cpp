@@ -1,8 +1,8 @@
-#include "registry_rules.h"
+#include "install/registry_rules.h"
 
-#include "uninstall_record.h"
+#include "record/uninstall_record.h"
 
-#include "integer_text.h"
+#include "script/integer_text.h"
 
 namespace setup {
 
@@ -37,17 +37,6 @@ ValueToWrite value_to_write(std::string_view type_code, std::string_view data) {
 std::string_view key_for_opening(std::string_view key_path) {
     if (key_path.starts_with('\\')) key_path.remove_prefix(1);
     return key_path;
-}
-
-std::string registry_record_line(RegistryRoot root, std::string_view key_path,
-                                 std::string_view value_name) {
-    std::string line(1, kRegistryLine);
-    line += kLineNumber;
-    line += "," + std::to_string(static_cast<int>(root)) + ",";
-    line += key_path;
-    line += ',';
-    line += value_name;
-    return line;
 }
 
 }  // namespace setup

@@ -5,17 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace setup {
+#include "record/registry_root.h"
 
-// A registry root; its value is the number that names it in the uninstall record (the setup
-// script numbers roots otherwise).
-enum class RegistryRoot {
-    classes_root = 0,
-    current_user = 1,
-    local_machine = 2,
-    users = 3,
-    current_config = 5
-};
+namespace setup {
 
 // The root for an entry's root code: 0 HKLM, 1 HKCU, 2 HKCR, 3 HKU, 4 HKCC; a text that is no
 // integer HKLM; any other integer keeps `previous` (the phase starts from HKLM).
@@ -32,9 +24,5 @@ ValueToWrite value_to_write(std::string_view type_code, std::string_view data);
 
 // The key path relative to its root: without one leading backslash.
 std::string_view key_for_opening(std::string_view key_path);
-
-// "J0,{root's number},{key},{value}"; the key line of a created key has an empty value name.
-std::string registry_record_line(RegistryRoot root, std::string_view key_path,
-                                 std::string_view value_name);
 
 }  // namespace setup

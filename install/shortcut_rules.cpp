@@ -1,4 +1,4 @@
-#include "shortcut_rules.h"
+#include "install/shortcut_rules.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "startup_rules.h"
+#include "install/startup_rules.h"
 
 namespace setup {
 

@@ -1,6 +1,6 @@
-#include "target_folder.h"
+#include "install/target_folder.h"
 
-#include "shortcut_rules.h"
+#include "install/shortcut_rules.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "undo_ledger.h"
+#include "install/undo_ledger.h"
 
 #include <set>
 

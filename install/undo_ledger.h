@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "registry_rules.h"
-#include "target_folder.h"
+#include "install/registry_rules.h"
+#include "install/target_folder.h"
 
 namespace setup {
 

@@ -1,8 +1,8 @@
-#include "archive_check.h"
+#include "integrity/archive_check.h"
 
 #include <exception>
 
-#include "archive_digest.h"
+#include "integrity/archive_digest.h"
 
 namespace setup {
 

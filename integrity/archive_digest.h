@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "sha256.h"
+#include "integrity/sha256.h"
 
 namespace setup {
 

@@ -4,7 +4,7 @@
 #include <system_error>
 #include <vector>
 
-#include "sha256.h"
+#include "integrity/sha256.h"
 
 namespace setup {
 

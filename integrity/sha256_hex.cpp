@@ -1,4 +1,4 @@
-#include "sha256.h"
+#include "integrity/sha256.h"
 
 namespace setup {
 

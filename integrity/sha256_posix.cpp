@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "sha256.h"
+#include "integrity/sha256.h"
 
 namespace setup {
 

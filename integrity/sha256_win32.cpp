@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "sha256.h"
+#include "integrity/sha256.h"
 
 namespace setup {
 

@@ -1,28 +1,28 @@
-#include "build_installer.h"
+#include "mksetup/build_installer.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <stdexcept>
 
-#include "archive_digest.h"
-#include "fs.h"
-#include "host_files.h"
-#include "ini_reader.h"
-#include "jpeg_image.h"
-#include "layout.h"
-#include "layout_pictures.h"
-#include "messages.h"
-#include "pack.h"
-#include "pe_resources.h"
-#include "product_scan.h"
-#include "progress_view.h"
-#include "script_check.h"
-#include "script_template.h"
-#include "setup_script.h"
-#include "sha256.h"
-#include "signing.h"
-#include "stub.h"
+#include "builder/pe_resources.h"
+#include "integrity/archive_digest.h"
+#include "integrity/sha256.h"
+#include "mksetup/host_files.h"
+#include "mksetup/layout_pictures.h"
+#include "mksetup/messages.h"
+#include "mksetup/progress_view.h"
+#include "mksetup/signing.h"
+#include "mksetup/stub.h"
+#include "script/ini_reader.h"
+#include "script/setup_script.h"
+#include "script_check/product_scan.h"
+#include "script_check/script_check.h"
+#include "script_check/script_template.h"
+#include "uha/src/fs.h"
+#include "uha/src/pack.h"
+#include "ui/jpeg_image.h"
+#include "ui/layout.h"
 
 namespace mksetup {
 

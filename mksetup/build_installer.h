@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "command_line.h"
-#include "product_listing.h"
+#include "mksetup/command_line.h"
+#include "script_check/product_listing.h"
 
 namespace mksetup {
 

@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "mksetup/command_line.h"
 
 #include <charconv>
 #include <map>

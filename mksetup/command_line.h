@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "codec.h"
+#include "uha/src/codec.h"
 
 namespace mksetup {
 

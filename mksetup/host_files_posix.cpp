@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host_files.h"
+#include "mksetup/host_files.h"
 
 namespace mksetup {
 

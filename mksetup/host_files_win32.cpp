@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "files.h"
-#include "host_files.h"
-#include "win_handle.h"
+#include "mksetup/host_files.h"
+#include "platform/files.h"
+#include "platform/win_handle.h"
 
 namespace mksetup {
 

@@ -1,19 +1,19 @@
-#include "installer_contents.h"
+#include "mksetup/installer_contents.h"
 
 #include <sstream>
 #include <stdexcept>
 
-#include "archive_digest.h"
-#include "code_page_1250.h"
-#include "fs.h"
-#include "host_files.h"
-#include "ini_reader.h"
-#include "jpeg_image.h"
-#include "layout.h"
-#include "messages.h"
-#include "setup_script.h"
-#include "sha256.h"
-#include "stub.h"
+#include "integrity/archive_digest.h"
+#include "integrity/sha256.h"
+#include "mksetup/host_files.h"
+#include "mksetup/messages.h"
+#include "mksetup/stub.h"
+#include "script/ini_reader.h"
+#include "script/setup_script.h"
+#include "script_check/code_page_1250.h"
+#include "uha/src/fs.h"
+#include "ui/jpeg_image.h"
+#include "ui/layout.h"
 
 namespace mksetup {
 

@@ -1,6 +1,6 @@
 #pragma once
 // `mksetup inspect`: what a built installer carries.
-#include "build_installer.h"
+#include "mksetup/build_installer.h"
 
 namespace mksetup {
 

@@ -1,4 +1,4 @@
-#include "layout_pictures.h"
+#include "mksetup/layout_pictures.h"
 
 #include <charconv>
 #include <stdexcept>

@@ -4,13 +4,13 @@
 #include <new>
 #include <string>
 
-#include "build_installer.h"
-#include "command_line.h"
-#include "host_files.h"
-#include "installer_contents.h"
-#include "messages.h"
-#include "output.h"
-#include "stub.h"
+#include "mksetup/build_installer.h"
+#include "mksetup/command_line.h"
+#include "mksetup/host_files.h"
+#include "mksetup/installer_contents.h"
+#include "mksetup/messages.h"
+#include "mksetup/stub.h"
+#include "uha/src/output.h"
 
 namespace {
 

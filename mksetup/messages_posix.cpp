@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "mksetup/messages.h"
 
 namespace mksetup {
 

@@ -1,8 +1,8 @@
 #include <io.h>
 #include <windows.h>
 
-#include "messages.h"
-#include "text_win32.h"
+#include "mksetup/messages.h"
+#include "uha/src/text_win32.h"
 
 namespace mksetup {
 

@@ -1,4 +1,4 @@
-#include "progress_view.h"
+#include "mksetup/progress_view.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "pack.h"
+#include "uha/src/pack.h"
 
 namespace mksetup {
 

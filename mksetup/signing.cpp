@@ -1,9 +1,9 @@
-#include "signing.h"
+#include "mksetup/signing.h"
 
 #include <stdexcept>
 
-#include "host_files.h"
-#include "messages.h"
+#include "mksetup/host_files.h"
+#include "mksetup/messages.h"
 
 namespace mksetup {
 

@@ -1,9 +1,9 @@
-#include "stub.h"
+#include "mksetup/stub.h"
 
 #include <stdexcept>
 
-#include "host_files.h"
-#include "pe_image.h"
+#include "builder/pe_image.h"
+#include "mksetup/host_files.h"
 
 namespace mksetup {
 

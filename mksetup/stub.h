@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pe_resources.h"
+#include "builder/pe_resources.h"
 
 namespace mksetup {
 

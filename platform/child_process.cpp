@@ -1,4 +1,4 @@
-#include "child_process.h"
+#include "platform/child_process.h"
 
 #include <optional>
 
@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "win_handle.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 

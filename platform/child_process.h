@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "extractor_runner.h"
+#include "install/extractor_runner.h"
 
 namespace setup::platform {
 

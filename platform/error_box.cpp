@@ -1,8 +1,8 @@
-#include "error_box.h"
+#include "platform/error_box.h"
 
 #include <windows.h>
 
-#include "startup_rules.h"
+#include "install/startup_rules.h"
 
 namespace setup::platform {
 

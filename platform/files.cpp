@@ -1,7 +1,7 @@
-#include "files.h"
+#include "platform/files.h"
 
-#include "runtime_error.h"
-#include "win_handle.h"
+#include "platform/error/runtime_error.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 

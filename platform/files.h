@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "system_message.h"
+#include "platform/system_message.h"
 
 namespace setup::platform {
 

@@ -1,9 +1,9 @@
-#include "folder_security.h"
+#include "platform/folder_security.h"
 
 #include <sddl.h>
 
-#include "files.h"
-#include "runtime_error.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
 
 namespace setup::platform {
 

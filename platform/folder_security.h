@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "target_folder.h"
+#include "install/target_folder.h"
 
 namespace setup::platform {
 

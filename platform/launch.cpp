@@ -1,4 +1,4 @@
-#include "launch.h"
+#include "platform/launch.h"
 
 #include <windows.h>
 
@@ -10,8 +10,8 @@
 
 #include <vector>
 
-#include "files.h"
-#include "win_handle.h"
+#include "platform/files.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 namespace {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "launch_rules.h"
+#include "install/launch_rules.h"
 
 namespace setup::platform {
 

@@ -1,9 +1,9 @@
-#include "log_file.h"
+#include "platform/log_file.h"
 
 #include <windows.h>
 
-#include "files.h"
-#include "runtime_error.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
 
 namespace setup::platform {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "win_handle.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 

@@ -1,4 +1,4 @@
-#include "private_folder.h"
+#include "platform/private_folder.h"
 
 #include <ntsecapi.h>
 #include <sddl.h>
@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "files.h"
-#include "runtime_error.h"
-#include "win_handle.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-#include "win_handle.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 

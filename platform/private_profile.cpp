@@ -1,4 +1,4 @@
-#include "private_profile.h"
+#include "platform/private_profile.h"
 
 #include <windows.h>
 

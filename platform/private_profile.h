@@ -2,7 +2,7 @@
 // The setup script read through Windows' private-profile reader, one lookup per key.
 #include <string>
 
-#include "ini_reader.h"
+#include "script/ini_reader.h"
 
 namespace setup::platform {
 

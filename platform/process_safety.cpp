@@ -1,4 +1,4 @@
-#include "process_safety.h"
+#include "platform/process_safety.h"
 
 #include <windows.h>
 

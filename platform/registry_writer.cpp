@@ -1,6 +1,6 @@
-#include "registry_writer.h"
+#include "platform/registry_writer.h"
 
-#include "runtime_error.h"
+#include "platform/error/runtime_error.h"
 
 namespace setup::platform {
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "registry_rules.h"
-#include "undo_ledger.h"
-#include "win_handle.h"
+#include "install/registry_rules.h"
+#include "install/undo_ledger.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 

@@ -1,6 +1,6 @@
-#include "shell_link.h"
+#include "platform/shell_link.h"
 
-#include "runtime_error.h"
+#include "platform/error/runtime_error.h"
 
 namespace setup::platform {
 

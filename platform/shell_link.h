@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "win_handle.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 

@@ -1,13 +1,13 @@
-#include "system_queries.h"
+#include "platform/system_queries.h"
 
 #include <shlobj.h>
 #include <windows.h>
 
 #include <vector>
 
-#include "files.h"
-#include "runtime_error.h"
-#include "win_handle.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 

@@ -2,7 +2,7 @@
 // Folder discovery's questions answered by the registry, the shell and the file system.
 #include <windows.h>
 
-#include "startup_rules.h"
+#include "install/startup_rules.h"
 
 namespace setup::platform {
 

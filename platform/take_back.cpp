@@ -1,8 +1,8 @@
-#include "take_back.h"
+#include "platform/take_back.h"
 
-#include "files.h"
-#include "registry_writer.h"
-#include "win_handle.h"
+#include "platform/files.h"
+#include "platform/registry_writer.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "undo_ledger.h"
+#include "install/undo_ledger.h"
 
 namespace setup::platform {
 

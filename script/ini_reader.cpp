@@ -1,4 +1,4 @@
-#include "ini_reader.h"
+#include "script/ini_reader.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "integer_text.h"
+#include "script/integer_text.h"
 
 namespace setup {
 

@@ -1,6 +1,6 @@
-#include "setup_script.h"
+#include "script/setup_script.h"
 
-#include "integer_text.h"
+#include "script/integer_text.h"
 
 namespace setup {
 

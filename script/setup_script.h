@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ini_reader.h"
+#include "script/ini_reader.h"
 
 namespace setup {
 

@@ -1,6 +1,6 @@
-#include "check_context.h"
+#include "script_check/check_context.h"
 
-#include "code_page_1250.h"
+#include "script_check/code_page_1250.h"
 
 namespace setup {
 

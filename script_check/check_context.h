@@ -6,8 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "diagnostic.h"
-#include "script_layout.h"
+#include "script_check/diagnostic.h"
+#include "script_check/script_layout.h"
 
 namespace setup {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "check_context.h"
-#include "product_listing.h"
-#include "setup_script.h"
+#include "script/setup_script.h"
+#include "script_check/check_context.h"
+#include "script_check/product_listing.h"
 
 namespace setup {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "code_page_1250.h"
-#include "names.h"
+#include "script_check/code_page_1250.h"
+#include "uha/src/names.h"
 
 namespace setup {
 

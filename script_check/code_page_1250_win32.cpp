@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "code_page_1250.h"
-#include "names.h"
-#include "text_win32.h"
+#include "script_check/code_page_1250.h"
+#include "uha/src/names.h"
+#include "uha/src/text_win32.h"
 
 namespace setup {
 

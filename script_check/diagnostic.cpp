@@ -1,4 +1,4 @@
-#include "diagnostic.h"
+#include "script_check/diagnostic.h"
 
 namespace setup {
 

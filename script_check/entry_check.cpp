@@ -2,16 +2,16 @@
 // reads its codes.
 #include <string>
 
-#include "checks.h"
-#include "code_page_1250.h"
-#include "integer_text.h"
-#include "launch_rules.h"
-#include "names.h"
-#include "near_match.h"
-#include "registry_rules.h"
-#include "target_folder.h"
-#include "uninstall_record.h"
-#include "windows_names.h"
+#include "install/launch_rules.h"
+#include "install/registry_rules.h"
+#include "install/target_folder.h"
+#include "record/uninstall_record.h"
+#include "script/integer_text.h"
+#include "script_check/checks.h"
+#include "script_check/code_page_1250.h"
+#include "script_check/near_match.h"
+#include "script_check/windows_names.h"
+#include "uha/src/names.h"
 
 namespace setup {
 

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <string>
 
-#include "checks.h"
-#include "near_match.h"
+#include "script_check/checks.h"
+#include "script_check/near_match.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "near_match.h"
+#include "script_check/near_match.h"
 
 #include <algorithm>
 

@@ -2,10 +2,10 @@
 #include <string>
 #include <unordered_map>
 
-#include "checks.h"
-#include "code_page_1250.h"
-#include "names.h"
-#include "uninstall_record.h"
+#include "record/uninstall_record.h"
+#include "script_check/checks.h"
+#include "script_check/code_page_1250.h"
+#include "uha/src/names.h"
 
 namespace setup {
 

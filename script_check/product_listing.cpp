@@ -1,6 +1,6 @@
-#include "product_listing.h"
+#include "script_check/product_listing.h"
 
-#include "names.h"
+#include "uha/src/names.h"
 
 namespace setup {
 

@@ -1,6 +1,6 @@
-#include "product_scan.h"
+#include "script_check/product_scan.h"
 
-#include "fs.h"
+#include "uha/src/fs.h"
 
 namespace setup {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "product_listing.h"
+#include "script_check/product_listing.h"
 
 namespace setup {
 

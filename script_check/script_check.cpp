@@ -1,11 +1,11 @@
-#include "script_check.h"
+#include "script_check/script_check.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "checks.h"
-#include "ini_reader.h"
-#include "script_source.h"
+#include "script/ini_reader.h"
+#include "script_check/checks.h"
+#include "script_check/script_source.h"
 
 namespace setup {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostic.h"
-#include "product_listing.h"
+#include "script_check/diagnostic.h"
+#include "script_check/product_listing.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "script_layout.h"
+#include "script_check/script_layout.h"
 
 namespace setup {
 

@@ -1,11 +1,11 @@
-#include "script_source.h"
+#include "script_check/script_source.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
-#include "code_page_1250.h"
-#include "names.h"
+#include "script_check/code_page_1250.h"
+#include "uha/src/names.h"
 
 namespace setup {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostic.h"
+#include "script_check/diagnostic.h"
 
 namespace setup {
 

@@ -1,8 +1,8 @@
-#include "script_template.h"
+#include "script_check/script_template.h"
 
 #include <vector>
 
-#include "names.h"
+#include "uha/src/names.h"
 
 namespace setup {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "product_listing.h"
+#include "script_check/product_listing.h"
 
 namespace setup {
 

@@ -1,9 +1,9 @@
 // Section [I]: the product's settings.
 #include <string>
 
-#include "checks.h"
-#include "integer_text.h"
-#include "windows_names.h"
+#include "script/integer_text.h"
+#include "script_check/checks.h"
+#include "script_check/windows_names.h"
 
 namespace setup {
 

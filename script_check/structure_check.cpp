@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "checks.h"
-#include "integer_text.h"
+#include "script/integer_text.h"
+#include "script_check/checks.h"
 
 namespace setup {
 

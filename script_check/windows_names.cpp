@@ -1,8 +1,8 @@
-#include "windows_names.h"
+#include "script_check/windows_names.h"
 
-#include "code_page_1250.h"
-#include "names.h"
-#include "product_listing.h"
+#include "script_check/code_page_1250.h"
+#include "script_check/product_listing.h"
+#include "uha/src/names.h"
 
 namespace setup {
 

@@ -81,7 +81,7 @@ else
 fi
 
 # Shell checks that need both builds; each prints PASS, FAIL or SKIP lines.
-for check in tests/cross_platform.sh tests/full_disk.sh tests/destination_links.sh tests/builder_check.sh tests/shipped_programs.sh; do
+for check in tests/source_rules.sh tests/cross_platform.sh tests/full_disk.sh tests/destination_links.sh tests/builder_check.sh tests/shipped_programs.sh; do
   echo "== $check"
   out=$(mktemp)
   "$check" | tee "$out"

@@ -1,13 +1,13 @@
-#include "TDirectoryListBox_win32.h"
+#include "ui/TDirectoryListBox_win32.h"
 
 #include <commctrl.h>
 
 #include <initializer_list>
 
-#include "TDriveComboBox_win32.h"
-#include "files.h"
-#include "runtime_error.h"
-#include "win_handle.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
+#include "platform/win_handle.h"
+#include "ui/TDriveComboBox_win32.h"
 
 namespace setup {
 

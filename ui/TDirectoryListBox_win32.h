@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "folder_tree.h"
+#include "ui/folder_tree.h"
 
 namespace setup {
 

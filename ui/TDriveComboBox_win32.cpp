@@ -1,4 +1,4 @@
-#include "TDriveComboBox_win32.h"
+#include "ui/TDriveComboBox_win32.h"
 
 #include <algorithm>
 #include <initializer_list>

@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-#include "TDirectoryListBox_win32.h"
+#include "ui/TDirectoryListBox_win32.h"
 
 namespace setup {
 

@@ -1,16 +1,16 @@
-#include "TForm1_win32.h"
+#include "ui/TForm1_win32.h"
 
 #include <commctrl.h>
 
-#include "TDirectoryListBox_win32.h"
-#include "TDriveComboBox_win32.h"
-#include "TGradient_win32.h"
-#include "foreground_win32.h"
-#include "form_parts_win32.h"
-#include "page_table.h"
-#include "picture_win32.h"
-#include "process_safety.h"
-#include "runtime_error.h"
+#include "platform/error/runtime_error.h"
+#include "platform/process_safety.h"
+#include "ui/TDirectoryListBox_win32.h"
+#include "ui/TDriveComboBox_win32.h"
+#include "ui/TGradient_win32.h"
+#include "ui/foreground_win32.h"
+#include "ui/form_parts_win32.h"
+#include "ui/page_table.h"
+#include "ui/picture_win32.h"
 
 namespace setup {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <string_view>
 
-#include "installation_state.h"
-#include "layout.h"
-#include "page_table.h"
-#include "win_handle.h"
+#include "install/installation_state.h"
+#include "platform/win_handle.h"
+#include "ui/layout.h"
+#include "ui/page_table.h"
 
 namespace setup {
 

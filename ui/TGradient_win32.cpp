@@ -1,12 +1,12 @@
-#include "TGradient_win32.h"
+#include "ui/TGradient_win32.h"
 
-#include "win_handle.h"
-#include "window_owner.h"
+#include "platform/win_handle.h"
+#include "platform/window_owner.h"
 
 #include <optional>
 #include <stdexcept>
 
-#include "gradient_colors.h"
+#include "ui/gradient_colors.h"
 
 namespace setup {
 

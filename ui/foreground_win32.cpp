@@ -1,4 +1,4 @@
-#include "foreground_win32.h"
+#include "ui/foreground_win32.h"
 
 namespace setup {
 

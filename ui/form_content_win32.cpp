@@ -1,14 +1,14 @@
 // What the wizard window shows beyond its layout: the start-up's texts, pictures, bands and
 // proposals, and the folder rules of the target-folder and Start-menu pages.
-#include "TDirectoryListBox_win32.h"
-#include "TDriveComboBox_win32.h"
-#include "TForm1_win32.h"
-#include "TGradient_win32.h"
-#include "files.h"
-#include "form_parts_win32.h"
-#include "picture_win32.h"
-#include "win_handle.h"
-#include "wizard_rules.h"
+#include "platform/files.h"
+#include "platform/win_handle.h"
+#include "ui/TDirectoryListBox_win32.h"
+#include "ui/TDriveComboBox_win32.h"
+#include "ui/TForm1_win32.h"
+#include "ui/TGradient_win32.h"
+#include "ui/form_parts_win32.h"
+#include "ui/picture_win32.h"
+#include "ui/wizard_rules.h"
 
 namespace setup {
 

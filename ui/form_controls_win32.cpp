@@ -1,17 +1,17 @@
 // The wizard window's controls, one per layout line: the system's own classes, and our
 // gradient bands, pictures and folder and drive lists.
-#include "TForm1_win32.h"
+#include "ui/TForm1_win32.h"
 
 #include <commctrl.h>
 
-#include "TDirectoryListBox_win32.h"
-#include "TDriveComboBox_win32.h"
-#include "TGradient_win32.h"
-#include "form_parts_win32.h"
-#include "picture_win32.h"
-#include "runtime_error.h"
-#include "win_handle.h"
-#include "wizard_rules.h"
+#include "platform/error/runtime_error.h"
+#include "platform/win_handle.h"
+#include "ui/TDirectoryListBox_win32.h"
+#include "ui/TDriveComboBox_win32.h"
+#include "ui/TGradient_win32.h"
+#include "ui/form_parts_win32.h"
+#include "ui/picture_win32.h"
+#include "ui/wizard_rules.h"
 
 namespace setup {
 

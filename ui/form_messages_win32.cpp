@@ -1,12 +1,12 @@
 // The wizard window's messages: its window procedures, the painting of the window and its
 // panels, and the notifications the panels pass up to the window.
-#include "TDirectoryListBox_win32.h"
-#include "TDriveComboBox_win32.h"
-#include "TForm1_win32.h"
-#include "form_parts_win32.h"
-#include "win_handle.h"
-#include "window_owner.h"
-#include "wizard_rules.h"
+#include "platform/win_handle.h"
+#include "platform/window_owner.h"
+#include "ui/TDirectoryListBox_win32.h"
+#include "ui/TDriveComboBox_win32.h"
+#include "ui/TForm1_win32.h"
+#include "ui/form_parts_win32.h"
+#include "ui/wizard_rules.h"
 
 namespace setup {
 

@@ -1,11 +1,11 @@
 // The wizard's page changes, read from the page table (page_table.h), the buttons' handlers
 // and the keys Enter and Escape.
-#include "TForm1_win32.h"
-#include "TGradient_win32.h"
-#include "files.h"
-#include "form_parts_win32.h"
-#include "page_table.h"
-#include "wizard_rules.h"
+#include "platform/files.h"
+#include "ui/TForm1_win32.h"
+#include "ui/TGradient_win32.h"
+#include "ui/form_parts_win32.h"
+#include "ui/page_table.h"
+#include "ui/wizard_rules.h"
 
 namespace setup {
 

@@ -3,9 +3,9 @@
 // fonts and whether visual styles are on. Not for use outside the window.
 #include <windows.h>
 
-#include "TForm1_win32.h"
-#include "layout.h"
-#include "win_handle.h"
+#include "platform/win_handle.h"
+#include "ui/TForm1_win32.h"
+#include "ui/layout.h"
 
 namespace setup {
 

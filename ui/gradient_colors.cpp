@@ -1,4 +1,4 @@
-#include "gradient_colors.h"
+#include "ui/gradient_colors.h"
 
 namespace setup {
 

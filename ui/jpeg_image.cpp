@@ -1,4 +1,4 @@
-#include "jpeg_image.h"
+#include "ui/jpeg_image.h"
 
 #include <csetjmp>
 #include <cstdio>

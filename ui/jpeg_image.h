@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "rgb_image.h"
-#include "runtime_error.h"
+#include "platform/error/runtime_error.h"
+#include "ui/rgb_image.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "layout.h"
+#include "ui/layout.h"
 
 #include <algorithm>
 #include <array>

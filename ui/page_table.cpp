@@ -1,9 +1,9 @@
-#include "page_table.h"
+#include "ui/page_table.h"
 
 #include <array>
 #include <set>
 
-#include "wizard_rules.h"
+#include "ui/wizard_rules.h"
 
 namespace setup {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "layout.h"
+#include "ui/layout.h"
 
 namespace setup {
 

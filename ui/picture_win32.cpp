@@ -1,7 +1,7 @@
-#include "picture_win32.h"
+#include "ui/picture_win32.h"
 
-#include "system_jpeg_win32.h"
-#include "window_owner.h"
+#include "platform/window_owner.h"
+#include "ui/system_jpeg_win32.h"
 
 #include <algorithm>
 #include <cstring>

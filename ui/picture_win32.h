@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "rgb_image.h"
-#include "runtime_error.h"
-#include "system_jpeg_win32.h"
-#include "win_handle.h"
+#include "platform/error/runtime_error.h"
+#include "platform/win_handle.h"
+#include "ui/rgb_image.h"
+#include "ui/system_jpeg_win32.h"
 
 namespace setup {
 

@@ -1,7 +1,6 @@
 # pictures: the picture control and Windows' own JPEG decoder for Setup.exe; the portable
 # libjpeg decoder, kept out of Setup.exe, for the installer builder and its tests.
 add_library(setup_jpeg STATIC jpeg_image.cpp)
-target_include_directories(setup_jpeg PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(setup_jpeg PUBLIC JPEG::JPEG setup_runtime_error)
 target_compile_options(setup_jpeg PRIVATE ${SETUP_TEXT_OPTIONS})
 if(WIN32)

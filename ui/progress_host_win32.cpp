@@ -1,9 +1,9 @@
-#include "progress_host_win32.h"
+#include "ui/progress_host_win32.h"
 
 #include <windows.h>
 
-#include "child_process.h"
-#include "files.h"
+#include "platform/child_process.h"
+#include "platform/files.h"
 
 namespace setup {
 

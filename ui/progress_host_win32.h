@@ -4,9 +4,9 @@
 #include <map>
 #include <string>
 
-#include "TForm1_win32.h"
-#include "extractor_runner.h"
-#include "win_handle.h"
+#include "install/extractor_runner.h"
+#include "platform/win_handle.h"
+#include "ui/TForm1_win32.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "system_jpeg_win32.h"
+#include "ui/system_jpeg_win32.h"
 
 #include <windows.h>
 
@@ -10,9 +10,9 @@
 #include <cstring>
 #include <string>
 
-#include "files.h"
-#include "runtime_error.h"
-#include "win_handle.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
+#include "platform/win_handle.h"
 
 namespace setup {
 

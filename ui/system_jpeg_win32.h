@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "rgb_image.h"
+#include "ui/rgb_image.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "wizard_rules.h"
+#include "ui/wizard_rules.h"
 
 #include <array>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "copy_arguments.h"
+#include "uninstall/copy_arguments.h"
 
 namespace setup::uninstall {
 

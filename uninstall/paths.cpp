@@ -1,4 +1,4 @@
-#include "paths.h"
+#include "uninstall/paths.h"
 
 namespace setup::uninstall {
 

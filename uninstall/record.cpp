@@ -1,7 +1,7 @@
-#include "record.h"
+#include "uninstall/record.h"
 
-#include "paths.h"
-#include "uninstall_record.h"
+#include "record/uninstall_record.h"
+#include "uninstall/paths.h"
 
 namespace setup::uninstall {
 

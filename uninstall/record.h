@@ -1,7 +1,7 @@
 #pragma once
 // The uninstall record "uninstal.ini" that the installer leaves in the target folder: CP1250
 // lines ending in CR LF, each a code letter, a number, a comma and unquoted fields, as
-// install/uninstall_record.h defines them for both sides. Fields are not quoted, so a path
+// record/uninstall_record.h defines them for both sides. Fields are not quoted, so a path
 // may hold commas: a folder or file is everything between the first comma and the closing
 // ",0", a key everything between the root and the last comma.
 #include <map>
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "registry_rules.h"  // RegistryRoot: its values are the record's root numbers
+#include "record/registry_root.h"
 
 namespace setup::uninstall {
 

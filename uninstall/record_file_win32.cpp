@@ -1,10 +1,10 @@
-#include "record_file_win32.h"
+#include "uninstall/record_file_win32.h"
 
 #include <windows.h>
 
-#include "files.h"
-#include "runtime_error.h"
-#include "win_handle.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
+#include "platform/win_handle.h"
 
 namespace setup::uninstall {
 

@@ -1,10 +1,10 @@
-#include "removal_plan.h"
+#include "uninstall/removal_plan.h"
 
 #include <algorithm>
 #include <set>
 
-#include "paths.h"
-#include "uninstall_record.h"
+#include "record/uninstall_record.h"
+#include "uninstall/paths.h"
 
 namespace setup::uninstall {
 

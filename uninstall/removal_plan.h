@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "record.h"
+#include "uninstall/record.h"
 
 namespace setup::uninstall {
 

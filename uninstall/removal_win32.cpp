@@ -1,13 +1,13 @@
-#include "removal_win32.h"
+#include "uninstall/removal_win32.h"
 
 #include <windows.h>
 
 #include <optional>
 
-#include "files.h"
-#include "paths.h"
-#include "registry_writer.h"
-#include "win_handle.h"
+#include "platform/files.h"
+#include "platform/registry_writer.h"
+#include "platform/win_handle.h"
+#include "uninstall/paths.h"
 
 namespace setup::uninstall {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "removal_plan.h"
-#include "report.h"
+#include "uninstall/removal_plan.h"
+#include "uninstall/report.h"
 
 namespace setup::uninstall {
 

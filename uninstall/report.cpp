@@ -1,6 +1,6 @@
-#include "report.h"
+#include "uninstall/report.h"
 
-#include "texts.h"
+#include "uninstall/texts.h"
 
 namespace setup::uninstall {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
-#include "record.h"
-#include "removal_plan.h"
+#include "common/command_line.h"
+#include "uninstall/record.h"
+#include "uninstall/removal_plan.h"
 
 namespace setup::uninstall {
 

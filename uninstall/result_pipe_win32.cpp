@@ -1,12 +1,12 @@
-#include "result_pipe_win32.h"
+#include "uninstall/result_pipe_win32.h"
 
 #include <windows.h>
 
 #include <cstdint>
 
-#include "command_line.h"
-#include "files.h"
-#include "runtime_error.h"
+#include "common/command_line.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
 
 namespace setup::uninstall {
 

@@ -3,7 +3,7 @@
 // pipe, hands the copy the write end (inherited), closes its own and reads. The copy writes
 // its exit code as soon as everything but the original's file and the folders holding it is
 // done, and closes the pipe; a pipe that breaks without a code means the copy died.
-#include "win_handle.h"
+#include "platform/win_handle.h"
 
 namespace setup::uninstall {
 

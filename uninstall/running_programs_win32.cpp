@@ -1,11 +1,11 @@
-#include "running_programs_win32.h"
+#include "uninstall/running_programs_win32.h"
 
 #include <windows.h>
 
 #include <tlhelp32.h>
 
-#include "paths.h"
-#include "win_handle.h"
+#include "platform/win_handle.h"
+#include "uninstall/paths.h"
 
 namespace setup::uninstall {
 

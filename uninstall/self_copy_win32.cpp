@@ -1,13 +1,13 @@
-#include "self_copy_win32.h"
+#include "uninstall/self_copy_win32.h"
 
 #include <windows.h>
 
 #include <optional>
 
-#include "files.h"
-#include "private_folder.h"
-#include "runtime_error.h"
-#include "texts.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
+#include "platform/private_folder.h"
+#include "uninstall/texts.h"
 
 namespace setup::uninstall {
 

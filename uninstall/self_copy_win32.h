@@ -3,9 +3,9 @@
 // work to a copy of itself in a private folder under the temporary folder and ends.
 #include <string>
 
-#include "copy_arguments.h"
-#include "record.h"
-#include "win_handle.h"
+#include "platform/win_handle.h"
+#include "uninstall/copy_arguments.h"
+#include "uninstall/record.h"
 
 namespace setup::uninstall {
 

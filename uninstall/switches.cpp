@@ -1,4 +1,4 @@
-#include "switches.h"
+#include "uninstall/switches.h"
 
 namespace setup::uninstall {
 

@@ -1,11 +1,11 @@
-#include "system_folders_win32.h"
+#include "uninstall/system_folders_win32.h"
 
 #include <windows.h>
 
 #include <shlobj.h>
 
-#include "files.h"
-#include "system_queries.h"
+#include "platform/files.h"
+#include "platform/system_queries.h"
 
 namespace setup::uninstall {
 

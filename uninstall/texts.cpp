@@ -1,6 +1,6 @@
-#include "texts.h"
+#include "uninstall/texts.h"
 
-#include "uninstall_record.h"
+#include "record/uninstall_record.h"
 
 namespace setup::uninstall {
 

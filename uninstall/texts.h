@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "record.h"
-#include "uninstall_record.h"
+#include "record/uninstall_record.h"
+#include "uninstall/record.h"
 
 namespace setup::uninstall {
 

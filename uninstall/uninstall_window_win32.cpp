@@ -1,13 +1,13 @@
-#include "uninstall_window_win32.h"
+#include "uninstall/uninstall_window_win32.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include "running_programs_win32.h"
-#include "texts.h"
-#include "win_handle.h"
-#include "window_owner.h"
+#include "platform/win_handle.h"
+#include "platform/window_owner.h"
+#include "uninstall/running_programs_win32.h"
+#include "uninstall/texts.h"
 
 namespace setup::uninstall {
 

@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "installation_log.h"
-#include "record.h"
-#include "removal_plan.h"
-#include "removal_win32.h"
-#include "report.h"
+#include "common/installation_log.h"
+#include "uninstall/record.h"
+#include "uninstall/removal_plan.h"
+#include "uninstall/removal_win32.h"
+#include "uninstall/report.h"
 
 namespace setup::uninstall {
 

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "ini_reader.h"
-#include "product_listing.h"
-#include "script_check.h"
-#include "script_source.h"
-#include "setup_script.h"
+#include "script/ini_reader.h"
+#include "script/setup_script.h"
+#include "script_check/product_listing.h"
+#include "script_check/script_check.h"
+#include "script_check/script_source.h"
 
 namespace {
 

@@ -16,18 +16,18 @@
 #include <sstream>
 #include <thread>
 
-#include "installer_driver.h"
-#include "link_probe.h"
-#include "private_folders.h"
-#include "process.h"
-#include "registry_probe.h"
-#include "sha256.h"
-#include "startup_rules.h"
-#include "system_queries.h"
-#include "temp_tree.h"
-#include "uninstaller_driver.h"
-#include "window_driver.h"
-#include "wizard_rules.h"
+#include "install/startup_rules.h"
+#include "integrity/sha256.h"
+#include "platform/system_queries.h"
+#include "tests/support/installer_driver.h"
+#include "tests/support/link_probe.h"
+#include "tests/support/private_folders.h"
+#include "tests/support/process.h"
+#include "tests/support/registry_probe.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/uninstaller_driver.h"
+#include "tests/support/window_driver.h"
+#include "ui/wizard_rules.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;

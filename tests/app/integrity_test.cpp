@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <thread>
 
-#include "archive_digest.h"
-#include "installer_driver.h"
-#include "private_folders.h"
-#include "process.h"
-#include "temp_tree.h"
+#include "integrity/archive_digest.h"
+#include "tests/support/installer_driver.h"
+#include "tests/support/private_folders.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;

@@ -8,19 +8,19 @@
 #include <filesystem>
 #include <thread>
 
-#include "directory_link.h"
-#include "files.h"
-#include "folder_security.h"
-#include "ini_reader.h"
-#include "launch.h"
-#include "private_folder.h"
-#include "private_folders.h"
-#include "private_profile.h"
-#include "process_safety.h"
-#include "runtime_error.h"
-#include "system_queries.h"
-#include "temp_tree.h"
-#include "win_handle.h"
+#include "platform/error/runtime_error.h"
+#include "platform/files.h"
+#include "platform/folder_security.h"
+#include "platform/launch.h"
+#include "platform/private_folder.h"
+#include "platform/private_profile.h"
+#include "platform/process_safety.h"
+#include "platform/system_queries.h"
+#include "platform/win_handle.h"
+#include "script/ini_reader.h"
+#include "tests/support/directory_link.h"
+#include "tests/support/private_folders.h"
+#include "tests/support/temp_tree.h"
 
 using namespace setup;
 using namespace testing_support;

@@ -5,10 +5,10 @@
 
 #include <filesystem>
 
-#include "private_folders.h"
-#include "process.h"
-#include "temp_tree.h"
-#include "window_driver.h"
+#include "tests/support/private_folders.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/window_driver.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;

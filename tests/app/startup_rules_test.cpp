@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "startup_rules.h"
+#include "install/startup_rules.h"
 
 using namespace setup;
 

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <thread>
 
-#include "private_folders.h"
-#include "process.h"
-#include "temp_tree.h"
-#include "window_driver.h"
-#include "wizard_rules.h"
+#include "tests/support/private_folders.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/window_driver.h"
+#include "ui/wizard_rules.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;

@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <functional>
 
-#include "byte_view.h"
-#include "pe_image.h"
-#include "pe_resources.h"
-#include "process.h"
-#include "resource_tree.h"
-#include "temp_tree.h"
+#include "builder/byte_view.h"
+#include "builder/pe_image.h"
+#include "builder/pe_resources.h"
+#include "builder/resource_tree.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
 
 using namespace setup::pe;
 using namespace testing_support;

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <optional>
 
-#include "pe_resources.h"
-#include "process.h"
-#include "temp_tree.h"
-#include "window_driver.h"
+#include "builder/pe_resources.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/window_driver.h"
 
 using namespace setup::pe;
 using namespace testing_support;

@@ -2,8 +2,8 @@
 // installation log's lines.
 #include <gtest/gtest.h>
 
-#include "command_line.h"
-#include "installation_log.h"
+#include "common/command_line.h"
+#include "common/installation_log.h"
 
 using namespace setup;
 

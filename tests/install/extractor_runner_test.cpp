@@ -4,7 +4,7 @@
 #include <deque>
 #include <map>
 
-#include "extractor_runner.h"
+#include "install/extractor_runner.h"
 
 using namespace setup;
 

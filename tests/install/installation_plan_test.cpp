@@ -2,8 +2,8 @@
 // and folders, which registry values under which roots, and the record lines they give.
 #include <gtest/gtest.h>
 
-#include "installation_plan.h"
-#include "uninstall_record.h"
+#include "install/installation_plan.h"
+#include "record/uninstall_record.h"
 
 using namespace setup;
 

@@ -8,11 +8,11 @@
 #include <set>
 #include <sstream>
 
-#include "launch_rules.h"
-#include "registry_rules.h"
-#include "shortcut_rules.h"
-#include "target_folder.h"
-#include "uninstall_record.h"
+#include "install/launch_rules.h"
+#include "install/registry_rules.h"
+#include "install/shortcut_rules.h"
+#include "install/target_folder.h"
+#include "record/uninstall_record.h"
 
 using namespace setup;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "progress_rules.h"
+#include "install/progress_rules.h"
 
 using namespace setup;
 

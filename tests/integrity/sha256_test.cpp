@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "archive_check.h"
-#include "archive_digest.h"
-#include "temp_tree.h"
+#include "integrity/archive_check.h"
+#include "integrity/archive_digest.h"
+#include "tests/support/temp_tree.h"
 
 using namespace setup;
 using namespace testing_support;

@@ -1,10 +1,10 @@
 // The builder's portable rules: its command line, the layout's pictures, the signing command.
 #include <gtest/gtest.h>
 
-#include "command_line.h"
-#include "layout_pictures.h"
-#include "progress_view.h"
-#include "signing.h"
+#include "mksetup/command_line.h"
+#include "mksetup/layout_pictures.h"
+#include "mksetup/progress_view.h"
+#include "mksetup/signing.h"
 
 namespace mksetup {
 namespace {

@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "archive.h"
-#include "fs.h"
-#include "pe_resources.h"
-#include "process.h"
-#include "stub.h"
-#include "temp_tree.h"
+#include "builder/pe_resources.h"
+#include "mksetup/stub.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
+#include "uha/src/archive.h"
+#include "uha/src/fs.h"
 
 namespace mksetup {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "ini_reader.h"
-#include "script_text.h"
+#include "script/ini_reader.h"
+#include "tests/script/script_text.h"
 
 using setup::IniText;
 using setup::kMaxIniValueLength;

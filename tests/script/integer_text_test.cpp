@@ -3,7 +3,7 @@
 #include <climits>
 #include <optional>
 
-#include "integer_text.h"
+#include "script/integer_text.h"
 
 // Hexadecimal is a 32-bit pattern: past INT32_MAX it wraps to negative numbers.
 TEST(IntegerText, DecimalAndHexadecimalWithEveryPrefix) {

@@ -7,15 +7,15 @@
 #include <sstream>
 #include <string>
 
-#include "code_page_1250.h"
-#include "ini_reader.h"
-#include "near_match.h"
-#include "product_scan.h"
-#include "script_check.h"
-#include "script_layout.h"
-#include "script_source.h"
-#include "script_template.h"
-#include "setup_script.h"
+#include "script/ini_reader.h"
+#include "script/setup_script.h"
+#include "script_check/code_page_1250.h"
+#include "script_check/near_match.h"
+#include "script_check/product_scan.h"
+#include "script_check/script_check.h"
+#include "script_check/script_layout.h"
+#include "script_check/script_source.h"
+#include "script_check/script_template.h"
 
 using namespace setup;
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <tuple>
 
-#include "ini_reader.h"
-#include "script_text.h"
-#include "setup_script.h"
+#include "script/ini_reader.h"
+#include "script/setup_script.h"
+#include "tests/script/script_text.h"
 
 using namespace setup;
 

@@ -1,4 +1,4 @@
-#include "directory_link.h"
+#include "tests/support/directory_link.h"
 
 #include <windows.h>
 

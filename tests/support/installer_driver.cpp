@@ -1,10 +1,10 @@
-#include "installer_driver.h"
+#include "tests/support/installer_driver.h"
 
 #include <chrono>
 
-#include "process.h"
-#include "temp_tree.h"
-#include "wizard_rules.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
+#include "ui/wizard_rules.h"
 
 namespace testing_support {
 

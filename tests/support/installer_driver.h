@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "window_driver.h"
+#include "tests/support/window_driver.h"
 
 namespace testing_support {
 

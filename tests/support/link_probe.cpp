@@ -1,4 +1,4 @@
-#include "link_probe.h"
+#include "tests/support/link_probe.h"
 
 #include <objbase.h>
 #include <shlobj.h>

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_tree.h"
+#include "tests/support/temp_tree.h"
 
 namespace testing_support {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "process.h"
+#include "tests/support/process.h"
 
 namespace testing_support {
 

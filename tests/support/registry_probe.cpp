@@ -1,4 +1,4 @@
-#include "registry_probe.h"
+#include "tests/support/registry_probe.h"
 
 namespace testing_support {
 

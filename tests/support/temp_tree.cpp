@@ -1,4 +1,4 @@
-#include "temp_tree.h"
+#include "tests/support/temp_tree.h"
 
 #include <atomic>
 #include <fstream>

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "window_driver.h"
+#include "tests/support/window_driver.h"
 
 namespace testing_support {
 

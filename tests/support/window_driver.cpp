@@ -1,4 +1,4 @@
-#include "window_driver.h"
+#include "tests/support/window_driver.h"
 
 #include <cstdio>
 #include <stdexcept>

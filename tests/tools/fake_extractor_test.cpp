@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "process.h"
-#include "temp_tree.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "installer_driver.h"
-#include "window_driver.h"
+#include "tests/support/installer_driver.h"
+#include "tests/support/window_driver.h"
 
 using namespace testing_support;
 

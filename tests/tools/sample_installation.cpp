@@ -22,13 +22,13 @@
 #include <thread>
 #include <vector>
 
-#include "installer_driver.h"
-#include "link_probe.h"
-#include "record.h"
-#include "registry_writer.h"
-#include "uninstaller_driver.h"
-#include "window_driver.h"
-#include "wizard_rules.h"
+#include "platform/registry_writer.h"
+#include "tests/support/installer_driver.h"
+#include "tests/support/link_probe.h"
+#include "tests/support/uninstaller_driver.h"
+#include "tests/support/window_driver.h"
+#include "ui/wizard_rules.h"
+#include "uninstall/record.h"
 
 using namespace testing_support;
 using namespace std::chrono_literals;

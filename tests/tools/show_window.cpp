@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "window_driver.h"
+#include "tests/support/window_driver.h"
 
 using namespace testing_support;
 

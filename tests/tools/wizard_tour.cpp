@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "window_driver.h"
-#include "wizard_rules.h"
+#include "tests/support/window_driver.h"
+#include "ui/wizard_rules.h"
 
 using namespace testing_support;
 

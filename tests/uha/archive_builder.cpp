@@ -1,10 +1,10 @@
-#include "archive_builder.h"
+#include "tests/uha/archive_builder.h"
 
 #include <cstring>
 
-#include "codec.h"
-#include "crc32.h"
-#include "error.h"
+#include "uha/src/codec.h"
+#include "uha/src/crc32.h"
+#include "uha/src/error.h"
 
 std::string build_archive(const std::vector<EntrySpec>& entries, const BuildOptions& options) {
     uha::Table table;

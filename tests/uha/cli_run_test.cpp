@@ -7,10 +7,10 @@
 #include <regex>
 #include <sstream>
 
-#include "archive_builder.h"
-#include "installer_rules.h"
-#include "process.h"
-#include "temp_tree.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
+#include "tests/uha/archive_builder.h"
+#include "tests/uha/installer_rules.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cli.h"
+#include "uha/src/cli.h"
 
 using uha::Command;
 using uha::parse_command_line;

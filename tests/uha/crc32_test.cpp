@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "crc32.h"
-#include "temp_tree.h"
+#include "tests/support/temp_tree.h"
+#include "uha/src/crc32.h"
 
 TEST(Crc32, KnownValue) {
     EXPECT_EQ(uha::crc32_update(0, "123456789", 9), 0xCBF43926u);

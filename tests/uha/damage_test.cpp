@@ -2,9 +2,9 @@
 // file that looks whole, no temporary file, and nothing outside the destination.
 #include <filesystem>
 
-#include "archive_builder.h"
-#include "error.h"
-#include "uha_fixture.h"
+#include "tests/uha/archive_builder.h"
+#include "tests/uha/uha_fixture.h"
+#include "uha/src/error.h"
 
 namespace fs = std::filesystem;
 using testing_support::noise;

@@ -5,9 +5,9 @@
 #include <functional>
 #include <optional>
 
-#include "archive_builder.h"
-#include "error.h"
-#include "uha_fixture.h"
+#include "tests/uha/archive_builder.h"
+#include "tests/uha/uha_fixture.h"
+#include "uha/src/error.h"
 
 namespace fs = std::filesystem;
 using testing_support::read_file;

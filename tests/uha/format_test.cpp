@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "archive.h"
-#include "archive_builder.h"
-#include "error.h"
-#include "extract.h"
+#include "tests/uha/archive_builder.h"
+#include "uha/src/archive.h"
+#include "uha/src/error.h"
+#include "uha/src/extract.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "names.h"
+#include "uha/src/names.h"
 
 using uha::fold_name;
 using uha::name_problem;

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "installer_rules.h"
-#include "output.h"
+#include "tests/uha/installer_rules.h"
+#include "uha/src/output.h"
 
 namespace {
 struct Capture : uha::LineSink {

@@ -1,8 +1,8 @@
 #include <filesystem>
 
-#include "crc32.h"
-#include "error.h"
-#include "uha_fixture.h"
+#include "tests/uha/uha_fixture.h"
+#include "uha/src/crc32.h"
+#include "uha/src/error.h"
 
 namespace fs = std::filesystem;
 using testing_support::noise;

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "archive.h"
-#include "extract.h"
-#include "fs.h"
-#include "output.h"
-#include "pack.h"
-#include "temp_tree.h"
+#include "tests/support/temp_tree.h"
+#include "uha/src/archive.h"
+#include "uha/src/extract.h"
+#include "uha/src/fs.h"
+#include "uha/src/output.h"
+#include "uha/src/pack.h"
 
 struct CapturedLines : uha::LineSink {
     std::vector<std::string> lines;

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "workers.h"
+#include "uha/src/workers.h"
 
 namespace {
 

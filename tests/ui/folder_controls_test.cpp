@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "TDirectoryListBox_win32.h"
-#include "TDriveComboBox_win32.h"
-#include "runtime_error.h"
-#include "temp_tree.h"
-#include "win_handle.h"
+#include "platform/error/runtime_error.h"
+#include "platform/win_handle.h"
+#include "tests/support/temp_tree.h"
+#include "ui/TDirectoryListBox_win32.h"
+#include "ui/TDriveComboBox_win32.h"
 
 namespace setup {
 namespace {

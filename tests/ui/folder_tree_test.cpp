@@ -1,4 +1,4 @@
-#include "folder_tree.h"
+#include "ui/folder_tree.h"
 
 #include <gtest/gtest.h>
 

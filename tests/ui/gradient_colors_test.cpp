@@ -6,7 +6,7 @@
 #include <ostream>
 #include <vector>
 
-#include "gradient_colors.h"
+#include "ui/gradient_colors.h"
 
 using namespace setup;
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "TGradient_win32.h"
-#include "gradient_colors.h"
+#include "ui/TGradient_win32.h"
+#include "ui/gradient_colors.h"
 
 using namespace setup;
 

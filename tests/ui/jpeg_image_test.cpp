@@ -12,9 +12,9 @@
 
 #include <jpeglib.h>
 
-#include "jpeg_image.h"
-#include "process.h"
-#include "temp_tree.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
+#include "ui/jpeg_image.h"
 
 using namespace setup;
 

@@ -4,8 +4,8 @@
 #include <set>
 #include <sstream>
 
-#include "layout.h"
-#include "wizard_rules.h"
+#include "ui/layout.h"
+#include "ui/wizard_rules.h"
 
 using namespace setup;
 

@@ -1,4 +1,4 @@
-#include "page_table.h"
+#include "ui/page_table.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <functional>
 #include <sstream>
 
-#include "layout.h"
-#include "wizard_rules.h"
+#include "ui/layout.h"
+#include "ui/wizard_rules.h"
 
 using namespace setup;
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <utility>
 
-#include "jpeg_image.h"
-#include "picture_win32.h"
-#include "process.h"
-#include "temp_tree.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
+#include "ui/jpeg_image.h"
+#include "ui/picture_win32.h"
 
 using namespace setup;
 

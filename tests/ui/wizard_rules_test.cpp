@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "wizard_rules.h"
+#include "ui/wizard_rules.h"
 
 using namespace setup;
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <sstream>
 
-#include "fuzz_record.h"
+#include "uninstall/fuzz/fuzz_record.h"
 
 using namespace setup::uninstall;
 using namespace setup::uninstall::fuzz;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "copy_arguments.h"
-#include "paths.h"
+#include "uninstall/copy_arguments.h"
+#include "uninstall/paths.h"
 
 using namespace setup::uninstall;
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "record.h"
-#include "texts.h"
-#include "uninstall_record.h"
+#include "record/uninstall_record.h"
+#include "uninstall/record.h"
+#include "uninstall/texts.h"
 
 using namespace setup::uninstall;
 using setup::RegistryRoot;

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 
-#include "registry_rules.h"
-#include "removal_plan.h"
-#include "report.h"
-#include "texts.h"
-#include "uninstall_record.h"
+#include "install/registry_rules.h"
+#include "record/uninstall_record.h"
+#include "uninstall/removal_plan.h"
+#include "uninstall/report.h"
+#include "uninstall/texts.h"
 
 using namespace setup::uninstall;
 using setup::RegistryRoot;

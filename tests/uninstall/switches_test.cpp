@@ -2,9 +2,9 @@
 // them, and the exit code a removal ends with.
 #include <gtest/gtest.h>
 
-#include "command_line.h"
-#include "copy_arguments.h"
-#include "report.h"
+#include "common/command_line.h"
+#include "uninstall/copy_arguments.h"
+#include "uninstall/report.h"
 
 using namespace setup;
 using namespace setup::uninstall;

@@ -12,14 +12,14 @@
 #include <regex>
 #include <thread>
 
-#include "private_folders.h"
-#include "process.h"
-#include "registry_probe.h"
-#include "sha256.h"
-#include "temp_tree.h"
-#include "uninstall_record.h"
-#include "uninstaller_driver.h"
-#include "window_driver.h"
+#include "integrity/sha256.h"
+#include "record/uninstall_record.h"
+#include "tests/support/private_folders.h"
+#include "tests/support/process.h"
+#include "tests/support/registry_probe.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/uninstaller_driver.h"
+#include "tests/support/window_driver.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;

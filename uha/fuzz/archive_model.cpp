@@ -1,14 +1,14 @@
-#include "archive_model.h"
+#include "uha/fuzz/archive_model.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
 
-#include "bytes.h"
-#include "codec.h"
-#include "crc32.h"
-#include "error.h"
+#include "uha/src/bytes.h"
+#include "uha/src/codec.h"
+#include "uha/src/crc32.h"
+#include "uha/src/error.h"
 
 namespace uha_fuzz {
 

@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "format.h"
+#include "uha/src/format.h"
 
 namespace uha_fuzz {
 

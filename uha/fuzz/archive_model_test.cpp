@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "archive.h"
-#include "archive_model.h"
-#include "error.h"
-#include "extract.h"
-#include "read_and_test.h"
+#include "uha/fuzz/archive_model.h"
+#include "uha/fuzz/read_and_test.h"
+#include "uha/src/archive.h"
+#include "uha/src/error.h"
+#include "uha/src/extract.h"
 
 namespace {
 

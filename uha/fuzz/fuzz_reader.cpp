@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "read_and_test.h"
+#include "uha/fuzz/read_and_test.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uha_fuzz::read_and_test(data, size);

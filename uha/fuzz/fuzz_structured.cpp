@@ -7,8 +7,8 @@
 #include <cstring>
 #include <random>
 
-#include "archive_model.h"
-#include "read_and_test.h"
+#include "uha/fuzz/archive_model.h"
+#include "uha/fuzz/read_and_test.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t max_size);
 

@@ -1,11 +1,11 @@
-#include "read_and_test.h"
+#include "uha/fuzz/read_and_test.h"
 
 #include <cstring>
 #include <string>
 
-#include "archive.h"
-#include "error.h"
-#include "extract.h"
+#include "uha/src/archive.h"
+#include "uha/src/error.h"
+#include "uha/src/extract.h"
 
 namespace uha_fuzz {
 

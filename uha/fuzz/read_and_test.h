@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fs.h"
+#include "uha/src/fs.h"
 
 namespace uha_fuzz {
 

@@ -1,9 +1,9 @@
-#include "archive.h"
+#include "uha/src/archive.h"
 
-#include "bytes.h"
-#include "codec.h"
-#include "crc32.h"
-#include "error.h"
+#include "uha/src/bytes.h"
+#include "uha/src/codec.h"
+#include "uha/src/crc32.h"
+#include "uha/src/error.h"
 
 namespace uha {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "format.h"
-#include "fs.h"
+#include "uha/src/format.h"
+#include "uha/src/fs.h"
 
 namespace uha {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "error.h"
+#include "uha/src/error.h"
 
 namespace uha {
 

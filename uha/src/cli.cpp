@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "uha/src/cli.h"
 
 #include <charconv>
 

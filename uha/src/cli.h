@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "codec.h"
-#include "error.h"
-#include "names.h"
+#include "uha/src/codec.h"
+#include "uha/src/error.h"
+#include "uha/src/names.h"
 
 namespace uha {
 

@@ -1,6 +1,6 @@
-#include "codec.h"
+#include "uha/src/codec.h"
 
-#include "codec_filters.h"
+#include "uha/src/codec_filters.h"
 
 namespace uha {
 

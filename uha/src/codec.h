@@ -8,7 +8,7 @@
 
 #include <lzma.h>
 
-#include "format.h"
+#include "uha/src/format.h"
 
 namespace uha {
 

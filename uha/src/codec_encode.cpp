@@ -1,6 +1,6 @@
 // The encoding half of the coder (see codec_filters.h).
-#include "codec.h"
-#include "codec_filters.h"
+#include "uha/src/codec.h"
+#include "uha/src/codec_filters.h"
 
 namespace uha {
 

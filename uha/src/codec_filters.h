@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <string>
 
-#include "codec.h"
-#include "error.h"
+#include "uha/src/codec.h"
+#include "uha/src/error.h"
 
 namespace uha::detail {
 

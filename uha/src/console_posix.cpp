@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "output.h"
+#include "uha/src/output.h"
 
 namespace uha {
 

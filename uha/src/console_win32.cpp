@@ -5,9 +5,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include "cli.h"
-#include "output.h"
-#include "text_win32.h"
+#include "uha/src/cli.h"
+#include "uha/src/output.h"
+#include "uha/src/text_win32.h"
 
 namespace uha {
 

@@ -1,4 +1,4 @@
-#include "crc32.h"
+#include "uha/src/crc32.h"
 
 #include <lzma.h>
 

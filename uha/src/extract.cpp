@@ -1,4 +1,4 @@
-#include "extract.h"
+#include "uha/src/extract.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,11 +9,11 @@
 #include <set>
 #include <thread>
 
-#include "codec.h"
-#include "crc32.h"
-#include "error.h"
-#include "names.h"
-#include "workers.h"
+#include "uha/src/codec.h"
+#include "uha/src/crc32.h"
+#include "uha/src/error.h"
+#include "uha/src/names.h"
+#include "uha/src/workers.h"
 
 namespace uha {
 

@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "archive.h"
-#include "fs.h"
-#include "output.h"
+#include "uha/src/archive.h"
+#include "uha/src/fs.h"
+#include "uha/src/output.h"
 
 namespace uha {
 

@@ -1,13 +1,13 @@
-#include "format.h"
+#include "uha/src/format.h"
 
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
 
-#include "bytes.h"
-#include "crc32.h"
-#include "error.h"
-#include "names.h"
+#include "uha/src/bytes.h"
+#include "uha/src/crc32.h"
+#include "uha/src/error.h"
+#include "uha/src/names.h"
 
 namespace uha {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "names.h"
+#include "uha/src/names.h"
 
 namespace uha {
 

@@ -13,10 +13,10 @@
 #include <optional>
 #include <utility>
 
-#include "error.h"
-#include "format.h"
-#include "fs.h"
-#include "names.h"
+#include "uha/src/error.h"
+#include "uha/src/format.h"
+#include "uha/src/fs.h"
+#include "uha/src/names.h"
 
 namespace uha {
 

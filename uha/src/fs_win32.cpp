@@ -12,13 +12,13 @@
 #include <optional>
 #include <utility>
 
-#include "error.h"
-#include "format.h"
-#include "fs.h"
-#include "names.h"
-#include "system_message.h"
-#include "text_win32.h"
-#include "win_handle.h"
+#include "platform/system_message.h"
+#include "platform/win_handle.h"
+#include "uha/src/error.h"
+#include "uha/src/format.h"
+#include "uha/src/fs.h"
+#include "uha/src/names.h"
+#include "uha/src/text_win32.h"
 
 namespace uha {
 

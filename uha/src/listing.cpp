@@ -1,9 +1,9 @@
-#include "listing.h"
+#include "uha/src/listing.h"
 
 #include <cmath>
 #include <string>
 
-#include "fs.h"
+#include "uha/src/fs.h"
 
 namespace uha {
 

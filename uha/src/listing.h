@@ -1,6 +1,6 @@
 #pragma once
-#include "archive.h"
-#include "output.h"
+#include "uha/src/archive.h"
+#include "uha/src/output.h"
 
 namespace uha {
 

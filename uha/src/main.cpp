@@ -5,14 +5,14 @@
 #include <string_view>
 #include <vector>
 
-#include "archive.h"
-#include "cli.h"
-#include "error.h"
-#include "extract.h"
-#include "fs.h"
-#include "listing.h"
-#include "output.h"
-#include "pack.h"
+#include "uha/src/archive.h"
+#include "uha/src/cli.h"
+#include "uha/src/error.h"
+#include "uha/src/extract.h"
+#include "uha/src/fs.h"
+#include "uha/src/listing.h"
+#include "uha/src/output.h"
+#include "uha/src/pack.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "names.h"
+#include "uha/src/names.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <iterator>
 
-#include "upcase_ranges.h"
+#include "uha/upcase_ranges.h"
 
 namespace uha {
 

@@ -1,4 +1,4 @@
-#include "output.h"
+#include "uha/src/output.h"
 
 #include <string>
 

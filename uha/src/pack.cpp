@@ -1,4 +1,4 @@
-#include "pack.h"
+#include "uha/src/pack.h"
 
 #include <algorithm>
 #include <array>
@@ -7,12 +7,12 @@
 #include <thread>
 #include <unordered_set>
 
-#include "crc32.h"
-#include "error.h"
-#include "format.h"
-#include "fs.h"
-#include "names.h"
-#include "workers.h"
+#include "uha/src/crc32.h"
+#include "uha/src/error.h"
+#include "uha/src/format.h"
+#include "uha/src/fs.h"
+#include "uha/src/names.h"
+#include "uha/src/workers.h"
 
 namespace uha {
 

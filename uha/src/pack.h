@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "codec.h"
-#include "format.h"
-#include "names.h"
-#include "output.h"
+#include "uha/src/codec.h"
+#include "uha/src/format.h"
+#include "uha/src/names.h"
+#include "uha/src/output.h"
 
 namespace uha {
 

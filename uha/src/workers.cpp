@@ -1,4 +1,4 @@
-#include "workers.h"
+#include "uha/src/workers.h"
 
 #include <exception>
 #include <mutex>

@@ -2,14 +2,14 @@
 // uninstaller makes from them removes nothing outside what the installation made. A plan that
 // does aborts, so that libFuzzer keeps the input. The checks are stated afresh here, not
 // taken from the planner, so that a fault there shows.
-#include "fuzz_record.h"
+#include "uninstall/fuzz/fuzz_record.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-#include "paths.h"
-#include "uninstall_record.h"
+#include "record/uninstall_record.h"
+#include "uninstall/paths.h"
 
 namespace setup::uninstall::fuzz {
 

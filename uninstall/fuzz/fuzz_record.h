@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "record.h"
-#include "removal_plan.h"
+#include "uninstall/record.h"
+#include "uninstall/removal_plan.h"
 
 namespace setup::uninstall::fuzz {
 

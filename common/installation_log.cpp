@@ -1,4 +1,4 @@
-#include "installation_log.h"
+#include "common/installation_log.h"
 
 namespace setup {
 

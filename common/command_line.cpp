@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "common/command_line.h"
 
 #include <vector>
 

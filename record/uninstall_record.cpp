@@ -1,6 +1,6 @@
-#include "uninstall_record.h"
+#include "record/uninstall_record.h"
 
-#include "registry_rules.h"
+#include "record/registry_root.h"
 
 namespace setup {
 namespace {
@@ -114,6 +114,17 @@ std::string record_text(const std::vector<std::string>& lines) {
         text += "\r\n";
     }
     return text;
+}
+
+std::string registry_record_line(RegistryRoot root, std::string_view key_path,
+                                 std::string_view value_name) {
+    std::string line(1, kRegistryLine);
+    line += kLineNumber;
+    line += "," + std::to_string(static_cast<int>(root)) + ",";
+    line += key_path;
+    line += ',';
+    line += value_name;
+    return line;
 }
 
 }  // namespace setup

@@ -1,0 +1,22 @@
+#pragma once
+// The registry roots as the uninstall record numbers them, and the record's registry line.
+#include <string>
+#include <string_view>
+
+namespace setup {
+
+// A registry root; its value is the number that names it in the uninstall record (the setup
+// script numbers roots otherwise).
+enum class RegistryRoot {
+    classes_root = 0,
+    current_user = 1,
+    local_machine = 2,
+    users = 3,
+    current_config = 5
+};
+
+// "J0,{root's number},{key},{value}"; the key line of a created key has an empty value name.
+std::string registry_record_line(RegistryRoot root, std::string_view key_path,
+                                 std::string_view value_name);
+
+}  // namespace setup
