@@ -87,9 +87,9 @@ void launch_programs(TForm1& form, const std::string& target,
 // levels are made with the program folder's access list, so that ordinary users cannot place
 // programs there that the installation later starts elevated; each level made is noted in
 // `ledger`. Nullopt when the extraction may go on; otherwise the refusal, and the extractor,
-// which will not run, is released and deleted.
+// which will not run, is removed.
 std::optional<std::string> target_folder_refusal(InstallationState& state,
-                                                 platform::UniqueHandle& extractor,
+                                                 platform::ExtractorFile& extractor,
                                                  UndoLedger& ledger) {
     const std::string& target = state.TargetFolder;
     std::optional<std::string> refusal;
@@ -102,22 +102,19 @@ std::optional<std::string> target_folder_refusal(InstallationState& state,
     } catch (const std::exception& e) {
         refusal = e.what();
     }
-    if (refusal) {
-        extractor.reset();
-        platform::delete_file(state.ExtractorPath);
-    }
+    if (refusal) extractor.remove();
     return refusal;
 }
 
 // The archive against the digest the builder bound into the installer, before anything is
 // unpacked. True when the extraction may go on; `archive` then holds the archive open,
 // denying writes and deletion, so that what was checked is what the extractor reads.
-// Otherwise the extractor, which will not run, is released and deleted as a finished
-// extraction deletes it, and the run ends: after the standard error box for an archive that
-// is not the one built with (or one that cannot be held: someone is writing it), or by
-// closing the window when the user cancelled or closed it meanwhile.
+// Otherwise the extractor, which will not run, is removed as a finished extraction removes it, and
+// the run ends: after the standard error box for an archive that is not the one built with (or one
+// that cannot be held: someone is writing it), or by closing the window when the user cancelled or
+// closed it meanwhile.
 bool archive_may_be_unpacked(TForm1& form, HMODULE module, InstallationState& state,
-                             platform::UniqueHandle& archive, platform::UniqueHandle& extractor) {
+                             platform::UniqueHandle& archive, platform::ExtractorFile& extractor) {
     std::optional<std::string> digest;
     try {
         digest = platform::find_resource_bytes(module, kArchiveDigestResource);
@@ -139,8 +136,7 @@ bool archive_may_be_unpacked(TForm1& form, HMODULE module, InstallationState& st
     }
     if (result == ArchiveCheck::unbound || result == ArchiveCheck::intact) return true;
     archive.reset();
-    extractor.reset();
-    platform::delete_file(state.ExtractorPath);
+    extractor.remove();
     if (result == ArchiveCheck::abandoned) {
         state.Result = ExitCode::cancelled;
         form.request_close();
@@ -220,7 +216,7 @@ std::vector<std::string> finish_installation(InstallationState& state, UndoLedge
 }  // namespace
 
 void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
-                     platform::UniqueHandle& extractor) {
+                     platform::ExtractorFile& extractor) {
     platform::UniqueHandle archive;
     if (!archive_may_be_unpacked(form, module, state, archive, extractor)) return;
     // What this run makes from here on, so that a cancel or a failure leaves the machine as it
@@ -238,9 +234,9 @@ void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
     ExtractionOutcome outcome;
     {
         ProgressHost host(form, state, extractor);
-        outcome = RunExtractor(extractor_command_line(state.ExtractorPath, state.TargetFolder,
-                                                      state.Product.ArchivePath),
-                               host);
+        outcome = RunExtractor(
+            extractor_command_line(extractor.path(), state.TargetFolder, state.Product.ArchivePath),
+            host);
     }
     archive.reset();              // the extractor has ended
     if (state.CancelRequested) {  // the runner has asked the window to close
@@ -252,7 +248,7 @@ void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
     // report a failed installation as a finished one.
     if (outcome.kind != ExtractionOutcome::Kind::completed) {
         fail(ExitCode::extraction_failed,
-             extraction_failure_text(outcome, state.ExtractorPath, state.Product.ArchivePath));
+             extraction_failure_text(outcome, extractor.path(), state.Product.ArchivePath));
         return;
     }
     std::vector<std::string> programs;

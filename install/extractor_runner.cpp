@@ -81,12 +81,7 @@ class Run {
     void finish(ExtractorProcess& process) {
         std::vector<char>().swap(buffer_);
         process.end();
-        // A file that never goes is left, so a stuck deletion cannot hold the installation.
-        for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-            if (host_.delete_extractor()) break;
-            host_.pump_messages();
-            host_.sleep(kDeleteRetryMs);
-        }
+        host_.delete_extractor();
         host_.ended();
         if (host_.cancel_requested()) host_.close_window();
     }
@@ -125,6 +120,15 @@ std::optional<SpaceShortage> space_shortage_of(std::string_view line) {
     const std::optional<uint64_t> free = take_number(line);
     if (!free || line != " bytes free") return std::nullopt;
     return SpaceShortage{*needed, *free};
+}
+
+bool remove_with_retries(const std::function<bool()>& remove_once,
+                         const std::function<void()>& between) {
+    for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+        if (remove_once()) return true;
+        between();
+    }
+    return false;
 }
 
 ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorHost& host) {

@@ -4,6 +4,7 @@
 // interfaces below, which the Windows layer implements and tests replace.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -65,8 +66,8 @@ class ExtractorHost : public ExtractionProgress {
     virtual double now_days() = 0;  // the local date and time, in days
     virtual void pump_messages() = 0;
     virtual bool& cancel_requested() = 0;
-    virtual bool delete_extractor() = 0;  // deletes the file; true when it is gone
-    virtual void sleep(unsigned ms) = 0;
+    // Deletes the extractor's file once its process has ended (or did not start).
+    virtual void delete_extractor() = 0;
     virtual void close_window() = 0;
 };
 
@@ -76,6 +77,12 @@ inline constexpr unsigned kPollMs = 100;
 // every 10 ms, about five seconds in all, then left.
 inline constexpr unsigned kDeleteRetryMs = 10;
 inline constexpr int kDeleteAttempts = 500;
+
+// Calls `remove_once` until it succeeds, at most kDeleteAttempts times, and `between` (which
+// answers the window and waits kDeleteRetryMs) after each failure; true once it succeeded. A
+// file that never goes is left, so a stuck deletion cannot hold the installation.
+bool remove_with_retries(const std::function<bool()>& remove_once,
+                         const std::function<void()>& between);
 
 // The extractor's exit code when the archive's unpacked size does not fit in the free space of
 // the target's volume; it has then written nothing and said so in one line:

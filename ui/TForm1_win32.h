@@ -106,7 +106,6 @@ class TForm1 {
     void show_page(std::string_view show, std::string_view hide);
     int default_button() const;  // the visible page's, 0 for none
 
-    void FormCloseQuery();
     void FormClose();
     void AnulujClick();
     void DirectoryListBox1Change();

@@ -1,6 +1,5 @@
 // The wizard's page changes, read from the page table (page_table.h), the buttons' handlers
 // and the keys Enter and Escape.
-#include "platform/files.h"
 #include "ui/TForm1_win32.h"
 #include "ui/TGradient_win32.h"
 #include "ui/form_parts_win32.h"
@@ -96,10 +95,6 @@ void TForm1::Button16Click() {
 void TForm1::AnulujClick() {
     installation_.CancelRequested = true;
     SendMessageA(hwnd_, WM_CLOSE, 0, 0);
-}
-
-void TForm1::FormCloseQuery() {
-    platform::delete_file(installation_.ExtractorPath);
 }
 
 void TForm1::FormClose() {

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "platform/child_process.h"
-#include "platform/files.h"
 
 namespace setup {
 
@@ -12,7 +11,7 @@ std::unique_ptr<ExtractorProcess> ProgressHost::start(const std::string& command
     std::unique_ptr<ExtractorProcess> process = platform::start_extractor(command_line, result);
     // The running process's image cannot be written any more; the runner deletes the file
     // when the process has ended, which the hold would prevent.
-    extractor_hold_.reset();
+    extractor_.release_for_start();
     return process;
 }
 
@@ -81,13 +80,8 @@ void ProgressHost::flush_memo() {
     pending_.clear();
 }
 
-bool ProgressHost::delete_extractor() {
-    platform::delete_file(installation_.ExtractorPath);
-    return !platform::file_exists(installation_.ExtractorPath);
-}
-
-void ProgressHost::sleep(unsigned ms) {
-    Sleep(ms);
+void ProgressHost::delete_extractor() {
+    extractor_.remove([this] { pump_messages(); });
 }
 
 }  // namespace setup

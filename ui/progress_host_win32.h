@@ -5,18 +5,17 @@
 #include <string>
 
 #include "install/extractor_runner.h"
-#include "platform/win_handle.h"
+#include "platform/extractor_file.h"
 #include "ui/TForm1_win32.h"
 
 namespace setup {
 
 class ProgressHost : public ExtractorHost {
   public:
-    // `extractor_hold` keeps the extractor's file from being changed until its process has
-    // started; start() releases it then, started or not.
-    ProgressHost(TForm1& form, InstallationState& installation,
-                 platform::UniqueHandle& extractor_hold)
-        : form_(form), installation_(installation), extractor_hold_(extractor_hold) {}
+    // `extractor` holds the extractor's file until its process has started; start() releases
+    // it then, started or not.
+    ProgressHost(TForm1& form, InstallationState& installation, platform::ExtractorFile& extractor)
+        : form_(form), installation_(installation), extractor_(extractor) {}
     ~ProgressHost() override { flush_memo(); }
     ProgressHost(const ProgressHost&) = delete;
     ProgressHost& operator=(const ProgressHost&) = delete;
@@ -32,8 +31,7 @@ class ProgressHost : public ExtractorHost {
     void times(const TimeTexts& times) override;
     void output_line(const std::string& line) override;
     void ended() override { flush_memo(); }
-    bool delete_extractor() override;
-    void sleep(unsigned ms) override;
+    void delete_extractor() override;
     void close_window() override { form_.request_close(); }
 
   private:
@@ -45,7 +43,7 @@ class ProgressHost : public ExtractorHost {
 
     TForm1& form_;
     InstallationState& installation_;
-    platform::UniqueHandle& extractor_hold_;
+    platform::ExtractorFile& extractor_;
     // Window texts cost a trip to the window system each: a label is written only when its
     // text changes, and the memo (on a page hidden meanwhile) takes its lines in batches.
     std::map<std::string, std::string> labels_;

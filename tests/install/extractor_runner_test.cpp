@@ -61,10 +61,9 @@ class RecordingHost : public ExtractorHost {
     Start start_result = Start::started;
     unsigned long exit_code = 0;  // the extractor's, once it has ended
     int cancel_at_pump = -1;      // the pump during which the user presses "Anuluj"
-    bool deletable = true;
     std::vector<std::string> files, memo;
     TimeTexts shown;  // the times as last told
-    int starts = 0, pos = -1, pumps = 0, deletes = 0, sleeps = 0;
+    int starts = 0, pos = -1, pumps = 0, deletes = 0;
     bool cancel = true, closed = false;
     double clock = 0.0;
 
@@ -98,11 +97,7 @@ class RecordingHost : public ExtractorHost {
     }
     void output_line(const std::string& line) override { memo.push_back(line); }
     void ended() override { record.events.push_back("ended"); }
-    bool delete_extractor() override {
-        ++deletes;
-        return deletable;
-    }
-    void sleep(unsigned) override { ++sleeps; }
+    void delete_extractor() override { ++deletes; }
     void close_window() override {
         closed = true;
         record.events.push_back("close");
@@ -191,12 +186,15 @@ TEST(ExtractorRunner, PipeAndStartFailures) {
 }
 
 TEST(ExtractorRunner, AnExtractorFileThatStaysIsLeftAfterBoundedAttempts) {
-    RecordingHost host;
-    host.deletable = false;
-    host.passes = {{W::ended, {}}};
-    RunExtractor("cmd", host);
-    EXPECT_EQ(host.deletes, kDeleteAttempts);
-    EXPECT_EQ(host.sleeps, kDeleteAttempts);
+    // Gone at the third attempt: two waits between; never gone: every attempt, then left.
+    for (const int gone_at : {3, 0}) {
+        int attempts = 0, waits = 0;
+        const bool gone =
+            remove_with_retries([&] { return ++attempts == gone_at; }, [&] { ++waits; });
+        EXPECT_EQ(gone, gone_at != 0);
+        EXPECT_EQ(attempts, gone_at != 0 ? gone_at : kDeleteAttempts);
+        EXPECT_EQ(waits, gone_at != 0 ? gone_at - 1 : kDeleteAttempts);
+    }
 }
 
 TEST(ExtractorRunner, TimesBeforeAndAfterTheFirstPercentage) {
