@@ -16,6 +16,7 @@
 #include "integrity/archive_check.h"
 #include "integrity/archive_digest.h"
 #include "platform/error_box.h"
+#include "platform/extractor_system.h"
 #include "platform/files.h"
 #include "platform/folder_security.h"
 #include "platform/launch.h"
@@ -67,7 +68,7 @@ std::vector<bool> write_registry(const InstallationSteps& steps, InstallationLog
 // was started (or why not) goes to the log.
 void launch_programs(TForm1& form, const std::string& target,
                      const std::vector<std::string>& programs, InstallationLog& log) {
-    form.set_text("Label1", "Instaluję...");
+    form.show_status("Instaluję...");
     form.pump_messages();
     Sleep(500);
     for (const std::string& entry : programs) {
@@ -131,7 +132,7 @@ bool archive_may_be_unpacked(TForm1& form, HMODULE module, InstallationState& st
         // chunks as it does while the extractor runs, and a cancel there stops the reading.
         result = check_archive(digest, state.Product.ArchivePath, [&form, &state] {
             form.pump_messages();
-            return !state.CancelRequested;
+            return !state.Cancel.requested();
         });
     }
     if (result == ArchiveCheck::unbound || result == ArchiveCheck::intact) return true;
@@ -233,13 +234,15 @@ void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
     note_archive(state, archive.get(), ledger);
     ExtractionOutcome outcome;
     {
-        ProgressHost host(form, state, extractor);
+        ProgressHost page(form, state.Log);
+        platform::WindowsExtractorSystem system(extractor, [&form] { form.pump_messages(); });
         outcome = RunExtractor(
             extractor_command_line(extractor.path(), state.TargetFolder, state.Product.ArchivePath),
-            host);
+            system, page, state.Cancel);
     }
-    archive.reset();              // the extractor has ended
-    if (state.CancelRequested) {  // the runner has asked the window to close
+    archive.reset();                 // the extractor has ended
+    if (state.Cancel.requested()) {  // the page has heard the end: the window closes
+        form.request_close();
         state.Result = ExitCode::cancelled;
         undo_run(form, state, ledger, "anulowano");
         return;
@@ -269,7 +272,7 @@ void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
         }
     }
     state.Log.line("instalacja zakończona");
-    if (!state.CancelRequested) form.show_finish();
+    if (!state.Cancel.requested()) form.show_finish();
 }
 
 }  // namespace setup

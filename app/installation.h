@@ -1,4 +1,5 @@
 #pragma once
+#include "install/installation_state.h"
 #include "platform/extractor_file.h"
 #include "ui/TForm1_win32.h"
 

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "install/installation_state.h"
 #include "install/startup_rules.h"
 #include "platform/extractor_file.h"
 #include "platform/private_folder.h"

@@ -1,6 +1,6 @@
 #pragma once
 // RunExtractor: runs the extractor hidden and turns its output into the progress page. The
-// loop is portable; the process, the pipe, the clock and the page come through the two
+// loop is portable; the process, the pipe, the clock and the page come through the
 // interfaces below, which the Windows layer implements and tests replace.
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "install/cancel_token.h"
 #include "install/progress_rules.h"
 
 namespace setup {
@@ -48,27 +49,31 @@ class ExtractionProgress {
     // A line of the extractor's output, in order, every one.
     virtual void output_line(const std::string& line) = 0;
     // The extractor has ended (or never started) and its file is gone or left: nothing more
-    // will be told. Comes before the window is asked to close after a cancel.
+    // will be told.
     virtual void ended() = 0;
 };
 
-// What the runner needs of the installer around it besides the page.
-class ExtractorHost : public ExtractionProgress {
+// What the runner needs of the system around it: the process, the clock, the code page, the
+// window's messages and the extractor's file.
+class ExtractorSystem {
   public:
     enum class Start { started, pipe_failed, start_failed };
-    virtual ~ExtractorHost() = default;
-    // Makes the pipe and starts the extractor hidden. With start_failed the returned object
-    // still owns the pipe (its end() closes it); with pipe_failed it is null.
-    virtual std::unique_ptr<ExtractorProcess> start(const std::string& command_line,
-                                                    Start& result) = 0;
+    // With start_failed `process` still owns the pipe (its end() closes it); with pipe_failed
+    // it is null.
+    struct Started {
+        Start result = Start::pipe_failed;
+        std::unique_ptr<ExtractorProcess> process;
+    };
+    virtual ~ExtractorSystem() = default;
+    // Makes the pipe and starts the extractor hidden.
+    virtual Started start(const std::string& command_line) = 0;
     // Converts bytes from the console (OEM) code page to the ANSI one, in place.
     virtual void oem_to_ansi(char* text) = 0;
     virtual double now_days() = 0;  // the local date and time, in days
+    // Lets the window answer (and the user press "Anuluj").
     virtual void pump_messages() = 0;
-    virtual bool& cancel_requested() = 0;
-    // Deletes the extractor's file once its process has ended (or did not start).
-    virtual void delete_extractor() = 0;
-    virtual void close_window() = 0;
+    // Removes the extractor's file once its process has ended (or did not start).
+    virtual void remove_extractor() = 0;
 };
 
 inline constexpr size_t kReadSize = 2000;
@@ -110,7 +115,11 @@ struct ExtractionOutcome {
     std::optional<SpaceShortage> space = std::nullopt;
 };
 
-ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorHost& host);
+// Runs the extractor, telling `progress` what it does. `cancel` is cleared as it starts; once
+// requested, the extractor is ended and the outcome is cancelled (closing the window is the
+// caller's business then).
+ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorSystem& system,
+                               ExtractionProgress& progress, CancelToken& cancel);
 
 // The message for an extraction that did not complete (not for completed or cancelled). A
 // shortage of space names the space needed in MB rounded up and the space free rounded down,

@@ -8,6 +8,7 @@
 
 #include "common/command_line.h"
 #include "common/installation_log.h"
+#include "install/cancel_token.h"
 #include "script/setup_script.h"
 
 namespace setup {
@@ -24,7 +25,7 @@ struct InstallationState {
     std::string TargetFolder;
     std::string GroupName;
 
-    bool CancelRequested = false;
+    CancelToken Cancel;
 
     // Started with /S: no window and no message box; what went wrong goes to the log and the
     // exit code. The script's programs are started only with /RUN then.
