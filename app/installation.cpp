@@ -37,7 +37,7 @@ void make_shortcuts(const InstallationSteps& steps, InstallationLog& log, UndoLe
     for (const ShortcutStep& step : steps.shortcuts) {
         note_folder_levels(ledger, step.folder, platform::path_kind);
         note_file(ledger, step.link_path, platform::path_kind);
-        log.line("skrót: " + CreateShortcut(step.program, step.folder, step.caption) + " -> " +
+        log.line("skrót: " + CreateShortcut(step.program, step.folder, step.caption, log) + " -> " +
                  step.program);
     }
 }
