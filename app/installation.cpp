@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/archive_listing.h"
 #include "app/failure_report.h"
 #include "app/shortcut.h"
@@ -136,7 +138,7 @@ struct RunEnd {
     bool undo = true;                // for failed: false once the product is installed
 };
 
-RunEnd failure(ExitCode code, std::string message, bool undo = true) {
+RunEnd failed_with(ExitCode code, std::string message, bool undo = true) {
     return {RunEnd::Kind::failed, code, std::move(message), undo};
 }
 
@@ -213,7 +215,7 @@ RunEnd make_product_whole(TForm1& form, InstallationState& state, UndoLedger& le
     try {
         programs = finish_installation(state, ledger);
     } catch (const std::exception& e) {
-        return failure(ExitCode::later_step_failed, e.what());
+        return failed_with(ExitCode::later_step_failed, e.what());
     }
     // From here the product is installed: neither a cancel nor a program that cannot be
     // started undoes it.
@@ -221,7 +223,7 @@ RunEnd make_product_whole(TForm1& form, InstallationState& state, UndoLedger& le
         try {
             launch_programs(form, state.TargetFolder, programs, state.Log);
         } catch (const std::exception& e) {
-            return failure(ExitCode::later_step_failed, e.what(), false);
+            return failed_with(ExitCode::later_step_failed, e.what(), false);
         }
     }
     return {RunEnd::Kind::installed};
@@ -251,12 +253,12 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
     archive = std::move(held.handle);
     if (held.check == ArchiveCheck::abandoned) return {RunEnd::Kind::cancelled};
     if (held.check == ArchiveCheck::damaged)
-        return failure(ExitCode::archive_unusable,
-                       "Plik jest uszkodzony: " + state.Product.ArchivePath);
+        return failed_with(ExitCode::archive_unusable,
+                           "Plik jest uszkodzony: " + state.Product.ArchivePath);
     try {
         make_target_folder(state.TargetFolder, ledger);
     } catch (const std::exception& e) {
-        return failure(ExitCode::extraction_failed, e.what());
+        return failed_with(ExitCode::extraction_failed, e.what());
     }
     note_archive(state, archive.get(), ledger);
     const ExtractionOutcome outcome = extract(form, state, extractor);
@@ -265,7 +267,7 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
     // Shortcuts, an uninstaller and a finish page for files that were not unpacked would
     // report a failed installation as a finished one.
     if (outcome.kind != ExtractionOutcome::Kind::completed)
-        return failure(
+        return failed_with(
             ExitCode::extraction_failed,
             extraction_failure_text(outcome, extractor.path(), state.Product.ArchivePath));
     return make_product_whole(form, state, ledger);
