@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/archive_listing.h"
 #include "app/failure_report.h"
 #include "app/shortcut.h"
@@ -15,7 +17,9 @@
 #include "install/undo_ledger.h"
 #include "integrity/archive_check.h"
 #include "integrity/archive_digest.h"
+#include "platform/error/runtime_error.h"
 #include "platform/error_box.h"
+#include "platform/extractor_system.h"
 #include "platform/files.h"
 #include "platform/folder_security.h"
 #include "platform/launch.h"
@@ -35,7 +39,7 @@ void make_shortcuts(const InstallationSteps& steps, InstallationLog& log, UndoLe
     for (const ShortcutStep& step : steps.shortcuts) {
         note_folder_levels(ledger, step.folder, platform::path_kind);
         note_file(ledger, step.link_path, platform::path_kind);
-        log.line("skrót: " + CreateShortcut(step.program, step.folder, step.caption) + " -> " +
+        log.line("skrót: " + CreateShortcut(step.program, step.folder, step.caption, log) + " -> " +
                  step.program);
     }
 }
@@ -67,7 +71,7 @@ std::vector<bool> write_registry(const InstallationSteps& steps, InstallationLog
 // was started (or why not) goes to the log.
 void launch_programs(TForm1& form, const std::string& target,
                      const std::vector<std::string>& programs, InstallationLog& log) {
-    form.set_text("Label1", "Instaluję...");
+    form.show_status("Instaluję...");
     form.pump_messages();
     Sleep(500);
     for (const std::string& entry : programs) {
@@ -86,69 +90,56 @@ void launch_programs(TForm1& form, const std::string& target,
 // link, since the elevated extractor would write wherever that leads; otherwise its missing
 // levels are made with the program folder's access list, so that ordinary users cannot place
 // programs there that the installation later starts elevated; each level made is noted in
-// `ledger`. Nullopt when the extraction may go on; otherwise the refusal, and the extractor,
-// which will not run, is released and deleted.
-std::optional<std::string> target_folder_refusal(InstallationState& state,
-                                                 platform::UniqueHandle& extractor,
-                                                 UndoLedger& ledger) {
-    const std::string& target = state.TargetFolder;
-    std::optional<std::string> refusal;
-    try {
-        const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
-        refusal = prepare_target_folder(target, platform::path_kind, [&](const std::string& level) {
+// `ledger`. Throws RuntimeError with the refusal, or naming the level that cannot be made.
+void make_target_folder(const std::string& target, UndoLedger& ledger) {
+    const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
+    const std::optional<std::string> refusal =
+        prepare_target_folder(target, platform::path_kind, [&](const std::string& level) {
             platform::create_protected_folder(level, descriptor);
             ledger.folders_made.push_back(level);
         });
-    } catch (const std::exception& e) {
-        refusal = e.what();
-    }
-    if (refusal) {
-        extractor.reset();
-        platform::delete_file(state.ExtractorPath);
-    }
-    return refusal;
+    if (refusal) throw RuntimeError(*refusal);
 }
 
-// The archive against the digest the builder bound into the installer, before anything is
-// unpacked. True when the extraction may go on; `archive` then holds the archive open,
-// denying writes and deletion, so that what was checked is what the extractor reads.
-// Otherwise the extractor, which will not run, is released and deleted as a finished
-// extraction deletes it, and the run ends: after the standard error box for an archive that
-// is not the one built with (or one that cannot be held: someone is writing it), or by
-// closing the window when the user cancelled or closed it meanwhile.
-bool archive_may_be_unpacked(TForm1& form, HMODULE module, InstallationState& state,
-                             platform::UniqueHandle& archive, platform::UniqueHandle& extractor) {
+// The archive, held open for reading (writes and deletion denied, so that what was checked is
+// what the extractor reads; empty when it cannot be held), and its check.
+struct HeldArchive {
+    platform::UniqueHandle handle;
+    ArchiveCheck check = ArchiveCheck::damaged;
+};
+
+// Holds the archive at `path` and checks it against the digest the builder bound into
+// `module`. Without a digest nothing is checked (unbound), and an archive that cannot be held
+// is then the extractor's to report, as it always was; with one, an archive that cannot be
+// held (someone is writing it) is damaged. A large archive on a slow medium takes a while:
+// `go_on` runs between its chunks (the window answers), and false from it stops the reading
+// (abandoned).
+HeldArchive hold_and_check_archive(HMODULE module, const std::string& path,
+                                   const std::function<bool()>& go_on) {
     std::optional<std::string> digest;
     try {
         digest = platform::find_resource_bytes(module, kArchiveDigestResource);
     } catch (const std::exception&) {
         digest = "";  // there but unreadable: malformed
     }
+    HeldArchive held;
     DWORD hold_error = 0;
-    archive = platform::hold_for_reading(state.Product.ArchivePath, hold_error);
-    ArchiveCheck result = ArchiveCheck::damaged;
-    // Without a digest nothing is checked, and an archive that cannot be held is the
-    // extractor's to report, as it always was.
-    if (archive || !digest) {
-        // A large archive on a slow medium takes a while; the window answers between its
-        // chunks as it does while the extractor runs, and a cancel there stops the reading.
-        result = check_archive(digest, state.Product.ArchivePath, [&form, &state] {
-            form.pump_messages();
-            return !state.CancelRequested;
-        });
-    }
-    if (result == ArchiveCheck::unbound || result == ArchiveCheck::intact) return true;
-    archive.reset();
-    extractor.reset();
-    platform::delete_file(state.ExtractorPath);
-    if (result == ArchiveCheck::abandoned) {
-        state.Result = ExitCode::cancelled;
-        form.request_close();
-    } else {
-        report_failure(state, ExitCode::archive_unusable,
-                       "Plik jest uszkodzony: " + state.Product.ArchivePath);
-    }
-    return false;
+    held.handle = platform::hold_for_reading(path, hold_error);
+    if (held.handle || !digest) held.check = check_archive(digest, path, go_on);
+    return held;
+}
+
+// How a run ended: decided by run_steps, acted on once by end_run.
+struct RunEnd {
+    enum class Kind { installed, cancelled, failed };
+    Kind kind = Kind::installed;
+    ExitCode code = ExitCode::done;  // for failed
+    std::string message;             // for failed: the box's text and the undo's reason
+    bool undo = true;                // for failed: false once the product is installed
+};
+
+RunEnd failed_with(ExitCode code, std::string message, bool undo = true) {
+    return {RunEnd::Kind::failed, code, std::move(message), undo};
 }
 
 // Takes back what the run made, in the reverse order, under "Cofanie zmian..." on the progress
@@ -217,50 +208,14 @@ std::vector<std::string> finish_installation(InstallationState& state, UndoLedge
     return steps.programs;
 }
 
-}  // namespace
-
-void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
-                     platform::UniqueHandle& extractor) {
-    platform::UniqueHandle archive;
-    if (!archive_may_be_unpacked(form, module, state, archive, extractor)) return;
-    // What this run makes from here on, so that a cancel or a failure leaves the machine as it
-    // found it.
-    UndoLedger ledger;
-    const auto fail = [&](ExitCode code, const std::string& message) {
-        undo_run(form, state, ledger, message);
-        report_failure(state, code, message);
-    };
-    if (const auto refusal = target_folder_refusal(state, extractor, ledger)) {
-        fail(ExitCode::extraction_failed, *refusal);
-        return;
-    }
-    note_archive(state, archive.get(), ledger);
-    ExtractionOutcome outcome;
-    {
-        ProgressHost host(form, state, extractor);
-        outcome = RunExtractor(extractor_command_line(state.ExtractorPath, state.TargetFolder,
-                                                      state.Product.ArchivePath),
-                               host);
-    }
-    archive.reset();              // the extractor has ended
-    if (state.CancelRequested) {  // the runner has asked the window to close
-        state.Result = ExitCode::cancelled;
-        undo_run(form, state, ledger, "anulowano");
-        return;
-    }
-    // Shortcuts, an uninstaller and a finish page for files that were not unpacked would
-    // report a failed installation as a finished one.
-    if (outcome.kind != ExtractionOutcome::Kind::completed) {
-        fail(ExitCode::extraction_failed,
-             extraction_failure_text(outcome, state.ExtractorPath, state.Product.ArchivePath));
-        return;
-    }
+// After a complete extraction: the steps that make the product whole (a failure is taken
+// back), then the programs (a failure is not: the product is installed).
+RunEnd make_product_whole(TForm1& form, InstallationState& state, UndoLedger& ledger) {
     std::vector<std::string> programs;
     try {
         programs = finish_installation(state, ledger);
     } catch (const std::exception& e) {
-        fail(ExitCode::later_step_failed, e.what());
-        return;
+        return failed_with(ExitCode::later_step_failed, e.what());
     }
     // From here the product is installed: neither a cancel nor a program that cannot be
     // started undoes it.
@@ -268,12 +223,92 @@ void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
         try {
             launch_programs(form, state.TargetFolder, programs, state.Log);
         } catch (const std::exception& e) {
-            report_failure(state, ExitCode::later_step_failed, e.what());
-            return;
+            return failed_with(ExitCode::later_step_failed, e.what(), false);
         }
     }
-    state.Log.line("instalacja zakończona");
-    if (!state.CancelRequested) form.show_finish();
+    return {RunEnd::Kind::installed};
+}
+
+// Runs the extractor on the progress page, the window answering meanwhile.
+ExtractionOutcome extract(TForm1& form, InstallationState& state,
+                          platform::ExtractorFile& extractor) {
+    ProgressHost page(form, state.Log);
+    platform::WindowsExtractorSystem system(extractor, [&form] { form.pump_messages(); });
+    return RunExtractor(
+        extractor_command_line(extractor.path(), state.TargetFolder, state.Product.ArchivePath),
+        system, page, state.Cancel);
+}
+
+// The run's steps in order, up to the first that ends it: the archive's check (`archive`
+// holds it from there until the extractor has ended), the target folder, the extraction, the
+// steps that make the product whole, the programs. Notes in `ledger` what it makes; leaves the
+// clean-up and the report to end_run.
+RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
+                 platform::ExtractorFile& extractor, platform::UniqueHandle& archive,
+                 UndoLedger& ledger) {
+    HeldArchive held = hold_and_check_archive(module, state.Product.ArchivePath, [&] {
+        form.pump_messages();
+        return !state.Cancel.requested();
+    });
+    archive = std::move(held.handle);
+    if (held.check == ArchiveCheck::abandoned) return {RunEnd::Kind::cancelled};
+    if (held.check == ArchiveCheck::damaged)
+        return failed_with(ExitCode::archive_unusable,
+                           "Plik jest uszkodzony: " + state.Product.ArchivePath);
+    try {
+        make_target_folder(state.TargetFolder, ledger);
+    } catch (const std::exception& e) {
+        return failed_with(ExitCode::extraction_failed, e.what());
+    }
+    note_archive(state, archive.get(), ledger);
+    const ExtractionOutcome outcome = extract(form, state, extractor);
+    archive.reset();  // the extractor has ended
+    if (state.Cancel.requested()) return {RunEnd::Kind::cancelled};
+    // Shortcuts, an uninstaller and a finish page for files that were not unpacked would
+    // report a failed installation as a finished one.
+    if (outcome.kind != ExtractionOutcome::Kind::completed)
+        return failed_with(
+            ExitCode::extraction_failed,
+            extraction_failure_text(outcome, extractor.path(), state.Product.ArchivePath));
+    return make_product_whole(form, state, ledger);
+}
+
+// The one way out of a run: the archive let go, the extractor's file removed (if the
+// extraction has not removed it), then as `end` says: a cancel closes the window and takes
+// back what the run made; a failure takes it back (unless the product is installed) and shows
+// the standard error box over the page as the failure left it; a finished installation shows
+// the finish page unless the user has closed the window meanwhile.
+void end_run(TForm1& form, InstallationState& state, platform::UniqueHandle& archive,
+             platform::ExtractorFile& extractor, const UndoLedger& ledger, const RunEnd& end) {
+    archive.reset();
+    extractor.remove([&form] { form.pump_messages(); });
+    switch (end.kind) {
+        case RunEnd::Kind::cancelled:
+            form.request_close();
+            state.Result = ExitCode::cancelled;
+            undo_run(form, state, ledger, "anulowano");
+            return;
+        case RunEnd::Kind::failed:
+            if (end.undo) undo_run(form, state, ledger, end.message);
+            report_failure(state, end.code, end.message);
+            return;
+        case RunEnd::Kind::installed:
+            state.Log.line("instalacja zakończona");
+            if (!state.Cancel.requested()) form.show_finish();
+            return;
+    }
+}
+
+}  // namespace
+
+void RunInstallation(TForm1& form, HMODULE module, InstallationState& state,
+                     platform::ExtractorFile& extractor) {
+    // What this run makes from here on, so that a cancel or a failure leaves the machine as it
+    // found it.
+    UndoLedger ledger;
+    platform::UniqueHandle archive;
+    const RunEnd end = run_steps(form, module, state, extractor, archive, ledger);
+    end_run(form, state, archive, extractor, ledger, end);
 }
 
 }  // namespace setup

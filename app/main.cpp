@@ -81,7 +81,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         }
         state.Log.line("argumenty: " + std::string(arguments));
     }
-    TForm1 form(state);
+    TForm1 form(state.Cancel);
     try {
         form.create(instance, parse_layout(platform::load_resource(instance, "TFORM1")));
     } catch (const std::exception& e) {
@@ -90,6 +90,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return args ? code(ExitCode::later_step_failed) : 1;
     }
     form.on_install = [&form, &files, &state, instance] {
+        state.TargetFolder = form.proposed_target();
+        state.GroupName = form.proposed_group();
         RunInstallation(form, instance, state, files.extractor);
     };
     platform::WindowsSystemQueries system;
@@ -105,8 +107,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const bool passive = args && args->passive && !state.Silent;
     if (state.Silent || passive) {
         // The folder and group the wizard proposes, unless the command line names others.
-        state.TargetFolder = args->target.value_or(form.text("Edit1"));
-        state.GroupName = args->group.value_or(form.text("Edit2"));
+        state.TargetFolder = args->target.value_or(form.proposed_target());
+        state.GroupName = args->group.value_or(form.proposed_group());
         state.Log.line("folder docelowy: " + state.TargetFolder + "; grupa: " + state.GroupName);
         if (state.Silent) {
             RunInstallation(form, instance, state, files.extractor);
@@ -120,8 +122,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     } else {
         // The wizard as always, its inputs holding what the command line names; the user
         // may still change them.
-        if (args && args->target) form.set_text("Edit1", *args->target);
-        if (args && args->group) form.set_text("Edit2", *args->group);
+        if (args && args->target) form.set_target(*args->target);
+        if (args && args->group) form.set_group(*args->group);
         form.show();
     }
     MSG msg;

@@ -25,7 +25,6 @@ void window_content(TForm1& form, HMODULE module, const InstallationState& state
 Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files,
                      InstallationState& state) {
     files.folder.emplace(platform::PrivateFolder::create(platform::GetTempDirectory(), "Setup-"));
-    state.ExtractorPath = files.folder->file("Uha.exe");
     state.ScriptPath = files.folder->file("Setup.ini");
     const std::string installer_folder = folder_of_module(platform::own_module_path());
     state.Plan = InstallPlan{};
@@ -53,8 +52,8 @@ Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, Instal
 
     window_content(form, module, state);
 
-    files.extractor =
-        platform::write_held_file(state.ExtractorPath, platform::load_resource(module, "UHA"));
+    files.extractor = platform::ExtractorFile::write(files.folder->file("Uha.exe"),
+                                                     platform::load_resource(module, "UHA"));
     return Startup::ready;
 }
 

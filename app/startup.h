@@ -3,19 +3,21 @@
 
 #include <optional>
 
+#include "install/installation_state.h"
 #include "install/startup_rules.h"
+#include "platform/extractor_file.h"
 #include "platform/private_folder.h"
-#include "platform/win_handle.h"
 #include "ui/TForm1_win32.h"
 
 namespace setup {
 
 // What the start-up leaves for the rest of the run: the private folder under the temporary
-// folder, and the extractor in it, held open (no writing, no deleting) until its process has
-// started. The hold is declared last so that it closes before the folder is removed.
+// folder, and the extractor's file in it, held (no writing, no deleting) until its process
+// has started. The extractor is declared last so that its owner removes it before the folder
+// is removed.
 struct InstallerFiles {
     std::optional<platform::PrivateFolder> folder;
-    platform::UniqueHandle extractor;
+    platform::ExtractorFile extractor;
 };
 
 enum class Startup {

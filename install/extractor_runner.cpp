@@ -12,23 +12,24 @@ namespace {
 
 class Run {
   public:
-    Run(ExtractorHost& host) : host_(host) {}
+    Run(ExtractorSystem& system, ExtractionProgress& progress, CancelToken& cancel)
+        : system_(system), progress_(progress), cancel_(cancel) {}
 
     ExtractionOutcome go(const std::string& command_line) {
-        host_.cancel_requested() = false;
-        start_ = host_.now_days();
-        host_.started({"Czas: 00:00:00", "Razem: 00:00:00", "Pozostało: 00:00:00"});
+        cancel_.clear();
+        start_ = system_.now_days();
+        progress_.started({"Czas: 00:00:00", "Razem: 00:00:00", "Pozostało: 00:00:00"});
 
-        ExtractorHost::Start result;
-        std::unique_ptr<ExtractorProcess> process = host_.start(command_line, result);
+        ExtractorSystem::Started started = system_.start(command_line);
+        std::unique_ptr<ExtractorProcess> process = std::move(started.process);
         using Kind = ExtractionOutcome::Kind;
-        if (result == ExtractorHost::Start::pipe_failed || !process) {
-            host_.ended();
+        if (started.result == ExtractorSystem::Start::pipe_failed || !process) {
+            progress_.ended();
             return {Kind::pipe_failed};
         }
         buffer_.assign(kReadSize + 1, '\0');
         ExtractionOutcome outcome{Kind::start_failed};
-        if (result == ExtractorHost::Start::started) {
+        if (started.result == ExtractorSystem::Start::started) {
             poll(*process);
             // Taken before the ending, which terminates a process that still runs.
             const std::optional<unsigned long> code = process->exit_code();
@@ -40,7 +41,7 @@ class Run {
             }
         }
         finish(*process);
-        if (host_.cancel_requested()) outcome = {Kind::cancelled};
+        if (cancel_.requested()) outcome = {Kind::cancelled};
         return outcome;
     }
 
@@ -48,18 +49,18 @@ class Run {
     void poll(ExtractorProcess& process) {
         while (true) {
             const bool timed_out = process.wait(kPollMs) == ExtractorProcess::Wait::timeout;
-            host_.pump_messages();
+            system_.pump_messages();
             // A full read is followed by another at once: more output is likely waiting.
-            while (read_chunk(process) == kReadSize && !host_.cancel_requested()) {
+            while (read_chunk(process) == kReadSize && !cancel_.requested()) {
             }
-            if (!timed_out || host_.cancel_requested()) break;
+            if (!timed_out || cancel_.requested()) break;
         }
     }
 
     size_t read_chunk(ExtractorProcess& process) {
         size_t n = process.read(buffer_.data(), kReadSize);
         buffer_[n] = '\0';
-        host_.oem_to_ansi(buffer_.data());
+        system_.oem_to_ansi(buffer_.data());
         // The chunk's text ends at its first zero byte.
         for (const std::string& line : assembler_.feed(std::string_view(buffer_.data())))
             completed(line);
@@ -67,31 +68,27 @@ class Run {
     }
 
     void completed(const std::string& line) {
-        host_.output_line(line);
+        progress_.output_line(line);
         if (auto shortage = space_shortage_of(line)) shortage_ = shortage;
-        if (auto name = name_of(line)) host_.file_started(*name);
+        if (auto name = name_of(line)) progress_.file_started(*name);
         if (auto position = total_of(line, position_)) {
             position_ = *position;
-            host_.total_moved(position_);
+            progress_.total_moved(position_);
         }
-        host_.times(time_texts(elapsed_seconds(start_, host_.now_days()), position_));
-        host_.pump_messages();
+        progress_.times(time_texts(elapsed_seconds(start_, system_.now_days()), position_));
+        system_.pump_messages();
     }
 
     void finish(ExtractorProcess& process) {
         std::vector<char>().swap(buffer_);
         process.end();
-        // A file that never goes is left, so a stuck deletion cannot hold the installation.
-        for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-            if (host_.delete_extractor()) break;
-            host_.pump_messages();
-            host_.sleep(kDeleteRetryMs);
-        }
-        host_.ended();
-        if (host_.cancel_requested()) host_.close_window();
+        system_.remove_extractor();
+        progress_.ended();
     }
 
-    ExtractorHost& host_;
+    ExtractorSystem& system_;
+    ExtractionProgress& progress_;
+    CancelToken& cancel_;
     double start_ = 0.0;
     int position_ = 0;  // the overall percentage shown
     std::vector<char> buffer_;
@@ -127,8 +124,18 @@ std::optional<SpaceShortage> space_shortage_of(std::string_view line) {
     return SpaceShortage{*needed, *free};
 }
 
-ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorHost& host) {
-    return Run(host).go(command_line);
+bool remove_with_retries(const std::function<bool()>& remove_once,
+                         const std::function<void()>& between) {
+    for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+        if (remove_once()) return true;
+        between();
+    }
+    return false;
+}
+
+ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorSystem& system,
+                               ExtractionProgress& progress, CancelToken& cancel) {
+    return Run(system, progress, cancel).go(command_line);
 }
 
 std::string extraction_failure_text(const ExtractionOutcome& outcome, const std::string& extractor,

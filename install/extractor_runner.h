@@ -1,14 +1,16 @@
 #pragma once
 // RunExtractor: runs the extractor hidden and turns its output into the progress page. The
-// loop is portable; the process, the pipe, the clock and the page come through the two
+// loop is portable; the process, the pipe, the clock and the page come through the
 // interfaces below, which the Windows layer implements and tests replace.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "install/cancel_token.h"
 #include "install/progress_rules.h"
 
 namespace setup {
@@ -47,27 +49,31 @@ class ExtractionProgress {
     // A line of the extractor's output, in order, every one.
     virtual void output_line(const std::string& line) = 0;
     // The extractor has ended (or never started) and its file is gone or left: nothing more
-    // will be told. Comes before the window is asked to close after a cancel.
+    // will be told.
     virtual void ended() = 0;
 };
 
-// What the runner needs of the installer around it besides the page.
-class ExtractorHost : public ExtractionProgress {
+// What the runner needs of the system around it: the process, the clock, the code page, the
+// window's messages and the extractor's file.
+class ExtractorSystem {
   public:
     enum class Start { started, pipe_failed, start_failed };
-    virtual ~ExtractorHost() = default;
-    // Makes the pipe and starts the extractor hidden. With start_failed the returned object
-    // still owns the pipe (its end() closes it); with pipe_failed it is null.
-    virtual std::unique_ptr<ExtractorProcess> start(const std::string& command_line,
-                                                    Start& result) = 0;
+    // With start_failed `process` still owns the pipe (its end() closes it); with pipe_failed
+    // it is null.
+    struct Started {
+        Start result = Start::pipe_failed;
+        std::unique_ptr<ExtractorProcess> process;
+    };
+    virtual ~ExtractorSystem() = default;
+    // Makes the pipe and starts the extractor hidden.
+    virtual Started start(const std::string& command_line) = 0;
     // Converts bytes from the console (OEM) code page to the ANSI one, in place.
     virtual void oem_to_ansi(char* text) = 0;
     virtual double now_days() = 0;  // the local date and time, in days
+    // Lets the window answer (and the user press "Anuluj").
     virtual void pump_messages() = 0;
-    virtual bool& cancel_requested() = 0;
-    virtual bool delete_extractor() = 0;  // deletes the file; true when it is gone
-    virtual void sleep(unsigned ms) = 0;
-    virtual void close_window() = 0;
+    // Removes the extractor's file once its process has ended (or did not start).
+    virtual void remove_extractor() = 0;
 };
 
 inline constexpr size_t kReadSize = 2000;
@@ -76,6 +82,12 @@ inline constexpr unsigned kPollMs = 100;
 // every 10 ms, about five seconds in all, then left.
 inline constexpr unsigned kDeleteRetryMs = 10;
 inline constexpr int kDeleteAttempts = 500;
+
+// Calls `remove_once` until it succeeds, at most kDeleteAttempts times, and `between` (which
+// answers the window and waits kDeleteRetryMs) after each failure; true once it succeeded. A
+// file that never goes is left, so a stuck deletion cannot hold the installation.
+bool remove_with_retries(const std::function<bool()>& remove_once,
+                         const std::function<void()>& between);
 
 // The extractor's exit code when the archive's unpacked size does not fit in the free space of
 // the target's volume; it has then written nothing and said so in one line:
@@ -103,7 +115,11 @@ struct ExtractionOutcome {
     std::optional<SpaceShortage> space = std::nullopt;
 };
 
-ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorHost& host);
+// Runs the extractor, telling `progress` what it does. `cancel` is cleared as it starts; once
+// requested, the extractor is ended and the outcome is cancelled (closing the window is the
+// caller's business then).
+ExtractionOutcome RunExtractor(const std::string& command_line, ExtractorSystem& system,
+                               ExtractionProgress& progress, CancelToken& cancel);
 
 // The message for an extraction that did not complete (not for completed or cancelled). A
 // shortage of space names the space needed in MB rounded up and the space free rounded down,

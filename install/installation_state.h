@@ -1,6 +1,6 @@
 #pragma once
-// One installation's state, passed explicitly: what the start-up found (the private folder's
-// files, the setup script's settings and plan, the system's folders), what the user chose in
+// One installation's state, passed explicitly: what the start-up found (the setup script's
+// file, the setup script's settings and plan, the system's folders), what the user chose in
 // the wizard (the target folder and the group), and the user's request to stop. The start-up
 // fills the first part, the wizard writes its choices when the installation starts, and the
 // run reads them; the window and the extractor runner set and read the cancel request.
@@ -8,13 +8,13 @@
 
 #include "common/command_line.h"
 #include "common/installation_log.h"
+#include "install/cancel_token.h"
 #include "script/setup_script.h"
 
 namespace setup {
 
 struct InstallationState {
-    std::string ExtractorPath;  // the private folder + "Uha.exe"
-    std::string ScriptPath;     // the private folder + "Setup.ini"
+    std::string ScriptPath;  // the private folder + "Setup.ini"
     std::string ProgramFilesDir;
     std::string ProgramsFolder;
     std::string DesktopFolder;
@@ -25,7 +25,7 @@ struct InstallationState {
     std::string TargetFolder;
     std::string GroupName;
 
-    bool CancelRequested = false;
+    CancelToken Cancel;
 
     // Started with /S: no window and no message box; what went wrong goes to the log and the
     // exit code. The script's programs are started only with /RUN then.

@@ -68,13 +68,12 @@ class PipedProcess : public ExtractorProcess {
 
 }  // namespace
 
-std::unique_ptr<ExtractorProcess> start_extractor(const std::string& command_line,
-                                                  ExtractorHost::Start& result) {
+ExtractorSystem::Started start_extractor(const std::string& command_line) {
+    using Start = ExtractorSystem::Start;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE read_end = nullptr, write_end = nullptr;
     if (!CreatePipe(&read_end, &write_end, &sa, 0)) {
-        result = ExtractorHost::Start::pipe_failed;
-        return nullptr;
+        return {Start::pipe_failed, nullptr};
     }
     auto process = std::make_unique<PipedProcess>(UniqueHandle(read_end), UniqueHandle(write_end));
     STARTUPINFOA si{};
@@ -88,12 +87,10 @@ std::unique_ptr<ExtractorProcess> start_extractor(const std::string& command_lin
     std::string cmd = command_line;  // CreateProcessA may write into it
     if (!CreateProcessA(nullptr, cmd.data(), &sa, &sa, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
                         nullptr, &si, &pi)) {
-        result = ExtractorHost::Start::start_failed;
-        return process;
+        return {Start::start_failed, std::move(process)};
     }
     process->started(pi);
-    result = ExtractorHost::Start::started;
-    return process;
+    return {Start::started, std::move(process)};
 }
 
 }  // namespace setup::platform

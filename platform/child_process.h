@@ -9,7 +9,6 @@ namespace setup::platform {
 
 // Makes the pipe (both ends inheritable) and starts the command hidden, its output the
 // pipe's write end and its input the read end of the same pipe, no error handle.
-std::unique_ptr<ExtractorProcess> start_extractor(const std::string& command_line,
-                                                  ExtractorHost::Start& result);
+ExtractorSystem::Started start_extractor(const std::string& command_line);
 
 }  // namespace setup::platform

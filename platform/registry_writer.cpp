@@ -1,6 +1,7 @@
 #include "platform/registry_writer.h"
 
 #include "platform/error/runtime_error.h"
+#include "platform/files.h"
 
 namespace setup::platform {
 
@@ -20,6 +21,26 @@ HKEY root_key(RegistryRoot root) {
     return HKEY_LOCAL_MACHINE;
 }
 
+namespace {
+
+const char* root_name(RegistryRoot root) {
+    switch (root) {
+        case RegistryRoot::classes_root:
+            return "HKEY_CLASSES_ROOT";
+        case RegistryRoot::current_user:
+            return "HKEY_CURRENT_USER";
+        case RegistryRoot::users:
+            return "HKEY_USERS";
+        case RegistryRoot::current_config:
+            return "HKEY_CURRENT_CONFIG";
+        case RegistryRoot::local_machine:
+            break;
+    }
+    return "HKEY_LOCAL_MACHINE";
+}
+
+}  // namespace
+
 bool RegistryWriter::key_exists(const std::string& key) const {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(root_, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
@@ -33,11 +54,15 @@ bool RegistryWriter::open_key(const std::string& key) {
     const auto exists = [this](const std::string& level) { return key_exists(level); };
     const std::vector<std::string> missing = missing_key_levels(key, exists);
     HKEY opened = nullptr;
-    if (RegCreateKeyExA(root_, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &opened, nullptr) == ERROR_SUCCESS)
-        key_ = UniqueKey(opened);
+    const LONG status = RegCreateKeyExA(root_, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        KEY_ALL_ACCESS, nullptr, &opened, nullptr);
     // Noted only once made: a key that cannot be made leaves nothing to take back.
-    if (ledger_ && key_)
+    if (status != ERROR_SUCCESS)
+        throw RuntimeError(std::string("Nie można utworzyć klucza rejestru ") +
+                           root_name(root_id_) + "\\" + key + ": " +
+                           system_message(static_cast<DWORD>(status)));
+    key_ = UniqueKey(opened);
+    if (ledger_)
         for (const std::string& level : missing) ledger_->keys_made.push_back({root_id_, level});
     return !missing.empty();
 }
@@ -66,15 +91,16 @@ std::optional<PreviousValue> RegistryWriter::read_value(const std::string& name)
 }
 
 void RegistryWriter::write(const std::string& name, DWORD type, const void* data, DWORD size) {
-    if (ledger_ && key_)
-        ledger_->values_written.push_back({{root_id_, key_path_}, name, read_value(name)});
-    if (!key_ || RegSetValueExA(key_.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                                size) != ERROR_SUCCESS) {
-        std::string message = "Failed to set data for '";
-        message += name;
-        message += '\'';
-        throw RuntimeError(message);
-    }
+    const std::string where = root_name(root_id_) + ("\\" + key_path_) + "\\" + name;
+    if (!key_)
+        throw RuntimeError("Nie można zapisać wartości rejestru " + where +
+                           ": klucz nie jest otwarty");
+    if (ledger_) ledger_->values_written.push_back({{root_id_, key_path_}, name, read_value(name)});
+    const LONG status =
+        RegSetValueExA(key_.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    if (status != ERROR_SUCCESS)
+        throw RuntimeError("Nie można zapisać wartości rejestru " + where + ": " +
+                           system_message(static_cast<DWORD>(status)));
 }
 
 }  // namespace setup::platform

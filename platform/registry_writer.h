@@ -28,10 +28,11 @@ class RegistryWriter {
     // The key exists under the root; opened for reading only, so a key the user may not
     // change still counts as existing (and is never recorded as created).
     bool key_exists(const std::string& key) const;
-    // Opens the key, creating every missing level; true when the key did not exist. A key that
-    // cannot be opened shows at the first write.
+    // Opens the key, creating every missing level; true when the key did not exist. Throws
+    // RuntimeError "Nie można utworzyć klucza rejestru <root>\<key>: <the system's reason>".
     bool open_key(const std::string& key);
-    // Throw RuntimeError "Failed to set data for '{name}'" when the value cannot be written.
+    // Throw RuntimeError "Nie można zapisać wartości rejestru <root>\<key>\<name>: <the
+    // system's reason>" when the value cannot be written (or no key is open).
     void write_text(const std::string& name, const std::string& data);
     void write_integer(const std::string& name, int32_t value);
     // The open key's value `name` as it is now; nullopt when it has none (or no key is open).

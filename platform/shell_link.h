@@ -15,12 +15,14 @@ class ShellLink {
     // RuntimeError when the object or either interface is missing.
     ShellLink();
 
-    // Their results are not examined: a link that cannot take a value is saved without it.
+    // Each throws RuntimeError naming what it set and the system's reason when the link does
+    // not take the value.
     void set_arguments(const std::string& arguments);
     void set_path(const std::string& path);
     void set_working_directory(const std::string& folder);
-    // Saves to `link_path` (ANSI, converted to UTF-16); false when the save failed.
-    bool save(const std::string& link_path);
+    // Saves to `link_path` (ANSI, converted to UTF-16); throws RuntimeError "Nie można zapisać
+    // skrótu <path>: <the system's reason>" when the save fails.
+    void save(const std::string& link_path);
 
   private:
     UniqueCom<IShellLinkA> link_;

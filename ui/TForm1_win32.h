@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "install/installation_state.h"
+#include "install/cancel_token.h"
 #include "platform/win_handle.h"
 #include "ui/layout.h"
 #include "ui/page_table.h"
@@ -37,9 +37,8 @@ struct WindowContent {
 
 class TForm1 {
   public:
-    // The window edits `installation`: the user's choices and the cancel request. It must
-    // outlive the window.
-    explicit TForm1(InstallationState& installation);
+    // The window requests `cancel` on "Anuluj" and on closing; it must outlive the window.
+    explicit TForm1(CancelToken& cancel);
     ~TForm1();
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -59,6 +58,17 @@ class TForm1 {
     void fill_content(const WindowContent& content);
     void set_caption(const std::string& caption);
 
+    // The status line of the progress page (the file being unpacked, or what the run does).
+    void show_status(const std::string& text) { set_text("Label1", text); }
+    std::string status() const { return text("Label1"); }
+    // The target folder and the Start-menu group as the wizard's inputs hold them: what the
+    // wizard proposes, or what the user has chosen once the summary is confirmed.
+    std::string proposed_target() const { return text("Edit1"); }
+    std::string proposed_group() const { return text("Edit2"); }
+    void set_target(const std::string& folder) { set_text("Edit1", folder); }
+    void set_group(const std::string& group) { set_text("Edit2", group); }
+
+    // A control's text by its name in the layout.
     std::string text(std::string_view name) const;
     void set_text(std::string_view name, const std::string& text);
     void set_color(COLORREF color);
@@ -79,14 +89,15 @@ class TForm1 {
     // a window shown with show_progress_only().
     void show_finish();
 
-    // Runs the installation when the summary is confirmed; set by the program.
+    // Runs the installation when the summary is confirmed (the choices in the inputs); set by
+    // the program.
     std::function<void()> on_install;
 
     // Messages of the wizard that the message loop must let through: Tab, Enter, Escape.
     bool translate_dialog_message(MSG& msg);
 
   private:
-    InstallationState& installation_;
+    CancelToken& cancel_;
     struct Fonts;
     static LRESULT CALLBACK form_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     static LRESULT CALLBACK panel_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
@@ -106,7 +117,6 @@ class TForm1 {
     void show_page(std::string_view show, std::string_view hide);
     int default_button() const;  // the visible page's, 0 for none
 
-    void FormCloseQuery();
     void FormClose();
     void AnulujClick();
     void DirectoryListBox1Change();
@@ -119,6 +129,7 @@ class TForm1 {
     bool progress_only_ = false;
     COLORREF color_ = RGB(255, 255, 255);
     std::string folder_name_;
+    std::string title_;  // the product's, for the summary
     std::map<std::string, HWND, std::less<>> controls_;
     std::map<std::string, std::string, std::less<>> panel_kind_;  // panel name -> page/bar/body
     std::map<std::string, std::unique_ptr<TGradient>, std::less<>> gradients_;

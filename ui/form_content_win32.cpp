@@ -14,6 +14,7 @@ namespace setup {
 
 void TForm1::fill_content(const WindowContent& content) {
     folder_name_ = content.folder_name;
+    title_ = content.title;
     HWND credit = control("Label21");
     SetWindowTextA(credit, content.credit.c_str());
     SetWindowPos(credit, nullptr, 168, 280, 319, 13, SWP_NOZORDER);

@@ -60,7 +60,7 @@ SystemClass system_class(const ControlSpec& item) {
 
 }  // namespace
 
-TForm1::TForm1(InstallationState& installation) : installation_(installation) {}
+TForm1::TForm1(CancelToken& cancel) : cancel_(cancel) {}
 TForm1::~TForm1() = default;
 
 void TForm1::create_control(const ControlSpec& item, HINSTANCE instance, const Layout& layout) {

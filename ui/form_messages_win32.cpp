@@ -99,7 +99,7 @@ LRESULT TForm1::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
             return 1;
         }
         case WM_CLOSE:
-            FormCloseQuery();
+            // The extractor's file is its owner's to remove, once its process has ended.
             FormClose();
             DestroyWindow(hwnd_);
             return 0;

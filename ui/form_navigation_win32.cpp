@@ -1,6 +1,5 @@
 // The wizard's page changes, read from the page table (page_table.h), the buttons' handlers
 // and the keys Enter and Escape.
-#include "platform/files.h"
 #include "ui/TForm1_win32.h"
 #include "ui/TGradient_win32.h"
 #include "ui/form_parts_win32.h"
@@ -76,34 +75,27 @@ void TForm1::command(int id, int code) {
 void TForm1::Button9Click(const PageButton& button) {
     go(button);
     std::string summary;
-    const auto lines =
-        summary_lines(installation_.Product.ProductTitle, text("Edit1"), text("Edit2"));
+    const auto lines = summary_lines(title_, text("Edit1"), text("Edit2"));
     for (size_t i = 0; i < lines.size(); ++i) summary += (i ? "\r\n" : "") + lines[i];
     set_text("Memo1", summary);
 }
 
 void TForm1::Button12Click(const PageButton& button) {
     go(button);
-    installation_.TargetFolder = text("Edit1");
-    installation_.GroupName = text("Edit2");
     if (on_install) on_install();
 }
 
 void TForm1::Button16Click() {
-    installation_.CancelRequested = true;
+    cancel_.request();
 }
 
 void TForm1::AnulujClick() {
-    installation_.CancelRequested = true;
+    cancel_.request();
     SendMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void TForm1::FormCloseQuery() {
-    platform::delete_file(installation_.ExtractorPath);
-}
-
 void TForm1::FormClose() {
-    installation_.CancelRequested = true;
+    cancel_.request();
 }
 
 bool TForm1::translate_dialog_message(MSG& msg) {

@@ -2,36 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/child_process.h"
-#include "platform/files.h"
-
 namespace setup {
-
-std::unique_ptr<ExtractorProcess> ProgressHost::start(const std::string& command_line,
-                                                      Start& result) {
-    std::unique_ptr<ExtractorProcess> process = platform::start_extractor(command_line, result);
-    // The running process's image cannot be written any more; the runner deletes the file
-    // when the process has ended, which the hold would prevent.
-    extractor_hold_.reset();
-    return process;
-}
-
-void ProgressHost::oem_to_ansi(char* text) {
-    OemToCharA(text, text);
-}
-
-double ProgressHost::now_days() {
-    SYSTEMTIME local;
-    GetLocalTime(&local);
-    FILETIME ft;
-    SystemTimeToFileTime(&local, &ft);
-    const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    return static_cast<double>(ticks) / 864000000000.0;  // 100-ns ticks in a day
-}
-
-bool& ProgressHost::cancel_requested() {
-    return installation_.CancelRequested;
-}
 
 void ProgressHost::set_label(const char* name, const std::string& text) {
     std::string& shown = labels_[name];
@@ -68,7 +39,7 @@ void ProgressHost::times(const TimeTexts& times) {
 }
 
 void ProgressHost::output_line(const std::string& line) {
-    installation_.Log.line("uha: " + line);
+    log_.line("uha: " + line);
     if (!pending_.empty()) pending_ += "\r\n";
     pending_ += line;
     if (GetTickCount() - last_flush_ >= 250) flush_memo();
@@ -79,15 +50,6 @@ void ProgressHost::flush_memo() {
     if (pending_.empty()) return;
     form_.append_memo(pending_);
     pending_.clear();
-}
-
-bool ProgressHost::delete_extractor() {
-    platform::delete_file(installation_.ExtractorPath);
-    return !platform::file_exists(installation_.ExtractorPath);
-}
-
-void ProgressHost::sleep(unsigned ms) {
-    Sleep(ms);
 }
 
 }  // namespace setup

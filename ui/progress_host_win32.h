@@ -1,40 +1,27 @@
 #pragma once
-// The extractor runner's view of the installer: the wizard's progress page, the window's
-// message queue, the clock and the extractor's process and file.
+// The extraction's progress events on the wizard's progress page, and its output in the log.
 #include <map>
 #include <string>
 
+#include "common/installation_log.h"
 #include "install/extractor_runner.h"
-#include "platform/win_handle.h"
 #include "ui/TForm1_win32.h"
 
 namespace setup {
 
-class ProgressHost : public ExtractorHost {
+class ProgressHost : public ExtractionProgress {
   public:
-    // `extractor_hold` keeps the extractor's file from being changed until its process has
-    // started; start() releases it then, started or not.
-    ProgressHost(TForm1& form, InstallationState& installation,
-                 platform::UniqueHandle& extractor_hold)
-        : form_(form), installation_(installation), extractor_hold_(extractor_hold) {}
+    // Both must outlive the host.
+    ProgressHost(TForm1& form, InstallationLog& log) : form_(form), log_(log) {}
     ~ProgressHost() override { flush_memo(); }
     ProgressHost(const ProgressHost&) = delete;
     ProgressHost& operator=(const ProgressHost&) = delete;
-    std::unique_ptr<ExtractorProcess> start(const std::string& command_line,
-                                            Start& result) override;
-    void oem_to_ansi(char* text) override;
-    double now_days() override;
-    void pump_messages() override { form_.pump_messages(); }
-    bool& cancel_requested() override;
     void started(const TimeTexts& zero) override;
     void file_started(const std::string& name) override;
     void total_moved(int percent) override;
     void times(const TimeTexts& times) override;
     void output_line(const std::string& line) override;
     void ended() override { flush_memo(); }
-    bool delete_extractor() override;
-    void sleep(unsigned ms) override;
-    void close_window() override { form_.request_close(); }
 
   private:
     void flush_memo();
@@ -44,8 +31,7 @@ class ProgressHost : public ExtractorHost {
     void set_position(int position);
 
     TForm1& form_;
-    InstallationState& installation_;
-    platform::UniqueHandle& extractor_hold_;
+    InstallationLog& log_;
     // Window texts cost a trip to the window system each: a label is written only when its
     // text changes, and the memo (on a page hidden meanwhile) takes its lines in batches.
     std::map<std::string, std::string> labels_;

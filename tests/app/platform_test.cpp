@@ -15,6 +15,7 @@
 #include "platform/private_folder.h"
 #include "platform/private_profile.h"
 #include "platform/process_safety.h"
+#include "platform/registry_writer.h"
 #include "platform/system_queries.h"
 #include "platform/win_handle.h"
 #include "script/ini_reader.h"
@@ -96,6 +97,40 @@ TEST(Registry, TextValuesMissingOnesAndOtherTypes) {
     EXPECT_EQ(platform::read_registry_text(HKEY_CURRENT_USER, key, "Missing"), "");
     EXPECT_EQ(platform::read_registry_text(HKEY_CURRENT_USER, key + "\\Nowhere", "Text"), "");
     EXPECT_THROW(platform::read_registry_text(HKEY_CURRENT_USER, key, "Number"), RuntimeError);
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+}
+
+// A key or value the writer cannot make is named with its root and carries the system's
+// reason; nothing of it is noted for taking back.
+TEST(Registry, WriterErrorsNameTheKeyAndTheSystemsReason) {
+    const std::string key =
+        "Software\\SetupTests\\volatile" + std::to_string(GetCurrentProcessId());
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(k);
+    UndoLedger ledger;
+    platform::RegistryWriter writer(&ledger);
+    writer.set_root(RegistryRoot::current_user);
+    // A lasting key cannot go under a volatile one.
+    try {
+        writer.open_key(key + "\\Trwały");
+        ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Nie można utworzyć klucza rejestru HKEY_CURRENT_USER\\" + key +
+                      "\\Trwały: " + platform::system_message(ERROR_CHILD_MUST_BE_VOLATILE));
+    }
+    try {
+        writer.write_text("Nazwa", "x");
+        ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(std::string(e.what()), "Nie można zapisać wartości rejestru HKEY_CURRENT_USER\\" +
+                                             key + "\\Trwały\\Nazwa: klucz nie jest otwarty");
+    }
+    EXPECT_TRUE(ledger.keys_made.empty());
+    EXPECT_TRUE(ledger.values_written.empty());
     RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
 }
 

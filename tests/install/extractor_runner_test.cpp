@@ -54,25 +54,30 @@ class ScriptedProcess : public ExtractorProcess {
     Record& r_;
 };
 
-class RecordingHost : public ExtractorHost {
+// The system and the page in one fake, as the run hands both to the runner; its pumps may
+// press "Anuluj".
+class RecordingHost : public ExtractorSystem, public ExtractionProgress {
   public:
+    RecordingHost() { cancel.request(); }  // a request left from before: cleared at the start
+    ExtractionOutcome run(const std::string& command) {
+        return RunExtractor(command, *this, *this, cancel);
+    }
     Record record;
     std::deque<Pass> passes;
     Start start_result = Start::started;
     unsigned long exit_code = 0;  // the extractor's, once it has ended
     int cancel_at_pump = -1;      // the pump during which the user presses "Anuluj"
-    bool deletable = true;
     std::vector<std::string> files, memo;
     TimeTexts shown;  // the times as last told
-    int starts = 0, pos = -1, pumps = 0, deletes = 0, sleeps = 0;
-    bool cancel = true, closed = false;
+    int starts = 0, pos = -1, pumps = 0, deletes = 0;
+    CancelToken cancel;
     double clock = 0.0;
 
-    std::unique_ptr<ExtractorProcess> start(const std::string& command, Start& result) override {
+    Started start(const std::string& command) override {
         record.events.push_back("start " + command);
-        result = start_result;
-        if (result == Start::pipe_failed) return nullptr;
-        return std::make_unique<ScriptedProcess>(std::move(passes), exit_code, record);
+        if (start_result == Start::pipe_failed) return {start_result, nullptr};
+        return {start_result,
+                std::make_unique<ScriptedProcess>(std::move(passes), exit_code, record)};
     }
     void oem_to_ansi(char* text) override {
         for (char* p = text; *p; ++p)
@@ -81,9 +86,8 @@ class RecordingHost : public ExtractorHost {
     // 1.2 seconds a look: whole seconds truncate the same however the days round.
     double now_days() override { return clock += 1.2 / 86400; }
     void pump_messages() override {
-        if (++pumps == cancel_at_pump) cancel = true;
+        if (++pumps == cancel_at_pump) cancel.request();
     }
-    bool& cancel_requested() override { return cancel; }
     void started(const TimeTexts& zero) override {
         ++starts;
         shown = zero;
@@ -98,15 +102,7 @@ class RecordingHost : public ExtractorHost {
     }
     void output_line(const std::string& line) override { memo.push_back(line); }
     void ended() override { record.events.push_back("ended"); }
-    bool delete_extractor() override {
-        ++deletes;
-        return deletable;
-    }
-    void sleep(unsigned) override { ++sleeps; }
-    void close_window() override {
-        closed = true;
-        record.events.push_back("close");
-    }
+    void remove_extractor() override { ++deletes; }
 };
 
 std::vector<std::string> last(const std::vector<std::string>& events, size_t n) {
@@ -126,8 +122,8 @@ TEST(ExtractorRunner, OutputBecomesTheProgressPage) {
                    {W::ended,
                     {"Extracting \x88\xF3"
                      "d\xAB.txt\r\nTotal: 100%\r\n"}}};
-    EXPECT_EQ(RunExtractor("cmd", host).kind, K::completed);
-    EXPECT_FALSE(host.cancel);  // cleared at the start
+    EXPECT_EQ(host.run("cmd").kind, K::completed);
+    EXPECT_FALSE(host.cancel.requested());  // cleared at the start
     EXPECT_EQ(host.memo, (std::vector<std::string>{"Extracting dir\\a.txt (50%)", "Total:  50%",
                                                    "Extracting \xB3\xF3"
                                                    "d\xAB.txt",
@@ -139,7 +135,6 @@ TEST(ExtractorRunner, OutputBecomesTheProgressPage) {
     EXPECT_EQ(host.shown.remaining, "Pozostało: 00:00:00");
     EXPECT_EQ(last(host.record.events, 2), (std::vector<std::string>{"end", "ended"}));
     EXPECT_EQ(host.deletes, 1);
-    EXPECT_FALSE(host.closed);
 }
 
 TEST(ExtractorRunner, FullChunksAreDrainedAtOnceAndAZeroByteEndsAChunksText) {
@@ -147,7 +142,7 @@ TEST(ExtractorRunner, FullChunksAreDrainedAtOnceAndAZeroByteEndsAChunksText) {
     const std::string full(kReadSize, 'x');
     host.passes = {{W::timeout, {full, full, "ab\0zz\rcd"}}, {W::ended, {"\r"}}};
     host.passes.front().chunks.back() = std::string("ab\0zz\rcd", 8);
-    RunExtractor("cmd", host);
+    host.run("cmd");
     // One wait, then three reads without waiting (two full, one short), then the last pass.
     std::vector<std::string> expected = {"start cmd", "wait", "read", "read", "read",
                                          "wait",      "read", "end",  "ended"};
@@ -156,53 +151,53 @@ TEST(ExtractorRunner, FullChunksAreDrainedAtOnceAndAZeroByteEndsAChunksText) {
     EXPECT_EQ(host.memo, std::vector<std::string>{full + full + "ab"});
 }
 
-TEST(ExtractorRunner, CancelParsesTheChunkAtHandThenEndsDeletesAndCloses) {
+TEST(ExtractorRunner, CancelParsesTheChunkAtHandThenEndsAndDeletes) {
     RecordingHost host;
     host.cancel_at_pump = 2;  // the pump after the first line of the chunk
     host.passes = {{W::timeout, {"one\rtwo\rthree\r"}}, {W::timeout, {"four\r"}}};
-    EXPECT_EQ(RunExtractor("cmd", host).kind, K::cancelled);
+    EXPECT_EQ(host.run("cmd").kind, K::cancelled);
     EXPECT_EQ(host.memo, (std::vector<std::string>{"one", "two", "three"}));
-    EXPECT_TRUE(host.cancel);
-    // The page hears the end before the window is asked to close.
-    EXPECT_EQ(last(host.record.events, 3), (std::vector<std::string>{"end", "ended", "close"}));
+    EXPECT_TRUE(host.cancel.requested());
+    // The page hears the end last; closing the window is the run's business after that.
+    EXPECT_EQ(last(host.record.events, 2), (std::vector<std::string>{"end", "ended"}));
     EXPECT_EQ(host.deletes, 1);
-    EXPECT_TRUE(host.closed);
 }
 
 TEST(ExtractorRunner, PipeAndStartFailures) {
     RecordingHost pipe;
-    pipe.start_result = ExtractorHost::Start::pipe_failed;
-    EXPECT_EQ(RunExtractor("cmd", pipe).kind, K::pipe_failed);
+    pipe.start_result = ExtractorSystem::Start::pipe_failed;
+    EXPECT_EQ(pipe.run("cmd").kind, K::pipe_failed);
     EXPECT_EQ(pipe.starts, 1);  // the display was reset
     EXPECT_EQ(pipe.shown.elapsed, "Czas: 00:00:00");
     EXPECT_EQ(pipe.pos, 0);
     EXPECT_EQ(pipe.files, std::vector<std::string>{});
     EXPECT_EQ(pipe.record.events, (std::vector<std::string>{"start cmd", "ended"}));
     EXPECT_EQ(pipe.deletes, 0);
-    EXPECT_FALSE(pipe.closed);
-    EXPECT_FALSE(pipe.cancel);
+    EXPECT_FALSE(pipe.cancel.requested());
 
     RecordingHost start;
-    start.start_result = ExtractorHost::Start::start_failed;
-    EXPECT_EQ(RunExtractor("cmd", start).kind, K::start_failed);
+    start.start_result = ExtractorSystem::Start::start_failed;
+    EXPECT_EQ(start.run("cmd").kind, K::start_failed);
     EXPECT_EQ(start.record.events, (std::vector<std::string>{"start cmd", "end", "ended"}));
     EXPECT_EQ(start.deletes, 1);
-    EXPECT_FALSE(start.closed);
 }
 
 TEST(ExtractorRunner, AnExtractorFileThatStaysIsLeftAfterBoundedAttempts) {
-    RecordingHost host;
-    host.deletable = false;
-    host.passes = {{W::ended, {}}};
-    RunExtractor("cmd", host);
-    EXPECT_EQ(host.deletes, kDeleteAttempts);
-    EXPECT_EQ(host.sleeps, kDeleteAttempts);
+    // Gone at the third attempt: two waits between; never gone: every attempt, then left.
+    for (const int gone_at : {3, 0}) {
+        int attempts = 0, waits = 0;
+        const bool gone =
+            remove_with_retries([&] { return ++attempts == gone_at; }, [&] { ++waits; });
+        EXPECT_EQ(gone, gone_at != 0);
+        EXPECT_EQ(attempts, gone_at != 0 ? gone_at : kDeleteAttempts);
+        EXPECT_EQ(waits, gone_at != 0 ? gone_at - 1 : kDeleteAttempts);
+    }
 }
 
 TEST(ExtractorRunner, TimesBeforeAndAfterTheFirstPercentage) {
     RecordingHost host;
     host.passes = {{W::timeout, {"Extracting a\r"}}, {W::ended, {"Total:  30%\r"}}};
-    RunExtractor("cmd", host);
+    host.run("cmd");
     EXPECT_EQ(host.memo.size(), 2u);
     // The clock is read at the start and once per line: 2.4 seconds at the second line.
     EXPECT_EQ(host.shown.elapsed, "Czas: 00:00:02");
@@ -214,17 +209,16 @@ TEST(ExtractorRunner, AFailingExtractorIsReportedWithItsExitCode) {
     RecordingHost host;
     host.exit_code = 1;
     host.passes = {{W::timeout, {"Extracting a\r"}}, {W::ended, {"Error: disk full\r"}}};
-    const ExtractionOutcome outcome = RunExtractor("cmd", host);
+    const ExtractionOutcome outcome = host.run("cmd");
     EXPECT_EQ(outcome.kind, K::extractor_failed);
     EXPECT_EQ(outcome.exit_code, 1u);
     EXPECT_EQ(host.memo.back(), "Error: disk full");  // the reason stays on the page
     EXPECT_EQ(host.deletes, 1);
-    EXPECT_FALSE(host.closed);
 
     // A wait that fails ends the loop without the extractor's end: no exit code to tell.
     RecordingHost lost;
     lost.passes = {{W::failed, {}}};
-    const ExtractionOutcome unseen = RunExtractor("cmd", lost);
+    const ExtractionOutcome unseen = lost.run("cmd");
     EXPECT_EQ(unseen.kind, K::extractor_failed);
     EXPECT_EQ(unseen.exit_code, std::nullopt);
     EXPECT_EQ(extraction_failure_text(unseen, "U", "D:\\data.uha"),
@@ -277,7 +271,7 @@ TEST(ExtractorRunner, NotEnoughSpaceIsRememberedAndReportedInMegabytes) {
         host.exit_code = c.exit_code;
         // Split mid-line: the line is recognised once it is whole.
         host.passes = {{W::timeout, {c.output.substr(0, 20)}}, {W::ended, {c.output.substr(20)}}};
-        const ExtractionOutcome outcome = RunExtractor("cmd", host);
+        const ExtractionOutcome outcome = host.run("cmd");
         EXPECT_EQ(outcome.kind, K::extractor_failed) << c.output;
         EXPECT_EQ(outcome.exit_code, c.exit_code) << c.output;
         EXPECT_EQ(outcome.space, c.space) << c.output;
