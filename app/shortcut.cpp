@@ -1,6 +1,7 @@
 #include "app/shortcut.h"
 
 #include "install/shortcut_rules.h"
+#include "paths/paths.h"
 #include "platform/files.h"
 #include "platform/shell_link.h"
 
@@ -9,7 +10,7 @@ namespace setup {
 std::string CreateShortcut(const std::string& target, const std::string& folder,
                            const std::string& caption, InstallationLog& log) {
     if (!platform::folder_exists(folder)) {
-        for (const std::string& level : folder_levels(folder))
+        for (const std::string& level : paths::folder_levels(folder))
             if (!platform::folder_exists(level)) platform::create_folder(level);
     }
     platform::ShellLink link;

@@ -1,15 +1,10 @@
 #pragma once
-// Where a shortcut goes: the folders to make on the way, its working folder, its file name.
+// Where a shortcut goes: its working folder, its file name. The folders to make on the way
+// are paths::folder_levels.
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace setup {
-
-// The folders to make, in order, for `folder` when it does not exist: the text before each
-// backslash (those that exist are passed over by the caller), then `folder` itself.
-// "C:\A\B" gives "C:", "C:\A", "C:\A\B".
-std::vector<std::string> folder_levels(std::string_view folder);
 
 // Everything up to and including the last backslash or drive colon of `target`; "" when it
 // has neither.

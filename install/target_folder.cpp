@@ -1,6 +1,6 @@
 #include "install/target_folder.h"
 
-#include "install/shortcut_rules.h"
+#include "paths/paths.h"
 
 namespace setup {
 
@@ -65,11 +65,7 @@ namespace setup {
 TargetFolderLevels target_folder_levels(
     std::string_view target, const std::function<PathKind(const std::string&)>& kind_of) {
     TargetFolderLevels result;
-    for (std::string& level : folder_levels(target)) {
-        // "C:" is a drive, not a folder; a level ending in a separator ("C:\", "C:\A\" of a
-        // target with a trailing or doubled backslash) is the level before it again.
-        if (level.empty() || level.back() == ':' || level.back() == '\\' || level.back() == '/')
-            continue;
+    for (std::string& level : paths::folder_levels(target)) {
         if (!result.missing.empty()) {
             result.missing.push_back(std::move(level));
             continue;
@@ -88,9 +84,7 @@ namespace {
 
 std::optional<std::string> refusal(const std::string& target, const TargetFolderLevels& levels) {
     if (!levels.link) return std::nullopt;
-    std::string_view folder(target);
-    while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/'))
-        folder.remove_suffix(1);
+    const std::string_view folder = paths::without_trailing_separators(target);
     if (*levels.link == folder) return "Folder docelowy jest dowiązaniem: " + target;
     return "Folder docelowy " + target + " prowadzi przez dowiązanie: " + *levels.link;
 }

@@ -2,12 +2,14 @@
 
 #include <set>
 
+#include "paths/paths.h"
+
 namespace setup {
 namespace {
 
 // Windows compares names without regard to letter case; a folder spelt two ways is one.
 bool first_sighting(std::set<std::string>& seen, const std::string& path) {
-    return seen.insert(PolishUpperCase(path)).second;
+    return seen.insert(paths::path_key(path)).second;
 }
 
 UndoStep step(UndoStep::Kind kind, const std::string& path,
@@ -29,12 +31,12 @@ void note_extraction(UndoLedger& ledger, const std::string& target,
              end = entry.relative.find('\\', end + 1)) {
             const std::string folder = target + "\\" + entry.relative.substr(0, end);
             if (!first_sighting(seen_folders, folder)) {
-                parent_missing = missing_folders.count(PolishUpperCase(folder)) != 0;
+                parent_missing = missing_folders.count(paths::path_key(folder)) != 0;
                 continue;
             }
             if (parent_missing || kind_of(folder) == PathKind::missing) {
                 parent_missing = true;
-                missing_folders.insert(PolishUpperCase(folder));
+                missing_folders.insert(paths::path_key(folder));
                 ledger.folders_made.push_back(folder);
             }
         }
@@ -42,7 +44,7 @@ void note_extraction(UndoLedger& ledger, const std::string& target,
         if (entry.folder) {
             if (!first_sighting(seen_folders, path)) continue;
             if (parent_missing || kind_of(path) == PathKind::missing) {
-                missing_folders.insert(PolishUpperCase(path));
+                missing_folders.insert(paths::path_key(path));
                 ledger.folders_made.push_back(path);
             }
         } else if (parent_missing || kind_of(path) == PathKind::missing) {
@@ -55,16 +57,12 @@ void note_extraction(UndoLedger& ledger, const std::string& target,
 
 void note_folder_levels(UndoLedger& ledger, const std::string& folder, const PathKindOf& kind_of) {
     // From the folder up to the first level that is there, then noted top-down. A drive root
-    // or a share is never missing for long: its parent is no folder, and the walk stops.
-    std::vector<std::string> missing;
-    for (std::string level = folder; kind_of(level) == PathKind::missing;) {
-        missing.push_back(level);
-        const size_t cut = level.find_last_of('\\');
-        if (cut == std::string::npos || cut == 0 || level[cut - 1] == ':' || level[cut - 1] == '\\')
-            break;
-        level.resize(cut);
-    }
-    ledger.folders_made.insert(ledger.folders_made.end(), missing.rbegin(), missing.rend());
+    // or a share is no level: nothing makes it.
+    const std::vector<std::string> levels = paths::folder_levels(folder);
+    auto first_missing = levels.end();
+    while (first_missing != levels.begin() && kind_of(*(first_missing - 1)) == PathKind::missing)
+        --first_missing;
+    ledger.folders_made.insert(ledger.folders_made.end(), first_missing, levels.end());
 }
 
 void note_file(UndoLedger& ledger, const std::string& file, const PathKindOf& kind_of) {

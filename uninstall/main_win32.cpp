@@ -11,13 +11,13 @@
 #include "common/command_line.h"
 #include "common/installation_log.h"
 #include "integrity/sha256.h"
+#include "paths/paths.h"
 #include "platform/error/runtime_error.h"
 #include "platform/error_box.h"
 #include "platform/files.h"
 #include "platform/log_file.h"
 #include "platform/process_safety.h"
 #include "record/uninstall_record.h"
-#include "uninstall/paths.h"
 #include "uninstall/record_file_win32.h"
 #include "uninstall/removal_plan.h"
 #include "uninstall/removal_win32.h"
@@ -46,7 +46,7 @@ struct Loaded {
 // The bytes hashed are the bytes parsed, so the file cannot change between the two.
 Loaded load(const std::string& program) {
     Loaded loaded;
-    const std::string folder = parent_of(program);
+    const std::string folder = setup::paths::parent_of(program);
     loaded.input.uninstaller = program;
     loaded.input.record_path = folder + "\\" + kRecordName;
     const RecordFile file = read_record_file(loaded.input.record_path);
@@ -99,8 +99,8 @@ void log_record(InstallationLog& log, const Loaded& loaded) {
 
 // The steps that need the original gone: its own file and the folders that hold it.
 bool needs_original_gone(const Step& step, const std::string& original) {
-    if (step.action == Action::delete_file) return same_path(step.path, original);
-    return step.action == Action::remove_folder && is_within(original, step.path);
+    if (step.action == Action::delete_file) return setup::paths::same_path(step.path, original);
+    return step.action == Action::remove_folder && setup::paths::is_within(original, step.path);
 }
 
 // The copy under /S: no window, no box. The result goes to the original (which waits for it)

@@ -1,7 +1,7 @@
 #include "uninstall/record.h"
 
+#include "paths/paths.h"
 #include "record/uninstall_record.h"
-#include "uninstall/paths.h"
 
 namespace setup::uninstall {
 
@@ -69,8 +69,8 @@ std::string read_line(std::string_view line, Record& record) {
     if (!rest.ends_with(kPathLineEnd)) return "brak pola końcowego";
     const std::string_view path = rest.substr(0, rest.size() - kPathLineEnd.size());
     if (path.empty()) return "pusta ścieżka";
-    if (std::string flaw = path_flaw(path); !flaw.empty()) return flaw;
-    (code == kFolderLine ? record.folders : record.files).push_back(normalize_path(path));
+    if (std::string flaw = paths::path_flaw(path); !flaw.empty()) return flaw;
+    (code == kFolderLine ? record.folders : record.files).push_back(paths::normalize_path(path));
     return "";
 }
 
@@ -106,8 +106,8 @@ Record parse_record(std::string_view bytes) {
 std::optional<RegistryLine> product_key(const Record& record) {
     if (record.registry.empty()) return std::nullopt;
     const RegistryLine& first = record.registry.front();
-    const std::string parent = fold_case(kUninstallKeysParent);
-    const std::string key = fold_case(first.key);
+    const std::string parent = paths::fold_case(kUninstallKeysParent);
+    const std::string key = paths::fold_case(first.key);
     // A name below the parent, not the parent itself nor an empty name.
     if (first.root != RegistryRoot::local_machine || !first.value.empty() ||
         !key.starts_with(parent) || key.size() == parent.size() || key[parent.size()] == '\\')

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "paths/paths.h"
 #include "record/uninstall_record.h"
-#include "uninstall/paths.h"
 
 namespace setup::uninstall {
 
@@ -12,24 +12,26 @@ namespace {
 
 // The folder is one of the protected ones or holds one of them.
 bool guards_protected(std::string_view folder, const std::vector<std::string>& protected_folders) {
-    if (is_drive_root(folder)) return true;
+    if (paths::is_drive_root(folder)) return true;
     for (const std::string& p : protected_folders)
-        if (!p.empty() && is_within(p, folder)) return true;
+        if (!p.empty() && paths::is_within(p, folder)) return true;
     return false;
 }
 
 bool is_shortcut(std::string_view path) {
-    return path.size() > 4 && path_key(path.substr(path.size() - 4)) == ".lnk";
+    return path.size() > 4 &&
+           paths::path_key(path.substr(path.size() - 4)) == paths::path_key(".lnk");
 }
 
 std::string join(const std::string& folder, const std::string& relative) {
-    return normalize_path(folder + "\\" + relative);
+    return paths::normalize_path(folder + "\\" + relative);
 }
 
 // Strictly below one of `folders`.
 bool inside_any(std::string_view path, const std::vector<std::string>& folders) {
     for (const std::string& folder : folders)
-        if (!folder.empty() && is_within(path, folder) && !same_path(path, folder)) return true;
+        if (!folder.empty() && paths::is_within(path, folder) && !paths::same_path(path, folder))
+            return true;
     return false;
 }
 
@@ -37,23 +39,23 @@ bool inside_any(std::string_view path, const std::vector<std::string>& folders) 
 // wherever the link leads.
 bool behind_link(std::string_view path, const PlanInput& input) {
     for (const TreeEntry& entry : input.tree)
-        if (entry.link && is_within(path, join(input.target, entry.relative))) return true;
+        if (entry.link && paths::is_within(path, join(input.target, entry.relative))) return true;
     return false;
 }
 
 // A file the installation made: in the target (not behind a link there), or a shortcut in
 // the shortcut folders.
 bool file_allowed(std::string_view file, const PlanInput& input) {
-    if (!is_canonical(file)) return false;
-    if (is_within(file, input.target)) return !behind_link(file, input);
+    if (!paths::is_canonical(file)) return false;
+    if (paths::is_within(file, input.target)) return !behind_link(file, input);
     return is_shortcut(file) && inside_any(file, input.shortcut_folders);
 }
 
 // A folder a U line may name: inside the target (not behind a link there), or a Start-menu
 // group inside a Programs folder.
 bool folder_allowed(std::string_view folder, const PlanInput& input) {
-    if (!is_canonical(folder)) return false;
-    if (is_within(folder, input.target)) return !behind_link(folder, input);
+    if (!paths::is_canonical(folder)) return false;
+    if (paths::is_within(folder, input.target)) return !behind_link(folder, input);
     return inside_any(folder, input.programs_folders);
 }
 
@@ -61,7 +63,7 @@ bool folder_allowed(std::string_view folder, const PlanInput& input) {
 
 std::optional<std::string> find_target(const Record& record, std::string_view record_folder) {
     for (const std::string& folder : record.folders)
-        if (same_path(folder, record_folder)) return folder;
+        if (paths::same_path(folder, record_folder)) return folder;
     return std::nullopt;
 }
 
@@ -71,10 +73,10 @@ std::string refusal(const Record& record, std::string_view record_folder,
     const std::optional<std::string> target = find_target(record, record_folder);
     if (!target) {
         std::string message = "Plik uninstal.ini nie opisuje folderu ";
-        message += normalize_path(record_folder);
+        message += paths::normalize_path(record_folder);
         return message + ", w którym leży." + tail;
     }
-    if (is_drive_root(*target)) {
+    if (paths::is_drive_root(*target)) {
         std::string message = "Folder ";
         message += *target;
         return message + " jest katalogiem głównym dysku." + tail;
@@ -89,9 +91,10 @@ std::string refusal(const Record& record, std::string_view record_folder,
 
 Plan make_plan(const Record& record, const PlanInput& input) {
     Plan plan;
-    std::set<std::string> planned = {path_key(input.uninstaller), path_key(input.record_path)};
+    std::set<std::string> planned = {paths::path_key(input.uninstaller),
+                                     paths::path_key(input.record_path)};
     auto add_file = [&](const std::string& path) {
-        if (planned.insert(path_key(path)).second)
+        if (planned.insert(paths::path_key(path)).second)
             plan.steps.push_back({Action::delete_file, Phase::files, path, {}});
     };
 
@@ -99,7 +102,7 @@ Plan make_plan(const Record& record, const PlanInput& input) {
     // anything else comes from a damaged or altered record.
     for (const std::string& file : record.files) {
         if (file_allowed(file, input))
-            add_file(normalize_path(file));
+            add_file(paths::normalize_path(file));
         else
             plan.notes.push_back("Plik " + file +
                                  " nie leży w folderze programu i nie jest jego skrótem: "
@@ -113,14 +116,14 @@ Plan make_plan(const Record& record, const PlanInput& input) {
             plan.kept.push_back(path);
         else if (entry.folder)
             folders.push_back(&entry);
-        else if (entry.write_time > input.record_time && !planned.contains(path_key(path)))
+        else if (entry.write_time > input.record_time && !planned.contains(paths::path_key(path)))
             plan.kept.push_back(path);
         else
             add_file(path);
     }
 
     for (const std::string& folder : record.folders) {
-        if (same_path(folder, input.target)) continue;
+        if (paths::same_path(folder, input.target)) continue;
         if (!folder_allowed(folder, input)) {
             plan.notes.push_back("Folder " + folder +
                                  " nie leży w folderze programu ani w menu Start: pozostaje.");
@@ -131,12 +134,12 @@ Plan make_plan(const Record& record, const PlanInput& input) {
                                  " jest folderem systemu lub użytkownika: pozostaje.");
             continue;
         }
-        if (planned.insert(path_key(folder)).second)
+        if (planned.insert(paths::path_key(folder)).second)
             plan.steps.push_back({Action::remove_folder, Phase::files, folder, {}});
     }
     // Bottom-up: a folder can go only after everything below it.
     std::stable_sort(folders.begin(), folders.end(), [](const TreeEntry* a, const TreeEntry* b) {
-        return depth_of(a->relative) > depth_of(b->relative);
+        return paths::depth_of(a->relative) > paths::depth_of(b->relative);
     });
     for (const TreeEntry* entry : folders)
         plan.steps.push_back(
@@ -145,8 +148,8 @@ Plan make_plan(const Record& record, const PlanInput& input) {
     std::set<std::string> registry_seen;
     auto first_time = [&](const RegistryLine& line) {
         return registry_seen
-            .insert(std::to_string(static_cast<int>(line.root)) + "," + path_key(line.key) + "," +
-                    line.value)
+            .insert(std::to_string(static_cast<int>(line.root)) + "," + paths::path_key(line.key) +
+                    "," + line.value)
             .second;
     };
     const InstallationKeys installation_keys(record);
@@ -175,7 +178,7 @@ Plan make_plan(const Record& record, const PlanInput& input) {
     // after all values, the last recorded and the deepest first.
     std::reverse(keys.begin(), keys.end());
     std::stable_sort(keys.begin(), keys.end(), [](const RegistryLine& a, const RegistryLine& b) {
-        return depth_of(a.key) > depth_of(b.key);
+        return paths::depth_of(a.key) > paths::depth_of(b.key);
     });
     for (const RegistryLine& key : keys)
         plan.steps.push_back({Action::delete_key, Phase::registry, "", key});
@@ -190,7 +193,7 @@ namespace {
 
 std::string key_name(RegistryRoot root, std::string_view key) {
     while (key.ends_with('\\')) key.remove_suffix(1);
-    return std::to_string(static_cast<int>(root)) + "," + fold_case(key);
+    return std::to_string(static_cast<int>(root)) + "," + paths::fold_case(key);
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 
 #include <optional>
 
+#include "paths/paths.h"
 #include "platform/files.h"
 #include "platform/registry_writer.h"
 #include "platform/win_handle.h"
-#include "uninstall/paths.h"
 
 namespace setup::uninstall {
 
@@ -124,7 +124,7 @@ Outcome delete_key(const RegistryLine& line, std::string& reason) {
 
 std::vector<TreeEntry> list_tree(const std::string& folder) {
     std::vector<TreeEntry> out;
-    list_below(normalize_path(folder), "", out);
+    list_below(paths::normalize_path(folder), "", out);
     return out;
 }
 
@@ -151,7 +151,7 @@ bool Remover::holds_only_scheduled(const std::string& path) const {
         if (name == "." || name == "..") continue;
         const std::string inside = path + "\\" + name;
         bool pending = false;
-        for (const std::string& s : scheduled_) pending = pending || same_path(s, inside);
+        for (const std::string& s : scheduled_) pending = pending || paths::same_path(s, inside);
         if (!pending) return false;
     } while (FindNextFileA(find.get(), &found));
     return true;

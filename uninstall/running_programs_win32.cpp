@@ -4,8 +4,8 @@
 
 #include <tlhelp32.h>
 
+#include "paths/paths.h"
 #include "platform/win_handle.h"
-#include "uninstall/paths.h"
 
 namespace setup::uninstall {
 
@@ -45,8 +45,8 @@ std::vector<std::string> programs_running_in(const std::string& folder,
          more = Process32Next(snapshot.get(), &entry)) {
         if (entry.th32ProcessID == GetCurrentProcessId() || entry.th32ProcessID == 0) continue;
         const std::string program = program_of(entry.th32ProcessID);
-        if (program.empty() || !is_within(program, folder)) continue;
-        if (!also_excepted.empty() && same_path(program, also_excepted)) continue;
+        if (program.empty() || !paths::is_within(program, folder)) continue;
+        if (!also_excepted.empty() && paths::same_path(program, also_excepted)) continue;
         out.push_back(program);
     }
     return out;

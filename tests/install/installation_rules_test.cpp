@@ -3,6 +3,8 @@
 // and the way a program is started.
 #include <gtest/gtest.h>
 
+#include "paths/paths.h"
+
 #include <fstream>
 #include <map>
 #include <set>
@@ -61,12 +63,14 @@ TEST(TargetFolder, ExpandReplacesTheFirstPlaceholderInAnyCase) {
 
 TEST(ShortcutRules, FolderLevelsWorkingFolderAndLinkPath) {
     using Levels = std::vector<std::string>;
-    EXPECT_EQ(folder_levels("C:\\A\\B\\C"), (Levels{"C:", "C:\\A", "C:\\A\\B", "C:\\A\\B\\C"}));
-    EXPECT_EQ(folder_levels("C:\\A\\"), (Levels{"C:", "C:\\A", "C:\\A\\"}));
+    using paths::folder_levels;
+    // A drive or a share is no level: it is there, and nothing makes it.
+    EXPECT_EQ(folder_levels("C:\\A\\B\\C"), (Levels{"C:\\A", "C:\\A\\B", "C:\\A\\B\\C"}));
+    EXPECT_EQ(folder_levels("C:\\A\\"), (Levels{"C:\\A"}));
     EXPECT_EQ(folder_levels("\\A\\B"), (Levels{"\\A", "\\A\\B"}));
     EXPECT_EQ(folder_levels("\\\\serwer\\udział\\Menu\\Gry"),
               (Levels{"\\\\serwer\\udział\\Menu", "\\\\serwer\\udział\\Menu\\Gry"}));
-    EXPECT_EQ(folder_levels("\\\\serwer\\udział"), (Levels{"\\\\serwer\\udział"}));
+    EXPECT_TRUE(folder_levels("\\\\serwer\\udział").empty());
 
     EXPECT_EQ(working_folder_of("C:\\Program Files\\Gra\\gra.exe"), "C:\\Program Files\\Gra\\");
     EXPECT_EQ(working_folder_of("C:gra.exe"), "C:");

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "paths/name_fold.h"
+
 namespace uha {
 
 // Why the name cannot be stored or extracted, or nothing when it is sound.
@@ -17,22 +19,18 @@ std::optional<std::string> name_problem(std::string_view name);
 
 bool is_valid_utf8(std::string_view text);
 
-// Decodes the UTF-8 sequence at text[i] into `cp`; returns its length, or 0 when it is
-// malformed (cut short, overlong, a surrogate or above U+10FFFF).
-size_t utf8_sequence(std::string_view text, size_t i, uint32_t& cp);
+// Decodes the UTF-8 sequence at text[i] (see paths/name_fold.h).
+using setup::paths::utf8_sequence;
 
 // The name's components; the name must be sound.
 std::vector<std::string_view> split_name(std::string_view name);
 
 // The name folded the way Windows compares file names, so that two names that would be one
-// file on Windows fold to the same text: every code point of the basic plane upper-cased by
-// Unicode's simple uppercase mapping (UnicodeData.txt, which the table of Windows follows),
-// code points above U+FFFF and bytes that are not UTF-8 left as they are. Only for
-// comparing: "ı" and "I" fold alike, "ß" stays "ß".
+// file on Windows fold to the same text: the one fold of paths/ (setup::paths::fold_utf8).
 std::string fold_name(std::string_view name);
 
 // The simple uppercase mapping of a code point of the basic plane; others map to themselves.
-uint32_t upper_case(uint32_t cp);
+using setup::paths::upper_case;
 
 // A file or folder named for packing (uha a's inputs): `path` as given, taken relative to
 // `folder` when that is not empty (uha a's -C <folder>). Both are native paths.

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "paths/paths.h"
 #include "record/uninstall_record.h"
-#include "uninstall/paths.h"
 
 namespace setup::uninstall::fuzz {
 
@@ -24,19 +24,20 @@ constexpr std::string_view kCommonPrograms =
 
 bool strictly_inside(std::string_view path, const std::vector<std::string>& folders) {
     for (const std::string& folder : folders)
-        if (is_within(path, folder) && !same_path(path, folder)) return true;
+        if (paths::is_within(path, folder) && !paths::same_path(path, folder)) return true;
     return false;
 }
 
 bool ends_with_lnk(std::string_view path) {
-    return path.size() > 4 && fold_case(path.substr(path.size() - 4)) == ".lnk";
+    return path.size() > 4 &&
+           paths::fold_case(path.substr(path.size() - 4)) == paths::fold_case(".lnk");
 }
 
 // The key texts compared as the system compares them: letters without case, no trailing
 // separator.
 std::string key_text(std::string_view key) {
     while (key.ends_with('\\')) key.remove_suffix(1);
-    return fold_case(key);
+    return paths::fold_case(key);
 }
 
 bool key_at_or_below(std::string_view key, std::string_view parent) {
@@ -47,10 +48,10 @@ bool key_at_or_below(std::string_view key, std::string_view parent) {
 }
 
 bool path_allowed(const Step& step, const PlanInput& input) {
-    if (!is_canonical(step.path)) return false;
-    if (is_within(step.path, input.target)) {
+    if (!paths::is_canonical(step.path)) return false;
+    if (paths::is_within(step.path, input.target)) {
         for (const TreeEntry& entry : input.tree)
-            if (entry.link && is_within(step.path, input.target + "\\" + entry.relative))
+            if (entry.link && paths::is_within(step.path, input.target + "\\" + entry.relative))
                 return false;
         return true;
     }
@@ -101,8 +102,8 @@ std::string plan_violation(const Record& record, const PlanInput& input, const P
             key_text(lines[i].key) == key_text(lines[i + 1].key))
             made.push_back(lines[i]);
     // The product's uninstall key: the first registry line, a name below the parent.
-    const std::string parent = fold_case(kUninstallKeysParent);  // ends in a separator
-    const std::string first = lines.empty() ? "" : fold_case(lines[0].key);
+    const std::string parent = paths::fold_case(kUninstallKeysParent);  // ends in a separator
+    const std::string first = lines.empty() ? "" : paths::fold_case(lines[0].key);
     if (!lines.empty() && lines[0].root == RegistryRoot::local_machine && lines[0].value.empty() &&
         first.starts_with(parent) && first.size() > parent.size() && first[parent.size()] != '\\')
         made.push_back(lines[0]);

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "uninstall/copy_arguments.h"
-#include "uninstall/paths.h"
+#include "paths/paths.h"
 
-using namespace setup::uninstall;
+using namespace setup::paths;
 
-TEST(UninstallPaths, Normalize) {
+TEST(Paths, Normalize) {
     const std::pair<std::string, std::string> cases[] = {
         {"C:\\Program Files\\Gra\\", "C:\\Program Files\\Gra"},
         {"C:\\Program Files\\Gra\\\\Odinstaluj.exe", "C:\\Program Files\\Gra\\Odinstaluj.exe"},
@@ -19,14 +18,14 @@ TEST(UninstallPaths, Normalize) {
     for (const auto& [in, out] : cases) EXPECT_EQ(normalize_path(in), out) << in;
 }
 
-TEST(UninstallPaths, SamePathFoldsPolishLettersAndSeparators) {
+TEST(Paths, SamePathFoldsPolishLettersAndSeparators) {
     EXPECT_TRUE(same_path("C:\\Program Files\\ŻÓŁW ĄĘŚĆŹŃ\\", "c:\\program files\\żółw ąęśćźń"));
     EXPECT_TRUE(same_path("C:\\Gra\\\\x", "C:/gra/X"));
     EXPECT_FALSE(same_path("C:\\Gra", "C:\\Gra2"));
     EXPECT_FALSE(same_path("C:\\Gra", "D:\\Gra"));
 }
 
-TEST(UninstallPaths, Within) {
+TEST(Paths, Within) {
     EXPECT_TRUE(is_within("C:\\Gra", "C:\\Gra\\"));
     EXPECT_TRUE(is_within("C:\\Gra\\a\\b.txt", "c:\\gra"));
     EXPECT_TRUE(is_within("C:\\Windows", "C:\\"));
@@ -35,7 +34,7 @@ TEST(UninstallPaths, Within) {
     EXPECT_FALSE(is_within("C:\\Gra", ""));
 }
 
-TEST(UninstallPaths, RootsAndAbsolutePaths) {
+TEST(Paths, RootsAndAbsolutePaths) {
     for (const char* root : {"C:", "C:\\", "d:/", "\\\\serwer\\udział", "\\\\serwer\\udział\\"})
         EXPECT_TRUE(is_drive_root(root)) << root;
     for (const char* folder : {"C:\\Gra", "\\\\serwer\\udział\\Gra"})
@@ -46,7 +45,7 @@ TEST(UninstallPaths, RootsAndAbsolutePaths) {
         EXPECT_FALSE(is_absolute(path)) << path;
 }
 
-TEST(UninstallPaths, OnlyCanonicalLocalPathsAreSound) {
+TEST(Paths, OnlyCanonicalLocalPathsAreSound) {
     struct Case {
         const char* path;
         const char* flaw;  // a part of the reason, "" when sound
@@ -80,26 +79,11 @@ TEST(UninstallPaths, OnlyCanonicalLocalPathsAreSound) {
     }
 }
 
-TEST(UninstallPaths, PartsAndDepth) {
+TEST(Paths, PartsAndDepth) {
     EXPECT_EQ(parent_of("C:\\Gra\\\\a.txt"), "C:\\Gra");
     EXPECT_EQ(parent_of("C:\\Gra"), "C:\\");
     EXPECT_EQ(name_of("C:\\Gra\\a.txt\\"), "a.txt");
     EXPECT_EQ(depth_of("C:\\"), 0);
     EXPECT_EQ(depth_of("C:\\Gra\\\\a\\"), 2);
     EXPECT_EQ(depth_of("a\\b\\c"), 2);
-}
-
-TEST(UninstallCopyArguments, OtherCommandLinesAreNotTheCopys) {
-    for (const char* line : {
-             "\"C:\\Gra\\Odinstaluj.exe\"",
-             "C:\\Gra\\Odinstaluj.exe",
-             "\"C:\\Gra\\Odinstaluj.exe\" /kopia",
-             "x /kopia 0 \"C:\\Gra\\Odinstaluj.exe\"",
-             "x /kopia 12a \"C:\\Gra\\Odinstaluj.exe\"",
-             "x /kopia 99999999999 \"C:\\Gra\\Odinstaluj.exe\"",
-             "x /kopia 12",
-             "x /kopia 12 \"C:\\Gra\\Odinstaluj.exe\" more",
-             "x /KOPIA2 12 \"C:\\Gra\\Odinstaluj.exe\"",
-         })
-        EXPECT_FALSE(parse_copy_command_line(line)) << line;
 }

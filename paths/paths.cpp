@@ -1,37 +1,13 @@
-#include "uninstall/paths.h"
+#include "paths/paths.h"
 
-namespace setup::uninstall {
+#include "paths/name_fold.h"
+
+namespace setup::paths {
 
 namespace {
 
 bool is_separator(char c) {
     return c == '\\' || c == '/';
-}
-
-// CP1250 has letters whose capitals lie 0x10 or 0x20 away, and a few whose pairs lie apart.
-unsigned char fold(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 0x20);
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
-    switch (c) {
-        case 0x8A:
-        case 0x8C:
-        case 0x8D:
-        case 0x8E:
-        case 0x8F:
-            return static_cast<unsigned char>(c + 0x10);
-        case 0xA3:
-            return 0xB3;  // Ł
-        case 0xA5:
-            return 0xB9;  // Ą
-        case 0xAA:
-            return 0xBA;  // Ş
-        case 0xAF:
-            return 0xBF;  // Ż
-        case 0xBC:
-            return 0xBE;  // Ľ
-        default:
-            return c;
-    }
 }
 
 bool has_drive(std::string_view p) {
@@ -62,9 +38,7 @@ std::string normalize_path(std::string_view path) {
 }
 
 std::string fold_case(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(fold(static_cast<unsigned char>(c)));
-    return out;
+    return fold_cp1250(text);
 }
 
 std::string path_key(std::string_view path) {
@@ -147,4 +121,34 @@ int depth_of(std::string_view path) {
     return depth;
 }
 
-}  // namespace setup::uninstall
+std::string join(std::string_view folder, std::string_view name) {
+    std::string out(folder);
+    if (out.empty() || !is_separator(out.back())) out += '\\';
+    out += name;
+    return out;
+}
+
+std::string_view without_trailing_separators(std::string_view path) {
+    while (path.size() > 1 && is_separator(path.back())) path.remove_suffix(1);
+    return path;
+}
+
+std::vector<std::string> folder_levels(std::string_view folder) {
+    // Levels end at a separator, or at the end, after a name; none before `start`, the end of
+    // the drive or of the share.
+    size_t start = has_drive(folder) ? 2 : 0;
+    if (folder.size() >= 2 && is_separator(folder[0]) && is_separator(folder[1])) {
+        const size_t server = folder.find_first_of("\\/", 2);
+        const size_t share =
+            server == std::string_view::npos ? server : folder.find_first_of("\\/", server + 1);
+        start = share == std::string_view::npos ? folder.size() : share;
+    }
+    std::vector<std::string> levels;
+    for (size_t i = start + 1; i <= folder.size(); ++i) {
+        if (i < folder.size() && !is_separator(folder[i])) continue;
+        if (!is_separator(folder[i - 1])) levels.emplace_back(folder.substr(0, i));
+    }
+    return levels;
+}
+
+}  // namespace setup::paths

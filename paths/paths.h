@@ -1,22 +1,25 @@
 #pragma once
-// Windows path texts (CP1250) compared and taken apart without asking the system: the record's
-// paths are composed by plain concatenation and may hold doubled separators or end in one.
+// Windows path texts (CP1250) compared and taken apart without asking the system: the
+// installer's paths and the record's are composed by plain concatenation and may hold doubled
+// separators or end in one. "/" counts as a separator wherever "\" does.
 #include <string>
 #include <string_view>
+#include <vector>
 
-namespace setup::uninstall {
+namespace setup::paths {
 
 // "/" read as "\", runs of separators made one (the "\\" that starts a network path kept), a
 // trailing separator dropped except after a drive ("C:\").
 std::string normalize_path(std::string_view path);
 
-// The text with its letters folded to one case (CP1250 letters included), nothing else changed.
+// The text with its letters folded to one case as Windows compares names (fold_cp1250 of
+// paths/name_fold.h), nothing else changed. Only for comparing: the fold is UTF-8.
 std::string fold_case(std::string_view text);
 
 // The normalized path with its letters folded to one case: equal keys, same path.
 std::string path_key(std::string_view path);
 
-// The same path, letters compared without case (CP1250 letters included).
+// The same path, letters compared without case as Windows compares them.
 bool same_path(std::string_view a, std::string_view b);
 
 // `path` is `folder` itself or lies somewhere below it.
@@ -46,4 +49,16 @@ std::string name_of(std::string_view path);
 // How many components the normalized path has below its root.
 int depth_of(std::string_view path);
 
-}  // namespace setup::uninstall
+// `folder`, one "\" unless it ends in a separator already, then `name`.
+std::string join(std::string_view folder, std::string_view name);
+
+// `path` without the separators at its end, but never shorter than one character.
+std::string_view without_trailing_separators(std::string_view path);
+
+// The folders a path of folders passes through, top-down, each spelt as in `folder` up to
+// the separator after it: "C:\a\b" gives "C:\a", "C:\a\b". A drive ("C:", "C:\"), the
+// "\" of a rooted path and a network share ("\\server\share") are no levels: nothing makes
+// them. Doubled and trailing separators add no level.
+std::vector<std::string> folder_levels(std::string_view folder);
+
+}  // namespace setup::paths
