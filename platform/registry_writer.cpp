@@ -21,26 +21,6 @@ HKEY root_key(RegistryRoot root) {
     return HKEY_LOCAL_MACHINE;
 }
 
-namespace {
-
-const char* root_name(RegistryRoot root) {
-    switch (root) {
-        case RegistryRoot::classes_root:
-            return "HKEY_CLASSES_ROOT";
-        case RegistryRoot::current_user:
-            return "HKEY_CURRENT_USER";
-        case RegistryRoot::users:
-            return "HKEY_USERS";
-        case RegistryRoot::current_config:
-            return "HKEY_CURRENT_CONFIG";
-        case RegistryRoot::local_machine:
-            break;
-    }
-    return "HKEY_LOCAL_MACHINE";
-}
-
-}  // namespace
-
 bool RegistryWriter::key_exists(const std::string& key) const {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(root_, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
@@ -59,7 +39,7 @@ bool RegistryWriter::open_key(const std::string& key) {
     // Noted only once made: a key that cannot be made leaves nothing to take back.
     if (status != ERROR_SUCCESS)
         throw RuntimeError(std::string("Nie można utworzyć klucza rejestru ") +
-                           root_name(root_id_) + "\\" + key + ": " +
+                           registry_root_name(root_id_) + "\\" + key + ": " +
                            system_message(static_cast<DWORD>(status)));
     key_ = UniqueKey(opened);
     if (ledger_)
@@ -91,7 +71,7 @@ std::optional<PreviousValue> RegistryWriter::read_value(const std::string& name)
 }
 
 void RegistryWriter::write(const std::string& name, DWORD type, const void* data, DWORD size) {
-    const std::string where = root_name(root_id_) + ("\\" + key_path_) + "\\" + name;
+    const std::string where = registry_root_name(root_id_) + ("\\" + key_path_) + "\\" + name;
     if (!key_)
         throw RuntimeError("Nie można zapisać wartości rejestru " + where +
                            ": klucz nie jest otwarty");

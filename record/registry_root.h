@@ -15,6 +15,9 @@ enum class RegistryRoot {
     current_config = 5
 };
 
+// "HKEY_LOCAL_MACHINE" and the like, for messages.
+const char* registry_root_name(RegistryRoot root);
+
 // "J0,{root's number},{key},{value}"; the key line of a created key has an empty value name.
 std::string registry_record_line(RegistryRoot root, std::string_view key_path,
                                  std::string_view value_name);

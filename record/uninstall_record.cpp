@@ -116,6 +116,22 @@ std::string record_text(const std::vector<std::string>& lines) {
     return text;
 }
 
+const char* registry_root_name(RegistryRoot root) {
+    switch (root) {
+        case RegistryRoot::classes_root:
+            return "HKEY_CLASSES_ROOT";
+        case RegistryRoot::current_user:
+            return "HKEY_CURRENT_USER";
+        case RegistryRoot::users:
+            return "HKEY_USERS";
+        case RegistryRoot::current_config:
+            return "HKEY_CURRENT_CONFIG";
+        case RegistryRoot::local_machine:
+            break;
+    }
+    return "HKEY_LOCAL_MACHINE";
+}
+
 std::string registry_record_line(RegistryRoot root, std::string_view key_path,
                                  std::string_view value_name) {
     std::string line(1, kRegistryLine);

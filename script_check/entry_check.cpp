@@ -178,22 +178,6 @@ void check_program(const EntryPlace& entry, std::string_view command, const Entr
     }
 }
 
-const char* root_name(RegistryRoot root) {
-    switch (root) {
-        case RegistryRoot::classes_root:
-            return "HKEY_CLASSES_ROOT";
-        case RegistryRoot::current_user:
-            return "HKEY_CURRENT_USER";
-        case RegistryRoot::local_machine:
-            return "HKEY_LOCAL_MACHINE";
-        case RegistryRoot::users:
-            return "HKEY_USERS";
-        case RegistryRoot::current_config:
-            return "HKEY_CURRENT_CONFIG";
-    }
-    return "?";
-}
-
 // "is empty" or "'x' is not a number", for a code that is no integer.
 std::string no_number(std::string_view code) {
     return code.empty() ? "is empty" : quoted(code) + " is not a number";
@@ -207,7 +191,7 @@ void check_root_code(const EntryPlace& entry, std::string_view code, RegistryRoo
         !number ? "the installer writes under HKEY_LOCAL_MACHINE"
         : first ? "the installer writes under HKEY_LOCAL_MACHINE, where it starts"
                 : std::string("the installer keeps the root of the entry before, ") +
-                      root_name(previous);
+                      registry_root_name(previous);
     entry.report(
         Severity::warning, 'a', 0,
         "the root code " +

@@ -251,10 +251,7 @@ std::string digest_refusal(const Record& record, std::string_view record_path,
 }
 
 std::string describe(const RegistryLine& line) {
-    static const char* const names[] = {
-        "HKEY_CLASSES_ROOT",  "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS", "",
-        "HKEY_CURRENT_CONFIG"};
-    std::string out = names[static_cast<int>(line.root)];
+    std::string out = registry_root_name(line.root);
     out += "\\" + line.key;
     if (!line.value.empty()) out += "\\" + line.value;
     return out;
