@@ -151,8 +151,8 @@ void undo_run(TForm1& form, InstallationState& state, const UndoLedger& ledger,
     if (steps.empty() && ledger.files_replaced.empty()) return;
     // The label says so while it runs, then shows again what it showed before, so that a
     // failure's box comes over the page as the failure left it.
-    const std::string label = form.text("Label1");
-    form.set_text("Label1", "Cofanie zmian...");
+    const std::string label = form.status();
+    form.show_status("Cofanie zmian...");
     form.repaint();
     state.Log.line("cofanie zmian: " + why);
     for (const std::string& file : ledger.files_replaced)
@@ -166,7 +166,7 @@ void undo_run(TForm1& form, InstallationState& state, const UndoLedger& ledger,
         if (++done % 64 == 0) form.repaint();
     }
     state.Log.line("zmiany cofnięte");
-    form.set_text("Label1", label);
+    form.show_status(label);
     form.repaint();
 }
 
