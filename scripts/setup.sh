@@ -79,9 +79,27 @@ install_packages() {
   ensure_i386
   apt_update
   log "installing: $(echo $missing)"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
-  missing=$(missing_packages)
+  if ! apt_install $missing; then
+    # A mirror caught mid-sync serves the amd64 and i386 lists at different versions, and
+    # the i386 libraries 32-bit Wine needs must match the amd64 ones exactly. Asked again
+    # after a pause, the mirror has usually caught up.
+    log "apt-get install failed; updating the lists again in 30 s"
+    sleep 30
+    apt_updated=0
+    apt_update
+    if ! apt_install $missing; then
+      # Without 32-bit Wine both commands go on with the 64-bit test build.
+      log "32-bit Wine cannot be installed now; installing the rest (the tests use 64-bit Wine)"
+      apt_install $(printf '%s\n' $missing | grep -vx 'wine32:i386') ||
+        die "apt-get install failed for: $(echo $missing)"
+    fi
+  fi
+  missing=$(missing_packages | grep -vx 'wine32:i386' || true)
   [ -z "$missing" ] || die "packages still missing after install: $missing"
+}
+
+apt_install() {
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "$@"
 }
 
 ensure_locale() {
@@ -89,6 +107,18 @@ ensure_locale() {
     log "generating the pl_PL.UTF-8 locale"
     $SUDO localedef -i pl_PL -f UTF-8 pl_PL.UTF-8
   fi
+}
+
+# The source version to build for binary version $2 of source package $1: that version when
+# the archive offers it, else the newest offered one of the same upstream version (a mirror
+# may carry only a later Debian revision, or an image an earlier one than the lists name).
+source_version_for() {
+  local srcpkg=$1 version=$2 upstream offered
+  offered=$(apt-cache showsrc "$srcpkg" 2>/dev/null | awk '/^Version:/ {print $2}')
+  if printf '%s\n' $offered | grep -qxF "$version"; then echo "$version"; return 0; fi
+  upstream=${version%-*}
+  printf '%s\n' $offered | awk -v u="$upstream" 'index($0, u "-") == 1' | sort -V -r | head -1 |
+    grep . || return 1
 }
 
 # Cross-builds one library from the Debian source package whose binary package
@@ -115,8 +145,14 @@ cross_build() {
   work=$(mktemp -d)
   log "cross-building $srcpkg $version for $TRIPLE"
   # dpkg-source -x applies Debian's own patches, as the native package has them.
-  (cd "$work" && apt-get source -q --download-only "$srcpkg=$version" >&2 &&
-    dpkg-source -x ./*.dsc src >/dev/null) || die "could not fetch the source of $srcpkg $version"
+  local source_version
+  source_version=$(source_version_for "$srcpkg" "$version") ||
+    die "no source of $srcpkg at upstream version ${version%-*} (installed: $version)"
+  [ "$source_version" = "$version" ] ||
+    log "the source of $srcpkg $version is not offered; using $source_version (same upstream)"
+  (cd "$work" && apt-get source -q --download-only "$srcpkg=$source_version" >&2 &&
+    dpkg-source -x ./*.dsc src >/dev/null) ||
+    die "could not fetch the source of $srcpkg $source_version"
   cmake -S "$work/src" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >"$work/configure.log" 2>&1 ||
