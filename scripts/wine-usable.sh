@@ -20,6 +20,11 @@ if ! command -v wine >/dev/null 2>&1; then
   echo "Wine is not installed"
   exit 1
 fi
+# Debian's launcher answers --version without the 32-bit loader, which package wine32 brings.
+if [ -d /usr/lib/wine ] && [ ! -x /usr/lib/wine/wine ]; then
+  echo "32-bit Wine is not installed (/usr/lib/wine/wine, Debian package wine32:i386)"
+  exit 1
+fi
 if ! out=$(wine --version 2>&1); then
   echo "Wine does not start here: ${out##*: } (this machine cannot execute 32-bit Linux programs)"
   exit 1
