@@ -138,6 +138,10 @@ struct RunEnd {
     bool undo = true;                // for failed: false once the product is installed
 };
 
+RunEnd ended(RunEnd::Kind kind) {
+    return {kind, ExitCode::done, "", true};
+}
+
 RunEnd failed_with(ExitCode code, std::string message, bool undo = true) {
     return {RunEnd::Kind::failed, code, std::move(message), undo};
 }
@@ -147,7 +151,7 @@ RunEnd failed_with(ExitCode code, std::string message, bool undo = true) {
 // to close). What cannot be taken back and the files written over, which stay, go to the log.
 void undo_run(TForm1& form, InstallationState& state, const UndoLedger& ledger,
               const std::string& why) {
-    const std::vector<UndoStep> steps = undo_steps(ledger);
+    const std::vector<takeback::Step> steps = undo_steps(ledger);
     if (steps.empty() && ledger.files_replaced.empty()) return;
     // The label says so while it runs, then shows again what it showed before, so that a
     // failure's box comes over the page as the failure left it.
@@ -157,12 +161,16 @@ void undo_run(TForm1& form, InstallationState& state, const UndoLedger& ledger,
     state.Log.line("cofanie zmian: " + why);
     for (const std::string& file : ledger.files_replaced)
         state.Log.line("plik sprzed instalacji zostaje (mógł zostać zastąpiony): " + file);
+    // A file still in use stays and is logged: the undo schedules nothing for the restart.
+    platform::TakeBack take_back(platform::TakeBack::InUse::fail);
     size_t done = 0;
-    for (const UndoStep& step : steps) {
-        if (const auto failure = platform::take_back(step))
-            state.Log.line("nie cofnięto: " + *failure);
-        else
+    for (const takeback::Step& step : steps) {
+        const takeback::Result result = take_back.apply(step);
+        if (result.outcome == takeback::Outcome::removed ||
+            result.outcome == takeback::Outcome::absent)
             state.Log.line("cofnięto: " + undo_step_text(step));
+        else
+            state.Log.line("nie cofnięto: " + undo_step_text(step) + ": " + result.reason);
         if (++done % 64 == 0) form.repaint();
     }
     state.Log.line("zmiany cofnięte");
@@ -226,7 +234,7 @@ RunEnd make_product_whole(TForm1& form, InstallationState& state, UndoLedger& le
             return failed_with(ExitCode::later_step_failed, e.what(), false);
         }
     }
-    return {RunEnd::Kind::installed};
+    return ended(RunEnd::Kind::installed);
 }
 
 // Runs the extractor on the progress page, the window answering meanwhile.
@@ -251,7 +259,7 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
         return !state.Cancel.requested();
     });
     archive = std::move(held.handle);
-    if (held.check == ArchiveCheck::abandoned) return {RunEnd::Kind::cancelled};
+    if (held.check == ArchiveCheck::abandoned) return ended(RunEnd::Kind::cancelled);
     if (held.check == ArchiveCheck::damaged)
         return failed_with(ExitCode::archive_unusable,
                            "Plik jest uszkodzony: " + state.Product.ArchivePath);
@@ -263,7 +271,7 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
     note_archive(state, archive.get(), ledger);
     const ExtractionOutcome outcome = extract(form, state, extractor);
     archive.reset();  // the extractor has ended
-    if (state.Cancel.requested()) return {RunEnd::Kind::cancelled};
+    if (state.Cancel.requested()) return ended(RunEnd::Kind::cancelled);
     // Shortcuts, an uninstaller and a finish page for files that were not unpacked would
     // report a failed installation as a finished one.
     if (outcome.kind != ExtractionOutcome::Kind::completed)

@@ -12,10 +12,10 @@ bool first_sighting(std::set<std::string>& seen, const std::string& path) {
     return seen.insert(paths::path_key(path)).second;
 }
 
-UndoStep step(UndoStep::Kind kind, const std::string& path,
-              RegistryRoot root = RegistryRoot::local_machine, const std::string& value_name = {},
-              const PreviousValue& previous = {}) {
-    return UndoStep{kind, path, root, value_name, previous};
+using takeback::Action;
+
+takeback::Step file_step(Action action, const std::string& path) {
+    return {action, path, {}, {}};
 }
 
 }  // namespace
@@ -81,38 +81,40 @@ std::vector<std::string> missing_key_levels(const std::string& key,
     return {missing.rbegin(), missing.rend()};
 }
 
-std::string undo_step_text(const UndoStep& step) {
-    const auto key = [&step](std::string_view value) {
-        return registry_record_line(step.root, "\\" + step.path, value);
+std::string undo_step_text(const takeback::Step& step) {
+    const auto line = [&step] {
+        return registry_record_line(step.registry.root, "\\" + step.registry.key,
+                                    step.registry.value);
     };
-    switch (step.kind) {
-        case UndoStep::Kind::restore_value:
-            return "przywrócenie wartości " + key(step.value_name);
-        case UndoStep::Kind::delete_value:
-            return "usunięcie wartości " + key(step.value_name);
-        case UndoStep::Kind::delete_key:
-            return "usunięcie klucza " + key("");
-        case UndoStep::Kind::delete_file:
+    switch (step.action) {
+        case Action::restore_value:
+            return "przywrócenie wartości " + line();
+        case Action::delete_value:
+            return "usunięcie wartości " + line();
+        case Action::delete_key:
+            return "usunięcie klucza " + line();
+        case Action::delete_file:
             return "usunięcie pliku " + step.path;
-        case UndoStep::Kind::remove_folder:
+        case Action::remove_folder:
             break;
     }
     return "usunięcie folderu " + step.path;
 }
 
-std::vector<UndoStep> undo_steps(const UndoLedger& ledger) {
-    using Kind = UndoStep::Kind;
-    std::vector<UndoStep> steps;
+std::vector<takeback::Step> undo_steps(const UndoLedger& ledger) {
+    std::vector<takeback::Step> steps;
     for (auto it = ledger.values_written.rbegin(); it != ledger.values_written.rend(); ++it) {
-        steps.push_back(step(it->previous ? Kind::restore_value : Kind::delete_value, it->key.path,
-                             it->key.root, it->name, it->previous.value_or(PreviousValue{})));
+        steps.push_back({it->previous ? Action::restore_value : Action::delete_value,
+                         "",
+                         {it->key.root, it->key.path, it->name},
+                         it->previous.value_or(PreviousValue{})});
     }
     for (auto it = ledger.keys_made.rbegin(); it != ledger.keys_made.rend(); ++it)
-        steps.push_back(step(Kind::delete_key, it->path, it->root));
+        steps.push_back({Action::delete_key, "", {it->root, it->path, ""}, {}});
     for (auto it = ledger.files_made.rbegin(); it != ledger.files_made.rend(); ++it)
-        steps.push_back(step(Kind::delete_file, *it));
+        steps.push_back(file_step(Action::delete_file, *it));
     for (auto it = ledger.folders_made.rbegin(); it != ledger.folders_made.rend(); ++it)
-        steps.push_back(step(Kind::remove_folder, *it));
+        steps.push_back(file_step(Action::remove_folder, *it));
     return steps;
 }
 

@@ -12,15 +12,11 @@
 
 #include "install/registry_rules.h"
 #include "install/target_folder.h"
+#include "takeback/step.h"
 
 namespace setup {
 
-// A registry value as it was before the run wrote over it: its type and its bytes.
-struct PreviousValue {
-    uint32_t type = 0;
-    std::vector<uint8_t> data;
-    bool operator==(const PreviousValue&) const = default;
-};
+using takeback::PreviousValue;
 
 struct UndoLedger {
     std::vector<std::string> folders_made;    // parents before their children
@@ -69,23 +65,12 @@ void note_file(UndoLedger& ledger, const std::string& file, const PathKindOf& ki
 std::vector<std::string> missing_key_levels(const std::string& key,
                                             const std::function<bool(const std::string&)>& exists);
 
-// One step of the undo. A thing that is no longer there is no failure: the run may have
-// ended before making it.
-struct UndoStep {
-    enum class Kind { restore_value, delete_value, delete_key, delete_file, remove_folder };
-    Kind kind = Kind::delete_file;
-    std::string path;  // the file, the folder, or the key relative to `root`
-    RegistryRoot root = RegistryRoot::local_machine;
-    std::string value_name;
-    PreviousValue previous;  // for restore_value
-    bool operator==(const UndoStep&) const = default;
-};
-
 // The step for the log: "usunięcie pliku C:\\Gra\\a.txt", "przywrócenie wartości
 // J0,1,Software\\Gra,Nazwa".
-std::string undo_step_text(const UndoStep& step);
+std::string undo_step_text(const takeback::Step& step);
 
-// The steps that take back what `ledger` says the run made, in the order they are taken.
-std::vector<UndoStep> undo_steps(const UndoLedger& ledger);
+// The steps that take back what `ledger` says the run made, in the order they are taken. A
+// thing that is no longer there is no failure: the run may have ended before making it.
+std::vector<takeback::Step> undo_steps(const UndoLedger& ledger);
 
 }  // namespace setup

@@ -8,6 +8,7 @@
 
 #include "platform/error/runtime_error.h"
 #include "platform/files.h"
+#include "platform/take_back.h"
 #include "platform/win_handle.h"
 
 namespace setup::platform {
@@ -28,39 +29,6 @@ struct LocalFreer {
 std::string with_backslash(std::string folder) {
     if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
     return folder;
-}
-
-// Deletes every file directly in `folder`; true when nothing is left in it.
-bool empty_folder(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    const UniqueFind search(FindFirstFileA((folder + "\\*").c_str(), &found));
-    if (!search) return true;
-    bool emptied = true;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            emptied = empty_folder(path) && RemoveDirectoryA(path.c_str()) && emptied;
-        } else {
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            emptied = DeleteFileA(path.c_str()) && emptied;
-        }
-    } while (FindNextFileA(search.get(), &found));
-    return emptied;
-}
-
-// What is still there at the end goes at the next restart: the files first, then the folder.
-void remove_at_restart(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    if (const UniqueFind search(FindFirstFileA((folder + "\\*").c_str(), &found)); search) {
-        do {
-            const std::string name = found.cFileName;
-            if (name != "." && name != "..")
-                MoveFileExA((folder + "\\" + name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        } while (FindNextFileA(search.get(), &found));
-    }
-    MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 }  // namespace
@@ -110,10 +78,11 @@ PrivateFolder PrivateFolder::create(const std::string& parent, const std::string
 PrivateFolder::~PrivateFolder() {
     if (path_.empty()) return;
     for (int attempt = 0; attempt < kRemoveAttempts; ++attempt) {
-        if (empty_folder(path_) && RemoveDirectoryA(path_.c_str())) return;
+        if (take_away_tree(path_, TakeBack::InUse::fail)) return;
         Sleep(kRemoveRetryMs);
     }
-    remove_at_restart(path_);
+    // What is still held at the end goes at the next restart, and the folder after it.
+    take_away_tree(path_, TakeBack::InUse::remove_at_restart);
 }
 
 UniqueHandle hold_for_reading(const std::string& path, DWORD& error) {

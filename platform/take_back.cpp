@@ -1,60 +1,195 @@
 #include "platform/take_back.h"
 
+#include <windows.h>
+
+#include <optional>
+
+#include "paths/paths.h"
 #include "platform/files.h"
 #include "platform/registry_writer.h"
 #include "platform/win_handle.h"
 
 namespace setup::platform {
 
+using takeback::Action;
+using takeback::Outcome;
+using takeback::Result;
+using takeback::TreeEntry;
+
 namespace {
 
-bool gone(DWORD error) {
-    return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+std::uint64_t file_time(const FILETIME& t) {
+    return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
-std::optional<std::string> failure(DWORD error, const std::string& what) {
-    if (gone(error)) return std::nullopt;
-    return what + ": " + system_message(error);
+void list_below(const std::string& folder, const std::string& relative,
+                std::vector<TreeEntry>& out) {
+    WIN32_FIND_DATAA found{};
+    const std::string base = relative.empty() ? folder : folder + "\\" + relative;
+    UniqueFind find(FindFirstFileA((base + "\\*").c_str(), &found));
+    if (!find) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        TreeEntry entry;
+        entry.relative = relative.empty() ? name : relative + "\\" + name;
+        entry.folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entry.write_time = file_time(found.ftLastWriteTime);
+        out.push_back(entry);
+        if (entry.folder && !entry.link) list_below(folder, entry.relative, out);
+    } while (FindNextFileA(find.get(), &found));
+}
+
+bool folder_is_empty(const std::string& path) {
+    WIN32_FIND_DATAA found{};
+    UniqueFind find(FindFirstFileA((path + "\\*").c_str(), &found));
+    if (!find) return true;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") return false;
+    } while (FindNextFileA(find.get(), &found));
+    return true;
+}
+
+// The errors that mean the thing is not there (or its parent is not).
+bool gone(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+Result failed(DWORD error) {
+    return {Outcome::failed, system_message(error)};
+}
+
+// Removed, absent, or failed with the system's message.
+Result outcome_of(LONG error) {
+    if (error == ERROR_SUCCESS) return {Outcome::removed, ""};
+    if (gone(static_cast<DWORD>(error))) return {Outcome::absent, ""};
+    return failed(static_cast<DWORD>(error));
+}
+
+// Why `path` cannot be removed as a file (`folder` false) or a folder: absent, or failed;
+// nothing when it can be tried. `attributes` receives what the path carries.
+std::optional<Result> not_removable(const std::string& path, bool folder, DWORD& attributes) {
+    attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return outcome_of(static_cast<LONG>(GetLastError()));
+    if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder)
+        return Result{Outcome::failed, folder ? "to nie jest folder" : "to jest folder"};
+    return std::nullopt;
+}
+
+Result change_value(const takeback::Step& step) {
+    HKEY opened = nullptr;
+    const LONG r = RegOpenKeyExA(root_key(step.registry.root), step.registry.key.c_str(), 0,
+                                 KEY_SET_VALUE, &opened);
+    if (r != ERROR_SUCCESS) return outcome_of(r);
+    const UniqueKey key(opened);
+    if (step.action == Action::delete_value)
+        return outcome_of(RegDeleteValueA(key.get(), step.registry.value.c_str()));
+    return outcome_of(RegSetValueExA(key.get(), step.registry.value.c_str(), 0, step.previous.type,
+                                     step.previous.data.data(),
+                                     static_cast<DWORD>(step.previous.data.size())));
+}
+
+// Only an empty key goes: values and keys that others put in it stay, and so does it.
+Result delete_key(const RegistryLine& line) {
+    HKEY opened = nullptr;
+    LONG r = RegOpenKeyExA(root_key(line.root), line.key.c_str(), 0,
+                           KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &opened);
+    if (r != ERROR_SUCCESS) return outcome_of(r);
+    UniqueKey key(opened);
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    r = RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr);
+    if (r != ERROR_SUCCESS) return failed(static_cast<DWORD>(r));
+    if (subkeys != 0 || values != 0) return {Outcome::not_empty, "klucz nie jest pusty"};
+    key.reset();
+    return outcome_of(RegDeleteKeyA(root_key(line.root), line.key.c_str()));
 }
 
 }  // namespace
 
-std::optional<std::string> take_back(const UndoStep& step) {
-    using Kind = UndoStep::Kind;
-    switch (step.kind) {
-        case Kind::restore_value:
-        case Kind::delete_value: {
-            HKEY opened = nullptr;
-            DWORD error =
-                RegOpenKeyExA(root_key(step.root), step.path.c_str(), 0, KEY_SET_VALUE, &opened);
-            if (error != ERROR_SUCCESS) return failure(error, undo_step_text(step));
-            const UniqueKey key(opened);
-            error = step.kind == Kind::delete_value
-                        ? RegDeleteValueA(key.get(), step.value_name.c_str())
-                        : RegSetValueExA(key.get(), step.value_name.c_str(), 0, step.previous.type,
-                                         step.previous.data.data(),
-                                         static_cast<DWORD>(step.previous.data.size()));
-            return failure(error, undo_step_text(step));
-        }
-        case Kind::delete_key:
-            // Fails on a key that holds keys of others: those stay, and so does it.
-            return failure(RegDeleteKeyA(root_key(step.root), step.path.c_str()),
-                           undo_step_text(step));
-        case Kind::delete_file:
-            if (DeleteFileA(step.path.c_str())) return std::nullopt;
-            // An unpacked file may carry the read-only attribute from the archive.
-            if (GetLastError() == ERROR_ACCESS_DENIED &&
-                SetFileAttributesA(step.path.c_str(), FILE_ATTRIBUTE_NORMAL) &&
-                DeleteFileA(step.path.c_str()))
-                return std::nullopt;
-            return failure(GetLastError(), undo_step_text(step));
-        case Kind::remove_folder:
-            // Fails on a folder that is not empty: what lies in it was not made by the run.
-            return RemoveDirectoryA(step.path.c_str())
-                       ? std::nullopt
-                       : failure(GetLastError(), undo_step_text(step));
+std::vector<TreeEntry> list_tree(const std::string& folder) {
+    std::vector<TreeEntry> out;
+    list_below(paths::normalize_path(folder), "", out);
+    return out;
+}
+
+Result TakeBack::apply(const takeback::Step& step) {
+    switch (step.action) {
+        case Action::delete_file:
+            return delete_file(step.path);
+        case Action::remove_folder:
+            return remove_folder(step.path);
+        case Action::delete_value:
+        case Action::restore_value:
+            return change_value(step);
+        case Action::delete_key:
+            return delete_key(step.registry);
     }
-    return std::nullopt;
+    return {Outcome::failed, "nieznany krok"};
+}
+
+bool TakeBack::holds_only_scheduled(const std::string& path) const {
+    WIN32_FIND_DATAA found{};
+    UniqueFind find(FindFirstFileA((path + "\\*").c_str(), &found));
+    if (!find) return false;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string inside = path + "\\" + name;
+        bool pending = false;
+        for (const std::string& s : scheduled_) pending = pending || paths::same_path(s, inside);
+        if (!pending) return false;
+    } while (FindNextFileA(find.get(), &found));
+    return true;
+}
+
+bool TakeBack::schedule(const std::string& path) {
+    if (in_use_ != InUse::remove_at_restart) return false;
+    if (!MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+    scheduled_.push_back(path);
+    return true;
+}
+
+Result TakeBack::delete_file(const std::string& path) {
+    DWORD attributes = 0;
+    if (const auto why = not_removable(path, false, attributes)) return *why;
+    // An archive may carry read-only files; they were made all the same.
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (DeleteFileA(path.c_str())) return {Outcome::removed, ""};
+    const DWORD error = GetLastError();
+    if (gone(error)) return {Outcome::absent, ""};
+    if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_LOCK_VIOLATION) &&
+        schedule(path))
+        return {Outcome::scheduled, ""};
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attributes);
+    return failed(error);
+}
+
+Result TakeBack::remove_folder(const std::string& path) {
+    DWORD attributes = 0;
+    if (const auto why = not_removable(path, true, attributes)) return *why;
+    // A link (reparse point) is removed as a link: the folder it points at is not touched.
+    if (RemoveDirectoryA(path.c_str())) return {Outcome::removed, ""};
+    const DWORD error = GetLastError();
+    if (!folder_is_empty(path)) {
+        if (holds_only_scheduled(path) && schedule(path)) return {Outcome::scheduled, ""};
+        return {Outcome::not_empty, system_message(error)};
+    }
+    return failed(error);
+}
+
+bool take_away_tree(const std::string& folder, TakeBack::InUse in_use) {
+    TakeBack take_back(in_use);
+    Result last;
+    for (const takeback::Step& step : takeback::tree_removal(folder, list_tree(folder)))
+        last = take_back.apply(step);
+    return last.outcome == Outcome::removed || last.outcome == Outcome::absent ||
+           last.outcome == Outcome::scheduled;
 }
 
 }  // namespace setup::platform

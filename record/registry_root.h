@@ -15,6 +15,14 @@ enum class RegistryRoot {
     current_config = 5
 };
 
+// A registry key, or a value in it: what a record's J line names.
+struct RegistryLine {
+    RegistryRoot root = RegistryRoot::local_machine;
+    std::string key;    // relative to the root
+    std::string value;  // "" for the key itself
+    bool operator==(const RegistryLine&) const = default;
+};
+
 // "HKEY_LOCAL_MACHINE" and the like, for messages.
 const char* registry_root_name(RegistryRoot root);
 

@@ -17,10 +17,10 @@
 #include "platform/files.h"
 #include "platform/log_file.h"
 #include "platform/process_safety.h"
+#include "platform/take_back.h"
 #include "record/uninstall_record.h"
 #include "uninstall/record_file_win32.h"
 #include "uninstall/removal_plan.h"
-#include "uninstall/removal_win32.h"
 #include "uninstall/result_pipe_win32.h"
 #include "uninstall/running_programs_win32.h"
 #include "uninstall/self_copy_win32.h"
@@ -32,6 +32,7 @@
 namespace {
 
 using namespace setup::uninstall;
+using setup::RegistryLine;
 
 constexpr const char* kCaption = "Odinstaluj";
 
@@ -125,11 +126,11 @@ int remove_silently(const CopyArguments& arguments, setup::platform::UniqueHandl
         send_result(result, code(ExitCode::refused));
         return code(ExitCode::refused);
     }
-    loaded->input.tree = list_tree(loaded->input.target);
+    loaded->input.tree = setup::platform::list_tree(loaded->input.target);
     const Plan plan = make_plan(loaded->record, loaded->input);
     for (const std::string& note : plan.notes) log.line("pozostaje: " + note);
     for (const std::string& kept : plan.kept) log.line("pozostaje (po instalacji): " + kept);
-    Remover remover;
+    setup::platform::TakeBack take_back(setup::platform::TakeBack::InUse::remove_at_restart);
     Report report;
     std::vector<const Step*> last;
     for (const Step& step : plan.steps) {
@@ -137,10 +138,9 @@ int remove_silently(const CopyArguments& arguments, setup::platform::UniqueHandl
             last.push_back(&step);
             continue;
         }
-        std::string reason;
-        const Outcome outcome = remover.run(step, reason);
-        report.add(step, outcome, reason);
-        log.line(log_line(step, outcome, reason));
+        const Result outcome = take_back.apply(step);
+        report.add(step, outcome);
+        log.line(log_line(step, outcome));
     }
     const int exit = code(report.exit_code());
     log.line("wynik: kod " + std::to_string(exit));
@@ -149,9 +149,7 @@ int remove_silently(const CopyArguments& arguments, setup::platform::UniqueHandl
     // folder count as in use and go at restart.
     if (original) WaitForSingleObject(original.get(), 30000);
     for (const Step* step : last) {
-        std::string reason;
-        const Outcome outcome = remover.run(*step, reason);
-        log.line(log_line(*step, outcome, reason));
+        log.line(log_line(*step, take_back.apply(*step)));
     }
     log.line("odinstalowanie zakończone");
     return exit;

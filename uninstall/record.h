@@ -14,12 +14,6 @@
 
 namespace setup::uninstall {
 
-struct RegistryLine {
-    RegistryRoot root;
-    std::string key;    // relative to the root
-    std::string value;  // "" for the key itself
-};
-
 struct Record {
     std::vector<std::string> folders;  // U lines, in record order, paths normalized
     std::vector<std::string> files;    // P lines, in record order, paths normalized

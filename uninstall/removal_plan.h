@@ -16,19 +16,16 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "takeback/step.h"
 #include "uninstall/record.h"
 
 namespace setup::uninstall {
 
-// One thing found below the target folder.
-struct TreeEntry {
-    std::string relative;  // below the target, "\"-separated
-    bool folder = false;
-    bool link = false;             // a reparse point: never entered, never removed
-    std::uint64_t write_time = 0;  // in the system's file-time units
-};
+using takeback::Action;
+using takeback::TreeEntry;
 
 // The U line naming the folder that holds the record, normalized; nullopt when none does.
 std::optional<std::string> find_target(const Record& record, std::string_view record_folder);
@@ -39,14 +36,15 @@ std::optional<std::string> find_target(const Record& record, std::string_view re
 std::string refusal(const Record& record, std::string_view record_folder,
                     const std::vector<std::string>& protected_folders);
 
-enum class Action { delete_file, remove_folder, delete_value, delete_key };
 enum class Phase { files, registry, finish };
 
-struct Step {
-    Action action;
-    Phase phase;
-    std::string path;       // files and folders
-    RegistryLine registry;  // values and keys
+// A step to take, and the part of the removal it belongs to (the window names the part).
+struct Step : takeback::Step {
+    Phase phase = Phase::files;
+
+    Step() = default;
+    Step(Action action, Phase phase, std::string path, RegistryLine registry)
+        : takeback::Step{action, std::move(path), std::move(registry), {}}, phase(phase) {}
 };
 
 struct Plan {

@@ -7,19 +7,20 @@ namespace setup::uninstall {
 namespace {
 
 std::string subject(const Step& step) {
-    return step.action == Action::delete_value || step.action == Action::delete_key
+    return step.action == Action::delete_value || step.action == Action::restore_value ||
+                   step.action == Action::delete_key
                ? describe(step.registry)
                : step.path;
 }
 
 }  // namespace
 
-void Report::add(const Step& step, Outcome outcome, const std::string& reason) {
-    if (outcome == Outcome::scheduled) scheduled_.push_back(subject(step));
-    if (outcome != Outcome::failed) return;
+void Report::add(const Step& step, const Result& result) {
+    if (result.outcome == Outcome::scheduled) scheduled_.push_back(subject(step));
+    if (result.outcome != Outcome::failed) return;
     std::string line = "Nie można usunąć ";
     line += subject(step);
-    if (!reason.empty()) line += ": " + reason;
+    if (!result.reason.empty()) line += ": " + result.reason;
     failures_.push_back(line);
 }
 
@@ -30,12 +31,12 @@ ExitCode Report::exit_code() const {
     return ExitCode::done;
 }
 
-std::string log_line(const Step& step, Outcome outcome, const std::string& reason) {
+std::string log_line(const Step& step, const Result& result) {
     // A key line's own step removes the key's default value; the key goes with its own step.
     const std::string what = step.action == Action::delete_value && step.registry.value.empty()
                                  ? subject(step) + " (wartość domyślna)"
                                  : subject(step);
-    switch (outcome) {
+    switch (result.outcome) {
         case Outcome::removed:
             return "usunięto: " + what;
         case Outcome::absent:
@@ -47,7 +48,7 @@ std::string log_line(const Step& step, Outcome outcome, const std::string& reaso
         case Outcome::failed:
             break;
     }
-    return "błąd: nie można usunąć " + what + (reason.empty() ? "" : ": " + reason);
+    return "błąd: nie można usunąć " + what + (result.reason.empty() ? "" : ": " + result.reason);
 }
 
 std::string Report::status(const Record& record) const {

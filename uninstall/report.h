@@ -9,17 +9,12 @@
 
 namespace setup::uninstall {
 
-enum class Outcome {
-    removed,
-    absent,     // already gone: nothing to do
-    not_empty,  // a folder or key that holds what the installation did not make: kept
-    scheduled,  // in use: the system removes it at the next restart
-    failed,
-};
+using takeback::Outcome;
+using takeback::Result;
 
 class Report {
   public:
-    void add(const Step& step, Outcome outcome, const std::string& reason = "");
+    void add(const Step& step, const Result& result);
     // A failure that belongs to no step, told as it is.
     void add_failure(const std::string& message) { failures_.push_back(message); }
     // The user stopped the removal; `anything_removed` says whether a step had run.
@@ -51,6 +46,6 @@ class Report {
 
 // The log's line for one step: "usunięto: <what>", "nie było: ", "pozostaje (niepusty): ",
 // "usunięcie po restarcie: ", or "błąd: nie można usunąć <what>: <reason>".
-std::string log_line(const Step& step, Outcome outcome, const std::string& reason);
+std::string log_line(const Step& step, const Result& result);
 
 }  // namespace setup::uninstall

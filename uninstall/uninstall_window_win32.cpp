@@ -210,7 +210,7 @@ void UninstallWindow::step() {
             finish();
             return;
         }
-        input_.tree = list_tree(input_.target);
+        input_.tree = platform::list_tree(input_.target);
         plan_ = make_plan(record_, input_);
         SendDlgItemMessageA(hwnd_, kProgressId, PBM_SETRANGE32, 0,
                             static_cast<LPARAM>(plan_.steps.size()));
@@ -219,10 +219,9 @@ void UninstallWindow::step() {
         const Step& current = plan_.steps[next_step_];
         static const int phase_text[] = {kRemovingFiles, kRemovingRegistry, kWait};
         set_status(text(record_, phase_text[static_cast<int>(current.phase)]));
-        std::string reason;
-        const Outcome outcome = remover_.run(current, reason);
-        report_.add(current, outcome, reason);
-        log_.line(log_line(current, outcome, reason));
+        const Result result = take_back_.apply(current);
+        report_.add(current, result);
+        log_.line(log_line(current, result));
         ++next_step_;
         SendDlgItemMessageA(hwnd_, kProgressId, PBM_SETPOS, next_step_, 0);
         if (next_step_ == plan_.steps.size()) {

@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "common/installation_log.h"
+#include "platform/take_back.h"
 #include "uninstall/record.h"
 #include "uninstall/removal_plan.h"
-#include "uninstall/removal_win32.h"
 #include "uninstall/report.h"
 
 namespace setup::uninstall {
@@ -65,7 +65,7 @@ class UninstallWindow {
     Record record_;
     PlanInput input_;
     Plan plan_;
-    Remover remover_;
+    platform::TakeBack take_back_{platform::TakeBack::InUse::remove_at_restart};
     Report report_;
     InstallationLog& log_;
     HWND hwnd_ = nullptr;

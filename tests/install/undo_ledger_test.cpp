@@ -8,7 +8,7 @@
 namespace setup {
 namespace {
 
-using Kind = UndoStep::Kind;
+using takeback::Action;
 
 // A drive as the ledger sees it before the run: what exists, and every question it asked.
 struct Drive {
@@ -38,14 +38,17 @@ TEST(UndoLedger, ExtractionNotesOnlyWhatDidNotExist) {
                      {"grafika\\ikona.ico"},  // the same folder, spelt otherwise
                      {"GRAFIKA\\TŁA", true},
                      {"puste", true},
-                     {"Witaj.exe"}},
+                     {"Witaj.exe"},
+                     {"Äpfel\\a.txt"},  // letters beyond Polish fold as Windows folds them
+                     {"äPFEL\\b.txt"}},
                     drive.kind_of());
-    EXPECT_EQ(
-        ledger.folders_made,
-        (std::vector<std::string>{"C:\\Gra\\Grafika", "C:\\Gra\\Grafika\\Tła", "C:\\Gra\\puste"}));
+    EXPECT_EQ(ledger.folders_made,
+              (std::vector<std::string>{"C:\\Gra\\Grafika", "C:\\Gra\\Grafika\\Tła",
+                                        "C:\\Gra\\puste", "C:\\Gra\\Äpfel"}));
     EXPECT_EQ(ledger.files_made, (std::vector<std::string>{
                                      "C:\\Gra\\dane\\nowy.dat", "C:\\Gra\\Grafika\\Tła\\niebo.jpg",
-                                     "C:\\Gra\\grafika\\ikona.ico", "C:\\Gra\\Witaj.exe"}));
+                                     "C:\\Gra\\grafika\\ikona.ico", "C:\\Gra\\Witaj.exe",
+                                     "C:\\Gra\\Äpfel\\a.txt", "C:\\Gra\\äPFEL\\b.txt"}));
     EXPECT_EQ(ledger.files_replaced,
               (std::vector<std::string>{"C:\\Gra\\Czytaj.txt", "C:\\Gra\\dane\\stary.dat"}));
     // Nothing below a missing folder is asked about, and no folder twice.
@@ -81,15 +84,15 @@ TEST(UndoLedger, StepsTakeBackInTheReverseOfTheMaking) {
         {{RegistryRoot::local_machine, "Software\\Gra"}, "Nowa", std::nullopt});
     ledger.values_written.push_back({{RegistryRoot::current_user, "Software"}, "Stara", old});
     const auto hklm = RegistryRoot::local_machine;
-    const std::vector<UndoStep> expected = {
-        {Kind::restore_value, "Software", RegistryRoot::current_user, "Stara", old},
-        {Kind::delete_value, "Software\\Gra", hklm, "Nowa", {}},
-        {Kind::delete_key, "Software\\Gra", hklm, "", {}},
-        {Kind::delete_file, "C:\\Gry\\Gra\\uninstal.ini", hklm, "", {}},
-        {Kind::delete_file, "C:\\Gry\\Gra\\a\\b.txt", hklm, "", {}},
-        {Kind::remove_folder, "C:\\Gry\\Gra\\a", hklm, "", {}},
-        {Kind::remove_folder, "C:\\Gry\\Gra", hklm, "", {}},
-        {Kind::remove_folder, "C:\\Gry", hklm, "", {}},
+    const std::vector<takeback::Step> expected = {
+        {Action::restore_value, "", {RegistryRoot::current_user, "Software", "Stara"}, old},
+        {Action::delete_value, "", {hklm, "Software\\Gra", "Nowa"}, {}},
+        {Action::delete_key, "", {hklm, "Software\\Gra", ""}, {}},
+        {Action::delete_file, "C:\\Gry\\Gra\\uninstal.ini", {}, {}},
+        {Action::delete_file, "C:\\Gry\\Gra\\a\\b.txt", {}, {}},
+        {Action::remove_folder, "C:\\Gry\\Gra\\a", {}, {}},
+        {Action::remove_folder, "C:\\Gry\\Gra", {}, {}},
+        {Action::remove_folder, "C:\\Gry", {}, {}},
     };
     EXPECT_EQ(undo_steps(ledger), expected);
 }

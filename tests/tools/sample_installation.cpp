@@ -146,7 +146,7 @@ int show(const std::string& target) {
         } else if (line.starts_with("J0,")) {
             // Read as the uninstaller reads it.
             const setup::uninstall::Record one = setup::uninstall::parse_record(line + "\r\n");
-            for (const setup::uninstall::RegistryLine& j : one.registry)
+            for (const setup::RegistryLine& j : one.registry)
                 std::printf(
                     "      %s\n",
                     registry_value(setup::platform::root_key(j.root), j.key, j.value).c_str());

@@ -5,6 +5,7 @@
 #include "uninstall/texts.h"
 
 using namespace setup::uninstall;
+using setup::RegistryLine;
 using setup::RegistryRoot;
 
 namespace {

@@ -52,6 +52,7 @@ std::vector<std::string> describe_steps(const Plan& plan) {
                 out.push_back("folder " + s.path);
                 break;
             case Action::delete_value:
+            case Action::restore_value:
                 out.push_back("value " + describe(s.registry));
                 break;
             case Action::delete_key:
@@ -217,9 +218,9 @@ TEST(UninstallReport, StatusAndList) {
     const Step key{Action::delete_key, Phase::registry, "", {RegistryRoot::users, "S\\Gra", ""}};
 
     Report fine;
-    fine.add(file, Outcome::removed);
-    fine.add(key, Outcome::not_empty);
-    fine.add(file, Outcome::scheduled);
+    fine.add(file, {Outcome::removed, ""});
+    fine.add(key, {Outcome::not_empty, ""});
+    fine.add(file, {Outcome::scheduled, ""});
     EXPECT_EQ(fine.status(r), "Usuwanie zakończone pomyślnie!");
     EXPECT_EQ(fine.lines(r, plan),
               (std::vector<std::string>{
@@ -228,7 +229,7 @@ TEST(UninstallReport, StatusAndList) {
                   "C:\\Gra\\zapis.sav", r.notes[0]}));
 
     Report failed;
-    failed.add(key, Outcome::failed, "Odmowa dostępu");
+    failed.add(key, {Outcome::failed, "Odmowa dostępu"});
     EXPECT_EQ(failed.status(r), "Nie wszystko udało się usunąć.");
     EXPECT_EQ(failed.lines(r, {})[0], "Nie można usunąć HKEY_USERS\\S\\Gra: Odmowa dostępu");
 

@@ -77,18 +77,18 @@ TEST(UninstallSwitches, ExitCodeOfARemoval) {
     };
     for (const Case& c : cases) {
         Report report;
-        for (Outcome o : c.outcomes) report.add(file, o, "Odmowa dostępu.");
+        for (Outcome o : c.outcomes) report.add(file, {o, "Odmowa dostępu."});
         if (c.stopped) report.stopped(true);
         EXPECT_EQ(report.exit_code(), c.code) << static_cast<int>(c.code);
     }
-    EXPECT_EQ(log_line(file, Outcome::failed, "Odmowa dostępu."),
+    EXPECT_EQ(log_line(file, {Outcome::failed, "Odmowa dostępu."}),
               "błąd: nie można usunąć C:\\Gra\\a.exe: Odmowa dostępu.");
-    EXPECT_EQ(log_line(file, Outcome::scheduled, ""), "usunięcie po restarcie: C:\\Gra\\a.exe");
+    EXPECT_EQ(log_line(file, {Outcome::scheduled, ""}), "usunięcie po restarcie: C:\\Gra\\a.exe");
     // A key line's value step is the key's default value, not the key.
     const Step default_value{Action::delete_value,
                              Phase::registry,
                              "",
                              {RegistryRoot::current_user, "Software\\Gra", ""}};
-    EXPECT_EQ(log_line(default_value, Outcome::absent, ""),
+    EXPECT_EQ(log_line(default_value, {Outcome::absent, ""}),
               "nie było: " + describe(default_value.registry) + " (wartość domyślna)");
 }
