@@ -93,18 +93,17 @@ void launch_programs(TForm1& form, const std::string& target,
 // `ledger`. Throws RuntimeError with the refusal, or naming the level that cannot be made.
 void make_target_folder(const std::string& target, UndoLedger& ledger) {
     const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
-    const std::optional<std::string> refusal =
-        prepare_target_folder(target, platform::path_kind, [&](const std::string& level) {
-            platform::create_protected_folder(level, descriptor);
-            ledger.folders_made.push_back(level);
-        });
-    if (refusal) throw RuntimeError(*refusal);
+    prepare_target_folder(target, platform::path_kind, [&](const std::string& level) {
+        platform::create_protected_folder(level, descriptor);
+        ledger.folders_made.push_back(level);
+    });
 }
 
 // The archive, held open for reading (writes and deletion denied, so that what was checked is
-// what the extractor reads; empty when it cannot be held), and its check.
+// what the extractor reads; empty when it cannot be held, `not_held` saying why), and its check.
 struct HeldArchive {
     platform::UniqueHandle handle;
+    std::string not_held;
     ArchiveCheck check = ArchiveCheck::damaged;
 };
 
@@ -123,8 +122,11 @@ HeldArchive hold_and_check_archive(HMODULE module, const std::string& path,
         digest = "";  // there but unreadable: malformed
     }
     HeldArchive held;
-    DWORD hold_error = 0;
-    held.handle = platform::hold_for_reading(path, hold_error);
+    try {
+        held.handle = platform::hold_for_reading(path);
+    } catch (const RuntimeError& e) {
+        held.not_held = e.what();
+    }
     if (held.handle || !digest) held.check = check_archive(digest, path, go_on);
     return held;
 }
@@ -259,6 +261,8 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
         return !state.Cancel.requested();
     });
     archive = std::move(held.handle);
+    // Not held, the archive is the extractor's to read and report, as it always was.
+    if (!held.not_held.empty()) state.Log.line("archiwum nie jest zablokowane: " + held.not_held);
     if (held.check == ArchiveCheck::abandoned) return ended(RunEnd::Kind::cancelled);
     if (held.check == ArchiveCheck::damaged)
         return failed_with(ExitCode::archive_unusable,

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <variant>
 
 #include "app/installation.h"
 #include "app/startup.h"
@@ -28,22 +29,20 @@ int code(ExitCode c) {
     return static_cast<int>(c);
 }
 
-// The switches, or nullopt with the program's exit code in `exit` when they end it here: a
-// refusal (shown in a box unless /S was asked for) or the list of /?.
-std::optional<SetupArguments> read_arguments(std::string_view arguments, int& exit) {
+// The switches, or the program's exit code when they end it here: a refusal (shown in a box
+// unless /S was asked for) or the list of /?.
+std::variant<SetupArguments, ExitCode> read_arguments(std::string_view arguments) {
     auto parsed = parse_setup_arguments(arguments);
     if (auto* error = std::get_if<ArgumentError>(&parsed)) {
-        exit = code(ExitCode::bad_arguments);
         if (!error->silent)
             platform::show_error_message(error->message + "\r\n\r\n" + setup_switches_text(),
                                          kCaption);
-        return std::nullopt;
+        return ExitCode::bad_arguments;
     }
     SetupArguments args = std::get<SetupArguments>(parsed);
     if (args.help) {
         MessageBoxA(nullptr, setup_switches_text().c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
-        exit = code(ExitCode::done);
-        return std::nullopt;
+        return ExitCode::done;
     }
     return args;
 }
@@ -56,9 +55,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const std::string_view arguments = arguments_of(GetCommandLineA());
     std::optional<SetupArguments> args;
     if (!arguments.empty()) {
-        int exit = 0;
-        args = read_arguments(arguments, exit);
-        if (!args) return exit;
+        auto read = read_arguments(arguments);
+        if (const ExitCode* exit = std::get_if<ExitCode>(&read)) return code(*exit);
+        args = std::get<SetupArguments>(std::move(read));
     }
     platform::ComApartment com;
     // Declared before the window, so the private folder is removed on every way out, after

@@ -91,14 +91,15 @@ std::optional<std::string> refusal(const std::string& target, const TargetFolder
 
 }  // namespace
 
-std::optional<std::string> prepare_target_folder(
-    const std::string& target, const std::function<PathKind(const std::string&)>& kind_of,
-    const std::function<void(const std::string&)>& make_folder) {
+void prepare_target_folder(const std::string& target,
+                           const std::function<PathKind(const std::string&)>& kind_of,
+                           const std::function<void(const std::string&)>& make_folder) {
     const TargetFolderLevels before = target_folder_levels(target, kind_of);
-    if (auto refused = refusal(target, before)) return refused;
-    if (before.missing.empty()) return std::nullopt;
+    if (auto refused = refusal(target, before)) throw RuntimeError(*refused);
+    if (before.missing.empty()) return;
     for (const std::string& level : before.missing) make_folder(level);
-    return refusal(target, target_folder_levels(target, kind_of));
+    if (auto refused = refusal(target, target_folder_levels(target, kind_of)))
+        throw RuntimeError(*refused);
 }
 
 }  // namespace setup

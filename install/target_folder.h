@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/error/runtime_error.h"
+
 namespace setup {
 
 inline constexpr std::string_view kTargetFolderPlaceholder = "<FOLDERDOCELOWY>";
@@ -38,10 +40,10 @@ TargetFolderLevels target_folder_levels(std::string_view target,
 // Makes the target folder ready for the extractor: refuses it when it or a level on its way
 // is a link, otherwise makes its missing levels top-down with `make_folder` (which throws
 // naming the folder when it cannot) and looks once more, so that a link put in place of a
-// level meanwhile is refused too. Returns the refusal's message; nullopt when the target is
-// ready. An existing folder is not touched.
-std::optional<std::string> prepare_target_folder(
-    const std::string& target, const std::function<PathKind(const std::string&)>& kind_of,
-    const std::function<void(const std::string&)>& make_folder);
+// level meanwhile is refused too. Throws RuntimeError with the refusal's message; returns
+// when the target is ready. An existing folder is not touched.
+void prepare_target_folder(const std::string& target,
+                           const std::function<PathKind(const std::string&)>& kind_of,
+                           const std::function<void(const std::string&)>& make_folder);
 
 }  // namespace setup

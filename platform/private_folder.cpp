@@ -46,33 +46,25 @@ std::string random_hex(size_t bytes) {
     return text;
 }
 
-std::optional<PrivateFolder> PrivateFolder::create(const std::string& parent,
-                                                   const std::string& prefix, DWORD& error) {
+PrivateFolder PrivateFolder::create(const std::string& parent, const std::string& prefix) {
+    const auto fail = [&parent](DWORD error) {
+        return SystemError("Nie można utworzyć folderu tymczasowego w " + parent,
+                           system_message(error));
+    };
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kPrivateFolderAccess, SDDL_REVISION_1,
-                                                              &descriptor, nullptr)) {
-        error = GetLastError();
-        return std::nullopt;
-    }
+                                                              &descriptor, nullptr))
+        throw fail(GetLastError());
     const std::unique_ptr<void, LocalFreer> owned(descriptor);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    DWORD error = ERROR_ALREADY_EXISTS;
+    for (int attempt = 0; attempt < kNameAttempts && error == ERROR_ALREADY_EXISTS; ++attempt) {
         const std::string path = with_backslash(parent) + prefix + random_hex(8);
         // Fails when anything of that name exists: a folder someone made is never taken.
         if (CreateDirectoryA(path.c_str(), &attributes)) return PrivateFolder(path);
         error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS) break;
     }
-    return std::nullopt;
-}
-
-PrivateFolder PrivateFolder::create(const std::string& parent, const std::string& prefix) {
-    DWORD error = 0;
-    std::optional<PrivateFolder> folder = create(parent, prefix, error);
-    if (!folder)
-        throw RuntimeError("Nie można utworzyć folderu tymczasowego w " + parent + ": " +
-                           system_message(error));
-    return std::move(*folder);
+    throw fail(error);
 }
 
 PrivateFolder::~PrivateFolder() {
@@ -85,10 +77,11 @@ PrivateFolder::~PrivateFolder() {
     take_away_tree(path_, TakeBack::InUse::remove_at_restart);
 }
 
-UniqueHandle hold_for_reading(const std::string& path, DWORD& error) {
+UniqueHandle hold_for_reading(const std::string& path) {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) error = GetLastError();
+    if (!file)
+        throw SystemError("Nie można otworzyć pliku " + path, system_message(GetLastError()));
     return file;
 }
 
@@ -98,10 +91,7 @@ UniqueHandle write_held_file(const std::string& path, std::string_view bytes) {
     // A write handle cannot be held: the loader does not share a file it runs with writers.
     // So the file is reopened for reading, which also fails while anyone else has it open for
     // writing, and read back: what is held from here on is what was written.
-    DWORD error = 0;
-    UniqueHandle held = hold_for_reading(path, error);
-    if (!held)
-        throw RuntimeError("Nie można otworzyć pliku " + path + ": " + system_message(error));
+    UniqueHandle held = hold_for_reading(path);
     std::string back(bytes.size() + 1, '\0');
     DWORD got = 0, total = 0;
     while (ReadFile(held.get(), back.data() + total, length + 1 - total, &got, nullptr) && got > 0)

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/error/runtime_error.h"
 #include "platform/win_handle.h"
 
 namespace setup::platform {
@@ -25,11 +26,8 @@ std::string random_hex(size_t bytes);
 class PrivateFolder {
   public:
     // Makes `parent`\`prefix`<16 hexadecimal digits> (`parent` with or without its trailing
-    // backslash). nullopt with `error` set to the system's code when it cannot be made; a name
-    // that exists is never reused.
-    static std::optional<PrivateFolder> create(const std::string& parent, const std::string& prefix,
-                                               DWORD& error);
-    // The same; throws RuntimeError naming `parent` and the system's reason.
+    // backslash); a name that exists is never reused. Throws SystemError naming `parent` when
+    // it cannot be made.
     static PrivateFolder create(const std::string& parent, const std::string& prefix);
 
     PrivateFolder(PrivateFolder&& other) noexcept : path_(std::exchange(other.path_, {})) {}
@@ -51,9 +49,9 @@ class PrivateFolder {
 };
 
 // Opens `path` for reading, sharing it for reading only: while the handle is open nobody can
-// write, rename or delete the file, and programs can still read it or run from it. An empty
-// owner, with `error` set, when it cannot be opened (also while someone writes it).
-UniqueHandle hold_for_reading(const std::string& path, DWORD& error);
+// write, rename or delete the file, and programs can still read it or run from it. Throws
+// SystemError naming the file when it cannot be opened (also while someone writes it).
+UniqueHandle hold_for_reading(const std::string& path);
 
 // Writes `bytes` to `path`, which must not exist (an existing file is never opened, let alone
 // overwritten), and returns the file held as hold_for_reading holds it, after checking that

@@ -22,12 +22,15 @@ constexpr DWORD kShareForLoader = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
 UniqueHandle start_copy(const std::string& program, const Record& record, CopyArguments passed) {
     const std::string temp = platform::GetTempDirectory();
-    DWORD error = 0;
-    std::optional<platform::PrivateFolder> folder =
-        platform::PrivateFolder::create(temp, kCopyFolderPrefix, error);
-    if (!folder)
+    std::optional<platform::PrivateFolder> folder;
+    try {
+        folder.emplace(platform::PrivateFolder::create(temp, kCopyFolderPrefix));
+    } catch (const SystemError& e) {
+        // Told in the record's words, as the user's other messages are.
         throw RuntimeError(format_text(text(record, kCannotCopy), {program, temp}) + ": " +
-                           system_message(error));
+                           e.reason());
+    }
+    DWORD error = 0;
     // Made new in the private folder, where nobody else can write, then held against writing
     // and moved out beside it under the folder's random name, never over anything there: the
     // system deletes a running program's file only through a handle opened before it ran,

@@ -325,17 +325,13 @@ TEST(PrivateFolder, FreshRandomlyNamedForAdministratorsOnlyAndRemovedWithItsFile
     EXPECT_TRUE(private_folders(dir.path(), "Proba-").empty());
     EXPECT_FALSE(platform::folder_exists(first_path));
 
-    DWORD error = 0;
-    EXPECT_FALSE(platform::PrivateFolder::create(parent + "\\brak", "Proba-", error));
-    EXPECT_EQ(error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     try {
         platform::PrivateFolder::create(parent + "\\brak", "Proba-");
         ADD_FAILURE() << "no error for a missing parent";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind(
-                      "Nie można utworzyć folderu tymczasowego w " + parent + "\\brak: ", 0),
-                  0u)
-            << e.what();
+    } catch (const SystemError& e) {
+        EXPECT_EQ(e.what(), "Nie można utworzyć folderu tymczasowego w " + parent +
+                                "\\brak: " + platform::system_message(ERROR_PATH_NOT_FOUND));
+        EXPECT_EQ(e.reason(), platform::system_message(ERROR_PATH_NOT_FOUND));
     }
 }
 
@@ -376,9 +372,13 @@ TEST(HeldFile, NewOnlyAndUnchangeableWhileHeld) {
     HANDLE writer = CreateFileA(busy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-    DWORD error = 0;
-    EXPECT_FALSE(platform::hold_for_reading(busy, error));
-    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    try {
+        platform::hold_for_reading(busy);
+        ADD_FAILURE() << "a file being written was held";
+    } catch (const SystemError& e) {
+        EXPECT_EQ(e.what(), "Nie można otworzyć pliku " + busy + ": " +
+                                platform::system_message(ERROR_SHARING_VIOLATION));
+    }
     CloseHandle(writer);
-    EXPECT_TRUE(platform::hold_for_reading(busy, error));
+    EXPECT_TRUE(platform::hold_for_reading(busy));
 }

@@ -375,7 +375,11 @@ TEST_F(Uninstaller, StoppingAsksAndKeepsTheRest) {
         const auto before = snapshot(dir.path());
         UninstallerCopy copy;
         ASSERT_NO_FATAL_FAILURE(start(copy));
-        copy.press(IDOK);
+        // Both commands are queued before the copy takes the first: "Usuń" posts the first
+        // step behind "Zamknij", so the question comes before any removal however slowly this
+        // process runs (a click sent and a command posted after it let a busy machine run a
+        // step in between).
+        PostMessageA(copy.window(), WM_COMMAND, IDOK, 0);
         PostMessageA(copy.window(), WM_COMMAND, IDCANCEL, 0);
         std::string question;
         HWND box = copy.message_box(question, 30s);
