@@ -89,10 +89,14 @@ std::string refusal(const Record& record, std::string_view record_folder,
     return "";
 }
 
-Plan make_plan(const Record& record, const PlanInput& input) {
-    Plan plan;
-    std::set<std::string> planned = {paths::path_key(input.uninstaller),
-                                     paths::path_key(input.record_path)};
+namespace {
+
+// What the plan has already named, folded: nothing is removed twice.
+using Planned = std::set<std::string>;
+
+// The record's P lines and the files found below the target, then its folders: the U lines
+// and the folders found, bottom-up.
+void plan_files(const Record& record, const PlanInput& input, Planned& planned, Plan& plan) {
     auto add_file = [&](const std::string& path) {
         if (planned.insert(paths::path_key(path)).second)
             plan.steps.push_back({Action::delete_file, Phase::files, path, {}});
@@ -144,7 +148,10 @@ Plan make_plan(const Record& record, const PlanInput& input) {
     for (const TreeEntry* entry : folders)
         plan.steps.push_back(
             {Action::remove_folder, Phase::files, join(input.target, entry->relative), {}});
+}
 
+// The J lines the installation's keys hold, the record's digest, then the keys it made.
+void plan_registry(const Record& record, Plan& plan) {
     std::set<std::string> registry_seen;
     auto first_time = [&](const RegistryLine& line) {
         return registry_seen
@@ -182,7 +189,15 @@ Plan make_plan(const Record& record, const PlanInput& input) {
     });
     for (const RegistryLine& key : keys)
         plan.steps.push_back({Action::delete_key, Phase::registry, "", key});
+}
 
+}  // namespace
+
+Plan make_plan(const Record& record, const PlanInput& input) {
+    Plan plan;
+    Planned planned = {paths::path_key(input.uninstaller), paths::path_key(input.record_path)};
+    plan_files(record, input, planned, plan);
+    plan_registry(record, plan);
     plan.steps.push_back({Action::delete_file, Phase::finish, input.uninstaller, {}});
     plan.steps.push_back({Action::delete_file, Phase::finish, input.record_path, {}});
     plan.steps.push_back({Action::remove_folder, Phase::finish, input.target, {}});
