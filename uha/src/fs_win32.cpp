@@ -12,6 +12,7 @@
 #include <optional>
 #include <utility>
 
+#include "paths/paths.h"
 #include "platform/system_message.h"
 #include "platform/win_handle.h"
 #include "uha/src/error.h"
@@ -369,19 +370,9 @@ class Win32Destination : public Destination {
   private:
     // Creates the root's missing folders, from the first one below the drive or share.
     void make_parents() {
-        size_t start = 0;
-        if (root_.size() >= 2 && root_[1] == ':')
-            start = 3;
-        else if (root_.starts_with("\\\\"))
-            start = root_.find('\\', root_.find('\\', 2) + 1) + 1;
-        for (size_t i = start; i <= root_.size(); ++i) {
-            if (i < root_.size() && !is_separator(root_[i])) continue;
-            std::string prefix = root_.substr(0, i);
-            if (prefix.size() <= start) continue;
-            if (!CreateDirectoryA(prefix.c_str(), nullptr) &&
-                GetLastError() != ERROR_ALREADY_EXISTS)
-                throw Error(
-                    win_error("cannot create destination folder " + native_to_utf8(prefix)));
+        for (const std::string& level : setup::paths::folder_levels(root_)) {
+            if (!CreateDirectoryA(level.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+                throw Error(win_error("cannot create destination folder " + native_to_utf8(level)));
         }
     }
 
