@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/process_start.h"
 #include "platform/win_handle.h"
 
 namespace setup::platform {
@@ -84,9 +85,11 @@ ExtractorSystem::Started start_extractor(const std::string& command_line) {
     si.hStdOutput = write_end;
     si.hStdError = nullptr;
     PROCESS_INFORMATION pi{};
-    std::string cmd = command_line;  // CreateProcessA may write into it
-    if (!CreateProcessA(nullptr, cmd.data(), &sa, &sa, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
-                        nullptr, &si, &pi)) {
+    if (!start_process([&] {
+            std::string line = command_line;
+            return CreateProcessA(nullptr, line.data(), &sa, &sa, TRUE, NORMAL_PRIORITY_CLASS,
+                                  nullptr, nullptr, &si, &pi);
+        })) {
         return {Start::start_failed, std::move(process)};
     }
     process->started(pi);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/process_start.h"
 #include "platform/win_handle.h"
 
 namespace setup::platform {
@@ -87,11 +88,12 @@ std::optional<std::string> start_directly(const std::string& command_line,
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOW;
     PROCESS_INFORMATION pi{};
-    // CreateProcessA may write into the command line.
-    std::vector<char> line(command_line.begin(), command_line.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                        nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &pi))
+    if (!start_process([&] {
+            std::string line = command_line;
+            return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE,
+                                  NORMAL_PRIORITY_CLASS, nullptr,
+                                  folder.empty() ? nullptr : folder.c_str(), &startup, &pi);
+        }))
         return "CreateProcess: " + system_message(GetLastError());
     UniqueHandle process(pi.hProcess);
     UniqueHandle thread(pi.hThread);

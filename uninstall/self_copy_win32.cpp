@@ -7,6 +7,7 @@
 #include "platform/error/runtime_error.h"
 #include "platform/files.h"
 #include "platform/private_folder.h"
+#include "platform/process_start.h"
 #include "uninstall/texts.h"
 
 namespace setup::uninstall {
@@ -74,8 +75,11 @@ UniqueHandle start_copy(const std::string& program, const Record& record, CopyAr
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!own || !CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                temp.c_str(), &startup, &started)) {
+    if (!own || !platform::start_process([&] {
+            std::string line = command;
+            return CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                  temp.c_str(), &startup, &started);
+        })) {
         if (own) error = GetLastError();
         throw RuntimeError(format_text(text(record, kCannotStart), {copy}) + " " +
                            system_message(error));

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/process_start.h"
 #include "tests/support/process.h"
 
 namespace testing_support {
@@ -57,8 +58,12 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
     si.hStdOutput = out_write;
     si.hStdError = options.with_errors ? out_write : nullptr;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-        throw std::runtime_error("CreateProcess failed");
+    if (!setup::platform::start_process([&] {
+            std::wstring line = cmd;
+            return CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &si, &pi);
+        }))
+        throw std::runtime_error("CreateProcess failed: error " + std::to_string(GetLastError()));
     CloseHandle(out_write);
     CloseHandle(in_read);
     ProcessResult r;

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/process_start.h"
+
 namespace testing_support {
 
 RunningProgram::RunningProgram(const std::string& command_line,
@@ -30,10 +32,14 @@ RunningProgram::RunningProgram(const std::string& command_line,
 
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string cmd = command_line;
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, env.data(),
-                        current_folder.empty() ? nullptr : current_folder.c_str(), &si, &pi_))
-        throw std::runtime_error("cannot start " + command_line);
+    if (!setup::platform::start_process([&] {
+            std::string line = command_line;
+            return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, env.data(),
+                                  current_folder.empty() ? nullptr : current_folder.c_str(), &si,
+                                  &pi_);
+        }))
+        throw std::runtime_error("cannot start " + command_line + ": error " +
+                                 std::to_string(GetLastError()));
 }
 
 RunningProgram::~RunningProgram() {
