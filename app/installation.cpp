@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "app/archive_listing.h"
@@ -17,6 +18,7 @@
 #include "install/undo_ledger.h"
 #include "integrity/archive_check.h"
 #include "integrity/archive_digest.h"
+#include "integrity/sha256.h"
 #include "platform/error/runtime_error.h"
 #include "platform/error_box.h"
 #include "platform/extractor_system.h"
@@ -25,6 +27,7 @@
 #include "platform/launch.h"
 #include "platform/private_folder.h"
 #include "platform/registry_writer.h"
+#include "platform/system_queries.h"
 #include "platform/take_back.h"
 #include "record/uninstall_record.h"
 #include "ui/progress_host_win32.h"
@@ -180,19 +183,62 @@ void undo_run(TForm1& form, InstallationState& state, const UndoLedger& ledger,
     form.repaint();
 }
 
-// The paths the archive will unpack, noted before the extractor runs. An archive whose table
-// cannot be read is the extractor's to report, as it always was; nothing of it is noted then,
+// The paths the archive will unpack, read before anything is made. An archive whose table
+// cannot be read is the extractor's to report, as it always was: nothing of it is listed then,
 // and the extractor, which reads the same table, writes nothing.
-void note_archive(InstallationState& state, HANDLE archive, UndoLedger& ledger) {
-    if (!archive) return;
+ArchiveListing read_listing(InstallationState& state, HANDLE archive) {
+    if (!archive) return {};
     try {
-        const ArchiveListing listing = list_archive(archive, state.Product.ArchivePath);
-        note_extraction(ledger, state.TargetFolder, listing.paths, platform::path_kind);
-        for (const std::string& name : listing.unnamed)
-            state.Log.line("nazwa spoza strony kodowej, nie do cofnięcia: " + name);
+        return list_archive(archive, state.Product.ArchivePath);
     } catch (const std::exception& e) {
         state.Log.line(std::string("nie można odczytać spisu archiwum: ") + e.what());
+        return {};
     }
+}
+
+// The longest path below the target that the installation writes: the archive's and those
+// of the uninstaller and its record.
+size_t longest_name(const ArchiveListing& listing) {
+    size_t longest = std::max(kUninstallerFile.size(), kRecordFile.size());
+    for (const ArchivedPath& path : listing.paths)
+        longest = std::max(longest, path.relative.size());
+    return longest;
+}
+
+// Notes in `ledger` what unpacking `listing` into the target will make, before it runs.
+void note_archive(InstallationState& state, const ArchiveListing& listing, UndoLedger& ledger) {
+    note_extraction(ledger, state.TargetFolder, listing.paths, platform::path_kind);
+    for (const std::string& name : listing.unnamed)
+        state.Log.line("nazwa spoza strony kodowej, nie do cofnięcia: " + name);
+}
+
+// The key lines of the record an earlier installation of the product left in `target`, when
+// the product's uninstall key vouches for that record. The record lies in a folder its users
+// may write, and the keys it names as made are removed with the product: a record planted in a
+// folder made beforehand would hand the uninstaller keys of others. A record not vouched for
+// is logged and left out.
+Lines keys_made_before(const std::string& target, const std::string& folder_name,
+                       InstallationLog& log) {
+    const std::string path = record_path(target);
+    const std::optional<std::string> text = platform::read_small_file(path, 1 << 20);
+    if (!text) return {};
+    std::string stored;
+    try {
+        stored = platform::read_registry_text(HKEY_LOCAL_MACHINE, uninstall_key_path(folder_name),
+                                              std::string(kRecordDigestValue));
+    } catch (const RuntimeError&) {
+        // Not a text: no digest of ours, so nothing vouches for the record.
+    }
+    Sha256 digest;
+    digest.update(text->data(), text->size());
+    if (stored.empty() || to_hex(digest.finish()) != stored) {
+        log.line(
+            "zapis deinstalatora sprzed instalacji pominięty (klucz deinstalacji nie "
+            "potwierdza jego sumy SHA-256): " +
+            path);
+        return {};
+    }
+    return made_key_lines(*text);
 }
 
 // The steps after the extraction that make the product whole: links, registry values, the
@@ -204,8 +250,8 @@ std::vector<std::string> finish_installation(InstallationState& state, UndoLedge
     const InstallationSteps steps = plan_installation(state.Plan, state.Product, choices);
     // An installation over an earlier one of the product: the keys that one made exist now,
     // and its record, about to be replaced, is the only word that they are the product's.
-    const Lines made_before = made_key_lines(
-        platform::read_small_file(record_path(choices.target), 1 << 20).value_or(""));
+    const Lines made_before =
+        keys_made_before(choices.target, state.Product.ProductFolderName, state.Log);
     make_shortcuts(steps, state.Log, ledger);
     const std::vector<bool> key_was_new = write_registry(steps, state.Log, ledger);
     if (steps.write_uninstaller) {
@@ -267,12 +313,18 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
     if (held.check == ArchiveCheck::damaged)
         return failed_with(ExitCode::archive_unusable,
                            "Plik jest uszkodzony: " + state.Product.ArchivePath);
+    const ArchiveListing listing = read_listing(state, archive.get());
+    // Before anything is made: a target the uninstaller could not remove from is no argument.
+    if (const std::string refusal = target_refusal(
+            state.TargetFolder, platform::protected_folders(), longest_name(listing));
+        !refusal.empty())
+        return failed_with(ExitCode::bad_arguments, refusal);
     try {
         make_target_folder(state.TargetFolder, ledger);
     } catch (const std::exception& e) {
         return failed_with(ExitCode::extraction_failed, e.what());
     }
-    note_archive(state, archive.get(), ledger);
+    note_archive(state, listing, ledger);
     const ExtractionOutcome outcome = extract(form, state, extractor);
     archive.reset();  // the extractor has ended
     if (state.Cancel.requested()) return ended(RunEnd::Kind::cancelled);

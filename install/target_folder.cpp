@@ -91,6 +91,39 @@ std::optional<std::string> refusal(const std::string& target, const TargetFolder
 
 }  // namespace
 
+std::string target_refusal(std::string_view target,
+                           const std::vector<std::string>& protected_folders, size_t longest_name) {
+    const std::string shown(target);
+    const auto refused = [&shown](const std::string& why) {
+        return "Nie można instalować w folderze " + shown + ": " + why + ".";
+    };
+    // A share is checked as a drive is: its path below "\\server\share" follows the same rules.
+    std::string local(paths::without_trailing_separators(target));
+    const bool network = local.size() > 2 && local[0] == '\\' && local[1] == '\\' &&
+                         local[2] != '?' && local[2] != '.';
+    if (network) {
+        const size_t server = local.find('\\', 2);
+        const size_t share = server == std::string::npos ? server : local.find('\\', server + 1);
+        if (server == std::string::npos || server == 2 || share == server + 1)
+            return refused("ścieżka sieciowa bez nazwy serwera lub udziału");
+        if (share == std::string::npos) return refused("to jest cały udział sieciowy");
+        local = "C:" + local.substr(share);
+    }
+    if (!network && paths::is_drive_root(local)) return refused("to jest cały dysk");
+    if (const std::string flaw = paths::path_flaw(local); !flaw.empty()) return refused(flaw);
+    for (const std::string& folder : protected_folders) {
+        if (!folder.empty() && paths::is_within(folder, target))
+            return refused(paths::same_path(folder, target)
+                               ? "to jest folder systemu lub użytkownika"
+                               : "zawiera folder systemu lub użytkownika " + folder);
+    }
+    if (paths::normalize_path(target).size() + 1 + longest_name > kLongestPath)
+        return refused("ścieżka jest za długa na pliki programu (najdłuższa miałaby " +
+                       std::to_string(paths::normalize_path(target).size() + 1 + longest_name) +
+                       " znaków, system przyjmuje " + std::to_string(kLongestPath) + ")");
+    return "";
+}
+
 void prepare_target_folder(const std::string& target,
                            const std::function<PathKind(const std::string&)>& kind_of,
                            const std::function<void(const std::string&)>& make_folder) {

@@ -37,6 +37,20 @@ struct TargetFolderLevels {
 TargetFolderLevels target_folder_levels(std::string_view target,
                                         const std::function<PathKind(const std::string&)>& kind_of);
 
+// The longest path the system takes for a file (MAX_PATH without its terminating NUL).
+inline constexpr size_t kLongestPath = 259;
+
+// Why the product cannot be installed into `target`, or "" when it can: checked before
+// anything is made, so that an installation the uninstaller would refuse to remove is never
+// made. A target must be a full path, local ("C:\...") or on a network share
+// ("\\server\share\..."), without a "\\?\" or "\\.\" prefix and without components that are
+// "." or "..", end in a dot or a blank, or hold a ":"; not a drive or share root; none of
+// `protected_folders` (the system's and the users' own) nor a folder holding one; and short
+// enough that `longest_name` (the longest path below the target that the installation
+// writes) fits within kLongestPath.
+std::string target_refusal(std::string_view target,
+                           const std::vector<std::string>& protected_folders, size_t longest_name);
+
 // Makes the target folder ready for the extractor: refuses it when it or a level on its way
 // is a link, otherwise makes its missing levels top-down with `make_folder` (which throws
 // naming the folder when it cannot) and looks once more, so that a link put in place of a

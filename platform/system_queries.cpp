@@ -11,11 +11,13 @@
 
 namespace setup::platform {
 
-std::string read_registry_text(HKEY root, const std::string& key, const std::string& value) {
+std::string read_registry_text(HKEY root, const std::string& key, const std::string& value,
+                               REGSAM view) {
     HKEY opened = nullptr;
     // Full access, as the installer asks everywhere: a user without rights to the key reads
     // it as missing and gets the fallbacks.
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return "";
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | view, &opened) != ERROR_SUCCESS)
+        return "";
     UniqueKey k(opened);
     DWORD type = 0;
     DWORD size = 0;
@@ -48,6 +50,62 @@ std::string WindowsSystemQueries::special_folder(int csidl) {
 
 bool WindowsSystemQueries::folder_exists(const std::string& path) {
     return platform::folder_exists(path);
+}
+
+std::vector<std::string> protected_folders() {
+    std::vector<std::string> out;
+    auto add = [&out](const std::string& folder) {
+        if (!folder.empty()) out.push_back(folder);
+    };
+    char buffer[MAX_PATH + 1] = {};
+    if (GetWindowsDirectoryA(buffer, MAX_PATH)) add(buffer);
+    if (GetSystemDirectoryA(buffer, MAX_PATH)) add(buffer);
+    add(GetTempDirectory());
+    const char* const version_key = "Software\\Microsoft\\Windows\\CurrentVersion";
+    // A 32-bit program sees the 32-bit view's folders; both views are the system's.
+    for (REGSAM view : {REGSAM{0}, REGSAM{KEY_WOW64_64KEY}}) {
+        for (const char* name : {"ProgramFilesDir", "CommonFilesDir", "ProgramFilesDir (x86)",
+                                 "CommonFilesDir (x86)", "ProgramW6432Dir", "CommonW6432Dir"})
+            add(read_registry_text(HKEY_LOCAL_MACHINE, version_key, name, view));
+    }
+    for (int csidl : {CSIDL_DESKTOPDIRECTORY,
+                      CSIDL_COMMON_DESKTOPDIRECTORY,
+                      CSIDL_PERSONAL,
+                      CSIDL_COMMON_DOCUMENTS,
+                      CSIDL_PROGRAMS,
+                      CSIDL_COMMON_PROGRAMS,
+                      CSIDL_STARTMENU,
+                      CSIDL_COMMON_STARTMENU,
+                      CSIDL_STARTUP,
+                      CSIDL_COMMON_STARTUP,
+                      CSIDL_APPDATA,
+                      CSIDL_LOCAL_APPDATA,
+                      CSIDL_COMMON_APPDATA,
+                      CSIDL_PROFILE,
+                      CSIDL_FAVORITES,
+                      CSIDL_COMMON_FAVORITES,
+                      CSIDL_MYMUSIC,
+                      CSIDL_MYPICTURES,
+                      CSIDL_MYVIDEO,
+                      CSIDL_COMMON_MUSIC,
+                      CSIDL_COMMON_PICTURES,
+                      CSIDL_COMMON_VIDEO,
+                      CSIDL_TEMPLATES,
+                      CSIDL_COMMON_TEMPLATES,
+                      CSIDL_SENDTO,
+                      CSIDL_RECENT,
+                      CSIDL_FONTS,
+                      CSIDL_INTERNET_CACHE,
+                      CSIDL_COOKIES,
+                      CSIDL_HISTORY,
+                      CSIDL_ADMINTOOLS,
+                      CSIDL_COMMON_ADMINTOOLS,
+                      CSIDL_WINDOWS,
+                      CSIDL_SYSTEM,
+                      CSIDL_PROGRAM_FILES,
+                      CSIDL_PROGRAM_FILES_COMMON})
+        add(GetSpecialFolder(csidl));
+    return out;
 }
 
 }  // namespace setup::platform

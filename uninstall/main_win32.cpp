@@ -17,6 +17,7 @@
 #include "platform/files.h"
 #include "platform/log_file.h"
 #include "platform/process_safety.h"
+#include "platform/system_queries.h"
 #include "platform/take_back.h"
 #include "record/uninstall_record.h"
 #include "uninstall/record_file_win32.h"
@@ -53,7 +54,7 @@ Loaded load(const std::string& program) {
     const RecordFile file = read_record_file(loaded.input.record_path);
     loaded.record = parse_record(file.bytes);
     loaded.input.record_time = file.write_time;
-    loaded.input.protected_folders = protected_folders();
+    loaded.input.protected_folders = setup::platform::protected_folders();
     const std::string why = refusal(loaded.record, folder, loaded.input.protected_folders);
     if (!why.empty()) throw setup::RuntimeError(why);
     setup::Sha256 digest;

@@ -419,10 +419,12 @@ TEST_F(Installation, TwiceIntoTheSameFolderThenRemovedSilently) {
     const std::string product = "Przykładowy Program";
     forget_sample_product("Przykładowy Program");
     target = native(dir.path()) + "\\Dwa razy";
+    const std::string install_log = native(dir.path()) + "\\dwa razy.log";
     for (int run = 1; run <= 2; ++run) {
-        ASSERT_TRUE(
-            run_installer(program, dir.path(), SETUP_EXE, sample_archive(), "/S /D=" + target));
-        EXPECT_EQ(program->wait_exit(120s), 0) << "run " << run;
+        ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(),
+                                  "/S /LOG=\"" + install_log + "\" /D=" + target));
+        EXPECT_EQ(program->wait_exit(120s), 0) << "run " << run << ":\n"
+                                               << read_file(u8_native(install_log));
     }
     expect_files(true);
     fs::create_directories(dir / "utmp");
@@ -436,6 +438,66 @@ TEST_F(Installation, TwiceIntoTheSameFolderThenRemovedSilently) {
     EXPECT_FALSE(fs::exists(u8_native(desktop("Przykładowy Program.lnk"))));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Przykładowy Program"));
+}
+
+// A target the uninstaller could not remove from is refused before anything is written, with
+// the code for bad arguments: a drive, relative and device paths, a name the system would cut,
+// the Program Files of both views, a path too long for the uninstaller's file.
+TEST_F(Installation, UnsafeTargetsAreRefusedBeforeAnythingIsWritten) {
+    forget_sample_product("Przykładowy Program");
+    const char* version_key = "Software\\Microsoft\\Windows\\CurrentVersion";
+    const std::string base = native(dir.path());
+    std::vector<std::string> targets = {"C:\\",
+                                        "GryR\\X",
+                                        "..\\GryP",
+                                        "\\\\?\\" + base + "\\Urzadzenie",
+                                        base + "\\Kropka.",
+                                        base + "\\" + std::string(250 - base.size(), 'd')};
+    for (const char* name : {"ProgramFilesDir", "ProgramFilesDir (x86)"}) {
+        const std::string folder = setup::platform::read_registry_text(
+            HKEY_LOCAL_MACHINE, version_key, name, KEY_WOW64_64KEY);
+        if (!folder.empty()) targets.push_back(folder);
+    }
+    for (const std::string& aimed : targets) {
+        SCOPED_TRACE(aimed);
+        const std::string install_log = base + "\\odmowa.log";
+        ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(),
+                                  "/S /LOG=" + install_log + " /D=" + aimed));
+        EXPECT_EQ(program->wait_exit(60s), 87);
+        const std::string text = read_file(u8_native(install_log));
+        EXPECT_NE(text.find("Nie można instalować w folderze " + aimed + ": "), std::string::npos)
+            << text;
+        if (aimed.size() > 3 && aimed[1] == ':') {
+            EXPECT_FALSE(fs::exists(u8_native(aimed + "\\Witaj.exe")));
+        }
+    }
+    for (const char* made : {"tmp/GryR", "GryP", "Kropka", "Urzadzenie"})
+        EXPECT_FALSE(fs::exists(dir.path() / made)) << made;
+    EXPECT_FALSE(fs::exists(dir.path() / std::string(250 - base.size(), 'd')));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + "Przykładowy Program"));
+}
+
+// A record planted in a folder made before the installation hands none of its keys to the
+// new record (whose uninstaller would remove them): only a record the product's uninstall key
+// vouches for is carried over, as the test above shows.
+TEST_F(Installation, ARecordPlantedInTheTargetIsNotCarriedOver) {
+    forget_sample_product("Przykładowy Program");
+    const std::string foreign = "Software\\Obcy klucz podrzucony";
+    keys.push_back({HKEY_CURRENT_USER, foreign});
+    target = native(dir.path()) + "\\Podrzucony zapis";
+    const std::string install_log = native(dir.path()) + "\\podrzucony.log";
+    fs::create_directories(u8_native(target));
+    write_file(u8_native(target + "\\uninstal.ini"),
+               "J0,1," + foreign + ",\r\nJ0,1," + foreign + ",Obca\r\n");
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(),
+                              "/S /LOG=" + install_log + " /D=" + target,
+                              {"PRZYKLAD_DZIENNIK=" + log}));
+    EXPECT_EQ(program->wait_exit(120s), 0);
+    for (const std::string& line : record())
+        EXPECT_EQ(line.find("Obcy klucz"), std::string::npos) << line;
+    const std::string text = read_file(u8_native(install_log));
+    EXPECT_NE(text.find("zapis deinstalatora sprzed instalacji pominięty"), std::string::npos)
+        << text;
 }
 
 TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {

@@ -365,3 +365,47 @@ TEST(LaunchRules, AnElevatedInstallerTriesTheShellFirstAndReportsTheRoute) {
         EXPECT_EQ(tried, c.tried) << c.reason;
     }
 }
+
+// A target the uninstaller could not remove from, or that would lose the system's own
+// folders, is refused before anything is made; every sound full path is taken.
+TEST(TargetFolder, RefusedBeforeAnythingIsMadeWhenItCouldNotBeRemovedSafely) {
+    const std::vector<std::string> system = {"C:\\Windows", "C:\\Program Files",
+                                             "C:\\Program Files (x86)", "C:\\Users\\jan"};
+    const std::string long_folder = "C:\\" + std::string(240, 'a');
+    struct Case {
+        std::string target;
+        size_t longest;
+        const char* why;  // "" when taken
+    };
+    const Case cases[] = {
+        {"C:\\Gry\\Gra", 14, ""},
+        {"C:\\Gry\\Gra\\", 14, ""},
+        {"\\\\serwer\\udział\\Gry", 14, ""},
+        {"C:\\Program Files\\Firma\\Gra", 14, ""},
+        {"C:\\", 14, "to jest cały dysk"},
+        {"C:", 14, "to jest cały dysk"},
+        {"\\\\serwer\\udział", 14, "to jest cały udział sieciowy"},
+        {"\\\\serwer", 14, "ścieżka sieciowa bez nazwy serwera lub udziału"},
+        {"GryR\\X", 14, "ścieżka nie jest pełna"},
+        {"..\\GryP", 14, "ścieżka nie jest pełna"},
+        {"C:Gry", 14, "ścieżka nie jest pełna"},
+        {"\\\\?\\C:\\Gry", 14, "ścieżka urządzenia"},
+        {"\\\\.\\C:\\Gry", 14, "ścieżka urządzenia"},
+        {"C:\\Gry\\X.", 14, "nazwa kończy się kropką lub spacją"},
+        {"C:\\Gry \\X", 14, "nazwa kończy się kropką lub spacją"},
+        {"C:\\Gry\\..\\X", 14, "ścieżka z . lub .."},
+        {"\\\\serwer\\udział\\a:b", 14, "strumień danych w ścieżce"},
+        {"C:\\PROGRAM FILES", 14, "to jest folder systemu lub użytkownika"},
+        {"c:\\program files (x86)\\", 14, "to jest folder systemu lub użytkownika"},
+        {"C:\\Users", 14, "zawiera folder systemu lub użytkownika C:\\Users\\jan"},
+        {long_folder, 15, ""},
+        {long_folder, 16,
+         "ścieżka jest za długa na pliki programu (najdłuższa miałaby 260 "
+         "znaków, system przyjmuje 259)"},
+    };
+    for (const Case& c : cases) {
+        const std::string expected =
+            *c.why ? "Nie można instalować w folderze " + c.target + ": " + c.why + "." : "";
+        EXPECT_EQ(target_refusal(c.target, system, c.longest), expected) << c.target;
+    }
+}

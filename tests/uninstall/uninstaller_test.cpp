@@ -496,10 +496,29 @@ TEST_F(Uninstaller, RefusesARecordOfAnotherFolder) {
 
 // A record lying in a folder of the system, naming that folder: refused, nothing removed.
 TEST_F(Uninstaller, RefusesASystemFolderAsItsTarget) {
+    std::vector<std::string> folders;
     for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_WINDOWS}) {
         char buffer[MAX_PATH + 1] = {};
         ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE));
-        const std::string folder = buffer;
+        folders.push_back(buffer);
+    }
+    // A 32-bit program on a 64-bit system sees "Program Files (x86)" above; the 64-bit
+    // "Program Files" is the system's all the same.
+    char wide_view[MAX_PATH + 1] = {};
+    HKEY version = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &version) == ERROR_SUCCESS) {
+        DWORD size = sizeof wide_view - 1;
+        RegQueryValueExA(version, "ProgramW6432Dir", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(wide_view), &size);
+        RegCloseKey(version);
+    }
+    if (*wide_view && _stricmp(wide_view, folders[0].c_str()) != 0)
+        folders.push_back(wide_view);
+    else
+        std::printf("[   NOTE   ] the 64-bit Program Files is not tried: %s\n",
+                    *wide_view ? "this program sees it as its own" : "a 32-bit system");
+    for (const std::string& folder : folders) {
         SCOPED_TRACE(folder);
         const std::string program = folder + "\\Odinstaluj.exe";
         const std::string record = folder + "\\uninstal.ini";
