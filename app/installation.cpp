@@ -212,33 +212,33 @@ void note_archive(InstallationState& state, const ArchiveListing& listing, UndoL
         state.Log.line("nazwa spoza strony kodowej, nie do cofnięcia: " + name);
 }
 
-// The key lines of the record an earlier installation of the product left in `target`, when
-// the product's uninstall key vouches for that record. The record lies in a folder its users
-// may write, and the keys it names as made are removed with the product: a record planted in a
-// folder made beforehand would hand the uninstaller keys of others. A record not vouched for
-// is logged and left out.
-Lines keys_made_before(const std::string& target, const std::string& folder_name,
-                       InstallationLog& log) {
-    const std::string path = record_path(target);
-    const std::optional<std::string> text = platform::read_small_file(path, 1 << 20);
-    if (!text) return {};
+// A file an earlier installation of the product left in `target`, when the product's uninstall
+// key holds its SHA-256 as `digest_value`; nullopt otherwise (logged when the file is there).
+// The record and the list lie in a folder its users may write, and what they name goes with
+// the product: a file planted in a folder made beforehand must not reach the new installation.
+std::optional<std::string> vouched_earlier_file(const std::string& path,
+                                                const std::string& folder_name,
+                                                std::string_view digest_value,
+                                                InstallationLog& log) {
+    std::optional<std::string> text = platform::read_small_file(path, 1 << 24);
+    if (!text) return std::nullopt;
     std::string stored;
     try {
         stored = platform::read_registry_text(HKEY_LOCAL_MACHINE, uninstall_key_path(folder_name),
-                                              std::string(kRecordDigestValue));
+                                              std::string(digest_value));
     } catch (const RuntimeError&) {
-        // Not a text: no digest of ours, so nothing vouches for the record.
+        // Not a text: no digest of ours, so nothing vouches for the file.
     }
     Sha256 digest;
     digest.update(text->data(), text->size());
     if (stored.empty() || to_hex(digest.finish()) != stored) {
         log.line(
-            "zapis deinstalatora sprzed instalacji pominięty (klucz deinstalacji nie "
+            "plik deinstalatora sprzed instalacji pominięty (klucz deinstalacji nie "
             "potwierdza jego sumy SHA-256): " +
             path);
-        return {};
+        return std::nullopt;
     }
-    return made_key_lines(*text);
+    return text;
 }
 
 // The steps after the extraction that make the product whole: links, registry values, the
@@ -250,14 +250,22 @@ std::vector<std::string> finish_installation(InstallationState& state, UndoLedge
     const InstallationSteps steps = plan_installation(state.Plan, state.Product, choices);
     // An installation over an earlier one of the product: the keys that one made exist now,
     // and its record, about to be replaced, is the only word that they are the product's.
-    const Lines made_before =
-        keys_made_before(choices.target, state.Product.ProductFolderName, state.Log);
+    const std::string& product = state.Product.ProductFolderName;
+    const Lines made_before = made_key_lines(
+        vouched_earlier_file(record_path(choices.target), product, kRecordDigestValue, state.Log)
+            .value_or(""));
+    // Its list too: what it wrote stays the product's, also where this run writes nothing.
+    const Lines earlier_list =
+        path_lines(vouched_earlier_file(installed_list_path(choices.target), product,
+                                        kInstalledListDigestValue, state.Log)
+                       .value_or(""));
     make_shortcuts(steps, state.Log, ledger);
     const std::vector<bool> key_was_new = write_registry(steps, state.Log, ledger);
     if (steps.write_uninstaller) {
         const Lines registry_lines = registry_record_lines(steps, key_was_new, made_before);
         const Lines shortcut_lines = shortcut_record_lines(steps);
-        WriteUninstallRecord(state.Product, choices.target, registry_lines, shortcut_lines, ledger);
+        WriteUninstallRecord(state.Product, choices.target, registry_lines, shortcut_lines,
+                             earlier_list, ledger);
         for (const Lines* lines : {&registry_lines, &shortcut_lines})
             for (const std::string& line : *lines) state.Log.line("zapis deinstalatora: " + line);
     }

@@ -9,10 +9,29 @@
 #include "record/uninstall_record.h"
 
 namespace setup {
+namespace {
+
+// Writes `text` to `path`, then its SHA-256 as `digest_value` of `key` under
+// HKEY_LOCAL_MACHINE; both noted in `ledger`.
+void write_vouched(const std::string& path, const std::string& text,
+                   platform::RegistryWriter& registry, const std::string& key,
+                   std::string_view digest_value, UndoLedger& ledger) {
+    note_file(ledger, path, platform::path_kind);
+    platform::write_file(path, text.data(), text.size());
+    Sha256 digest;
+    digest.update(text.data(), text.size());
+    registry.set_root(RegistryRoot::local_machine);
+    registry.open_key(key);
+    registry.write_text(std::string(digest_value), to_hex(digest.finish()));
+    registry.close_key();
+}
+
+}  // namespace
 
 void WriteUninstallRecord(const ProductSettings& Product, const std::string& target,
                           const std::vector<std::string>& registry_lines,
-                          const std::vector<std::string>& shortcut_lines, UndoLedger& ledger) {
+                          const std::vector<std::string>& shortcut_lines,
+                          const std::vector<std::string>& earlier_list, UndoLedger& ledger) {
     note_file(ledger, uninstaller_path(target), platform::path_kind);
     platform::SaveResourceToFile(GetModuleHandleA(nullptr), "UNINSTALL", uninstaller_path(target));
 
@@ -23,18 +42,20 @@ void WriteUninstallRecord(const ProductSettings& Product, const std::string& tar
     registry.write_text("UninstallString", uninstall_command(target));
     registry.close_key();
 
-    const std::string text = record_text(uninstall_record_lines(
-        target, Product.ProductTitle, Product.ProductFolderName, registry_lines, shortcut_lines));
-    note_file(ledger, record_path(target), platform::path_kind);
-    platform::write_file(record_path(target), text.data(), text.size());
-
-    // Last, once the record is whole: the uninstaller acts only on a record with this digest.
-    Sha256 digest;
-    digest.update(text.data(), text.size());
-    registry.set_root(RegistryRoot::local_machine);
-    registry.open_key(uninstall_key_path(Product.ProductFolderName));
-    registry.write_text(std::string(kRecordDigestValue), to_hex(digest.finish()));
-    registry.close_key();
+    const std::string key = uninstall_key_path(Product.ProductFolderName);
+    // What the run wrote, vouched for like the record and before it: the uninstaller removes
+    // below the target only what this list names.
+    std::vector<std::string> written = ledger.files_made;
+    written.insert(written.end(), ledger.files_replaced.begin(), ledger.files_replaced.end());
+    write_vouched(installed_list_path(target),
+                  record_text(installed_list_lines(earlier_list, ledger.folders_made, written)),
+                  registry, key, kInstalledListDigestValue, ledger);
+    // Last, the record, whole before its digest: the uninstaller acts only on a record with it.
+    write_vouched(
+        record_path(target),
+        record_text(uninstall_record_lines(target, Product.ProductTitle, Product.ProductFolderName,
+                                           registry_lines, shortcut_lines)),
+        registry, key, kRecordDigestValue, ledger);
 }
 
 }  // namespace setup

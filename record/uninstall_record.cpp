@@ -1,5 +1,7 @@
 #include "record/uninstall_record.h"
 
+#include <set>
+
 #include "record/registry_root.h"
 
 namespace setup {
@@ -20,6 +22,38 @@ std::string uninstaller_path(std::string_view target) {
 
 std::string record_path(std::string_view target) {
     return in_target(target, kRecordFile);
+}
+
+std::string installed_list_path(std::string_view target) {
+    return in_target(target, kInstalledListFile);
+}
+
+std::vector<std::string> installed_list_lines(const std::vector<std::string>& earlier,
+                                              const std::vector<std::string>& folders,
+                                              const std::vector<std::string>& files) {
+    std::vector<std::string> lines;
+    std::set<std::string> seen;
+    auto add = [&](std::string line) {
+        if (seen.insert(line).second) lines.push_back(std::move(line));
+    };
+    for (const std::string& line : earlier) add(line);
+    for (const std::string& folder : folders) add(folder_record_line(folder));
+    for (const std::string& file : files) add(file_record_line(file));
+    return lines;
+}
+
+std::vector<std::string> path_lines(std::string_view list_text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < list_text.size();) {
+        const size_t end = list_text.find("\r\n", start);
+        if (end == std::string_view::npos) break;
+        const std::string_view line = list_text.substr(start, end - start);
+        start = end + 2;
+        if (line.size() > 2 && (line[0] == kFolderLine || line[0] == kFileLine) &&
+            line.substr(1).starts_with(kLineNumber))
+            lines.emplace_back(line);
+    }
+    return lines;
 }
 
 std::string uninstall_key_path(std::string_view folder_name) {

@@ -20,6 +20,16 @@ inline constexpr std::string_view kUninstallKeysParent =
 // vouches for.
 inline constexpr std::string_view kRecordDigestValue = "UninstallRecordSha256";
 
+// The list of what the installation wrote, beside the record, in the record's line format: a U
+// line for each folder it made (the target's and the group's missing levels among them,
+// parents first) and a P line for each file it wrote, new or written over. Its SHA-256 is the
+// uninstall key's value kInstalledListDigestValue, written before the record. The uninstaller
+// removes the files and folders below the target only when the list names them, so what was
+// there before the installation stays; an installation without a list (an older one) is
+// removed as before.
+inline constexpr std::string_view kInstalledListFile = "uninstal.lst";
+inline constexpr std::string_view kInstalledListDigestValue = "UninstallListSha256";
+
 // The record's line codes: the installation writes them, the uninstaller reads them. Each is
 // followed by a number (kLineNumber, or a text's number after kTextLine) and a comma.
 //   U0,<folder>,0           a folder the installation made
@@ -40,6 +50,17 @@ inline constexpr int kTitleText = 10;
 std::string uninstaller_path(std::string_view target);
 // target + "\uninstal.ini".
 std::string record_path(std::string_view target);
+// target + "\uninstal.lst".
+std::string installed_list_path(std::string_view target);
+
+// The list's lines: U lines of `folders`, then P lines of `files`, each once (`earlier`, the
+// lines of an earlier installation's list, first).
+std::vector<std::string> installed_list_lines(const std::vector<std::string>& earlier,
+                                              const std::vector<std::string>& folders,
+                                              const std::vector<std::string>& files);
+
+// The U and P lines of a list's text; a cut last line counts for nothing.
+std::vector<std::string> path_lines(std::string_view list_text);
 // "Software\Microsoft\Windows\CurrentVersion\Uninstall\" + the product's folder name, under
 // HKEY_LOCAL_MACHINE.
 std::string uninstall_key_path(std::string_view folder_name);

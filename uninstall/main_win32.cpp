@@ -65,6 +65,27 @@ Loaded load(const std::string& program) {
     const std::string untrusted = digest_refusal(loaded.record, loaded.input.record_path,
                                                  setup::to_hex(digest.finish()), stored);
     if (!untrusted.empty()) throw setup::RuntimeError(untrusted);
+    // The list of what the installation wrote, where it left one. A list the key vouches for
+    // that cannot be read refuses the record: without it every file would be taken.
+    const std::string stored_list =
+        product ? read_machine_text(product->key, std::string(setup::kInstalledListDigestValue))
+                : "";
+    if (!stored_list.empty()) {
+        const std::string list_path = folder + "\\" + std::string(setup::kInstalledListFile);
+        RecordFile list;
+        try {
+            list = read_record_file(list_path);
+        } catch (const std::exception& e) {
+            throw setup::RuntimeError(std::string(e.what()) + ". Nic nie zostało usunięte.");
+        }
+        setup::Sha256 list_digest;
+        list_digest.update(list.bytes.data(), list.bytes.size());
+        const std::string changed =
+            list_refusal(list_path, setup::to_hex(list_digest.finish()), stored_list);
+        if (!changed.empty()) throw setup::RuntimeError(changed);
+        loaded.input.installed = installed_list(parse_record(list.bytes));
+        loaded.input.list_path = list_path;
+    }
     loaded.input.target = *find_target(loaded.record, folder);
     ShortcutFolders shortcuts = shortcut_folders();
     loaded.input.programs_folders = std::move(shortcuts.programs);
@@ -131,6 +152,7 @@ int remove_silently(const CopyArguments& arguments, setup::platform::UniqueHandl
     const Plan plan = make_plan(loaded->record, loaded->input);
     for (const std::string& note : plan.notes) log.line("pozostaje: " + note);
     for (const std::string& kept : plan.kept) log.line("pozostaje (po instalacji): " + kept);
+    for (const std::string& old : plan.before) log.line("pozostaje (sprzed instalacji): " + old);
     setup::platform::TakeBack take_back(setup::platform::TakeBack::InUse::remove_at_restart);
     Report report;
     std::vector<const Step*> last;

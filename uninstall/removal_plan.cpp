@@ -113,21 +113,32 @@ void plan_files(const Record& record, const PlanInput& input, Planned& planned, 
                                  "pozostaje.");
     }
 
+    // With the installation's list, what it does not name was there before and stays.
+    const InstalledList* listed = input.installed ? &*input.installed : nullptr;
     std::vector<const TreeEntry*> folders;
     for (const TreeEntry& entry : input.tree) {
         const std::string path = join(input.target, entry.relative);
+        const std::string key = paths::path_key(path);
         if (entry.link)
             plan.kept.push_back(path);
+        else if (entry.folder && listed && !listed->folders.contains(key))
+            plan.before.push_back(path);
         else if (entry.folder)
             folders.push_back(&entry);
-        else if (entry.write_time > input.record_time && !planned.contains(paths::path_key(path)))
+        else if (entry.write_time > input.record_time && !planned.contains(key))
             plan.kept.push_back(path);
+        else if (listed && !listed->files.contains(key) && !planned.contains(key))
+            plan.before.push_back(path);
         else
             add_file(path);
     }
 
     for (const std::string& folder : record.folders) {
         if (paths::same_path(folder, input.target)) continue;
+        if (listed && !listed->folders.contains(paths::path_key(folder))) {
+            plan.before.push_back(folder);
+            continue;
+        }
         if (!folder_allowed(folder, input)) {
             plan.notes.push_back("Folder " + folder +
                                  " nie leży w folderze programu ani w menu Start: pozostaje.");
@@ -151,7 +162,7 @@ void plan_files(const Record& record, const PlanInput& input, Planned& planned, 
 }
 
 // The J lines the installation's keys hold, the record's digest, then the keys it made.
-void plan_registry(const Record& record, Plan& plan) {
+void plan_registry(const Record& record, bool listed, Plan& plan) {
     std::set<std::string> registry_seen;
     auto first_time = [&](const RegistryLine& line) {
         return registry_seen
@@ -175,11 +186,15 @@ void plan_registry(const Record& record, Plan& plan) {
         plan.steps.push_back({Action::delete_value, Phase::registry, "", line});
         if (line.value.empty() && installation_keys.made(line)) keys.push_back(line);
     }
-    // The record's digest is the installation's last value, which no record line names.
+    // The digests of the record and of the list are values no record line names.
     if (const std::optional<RegistryLine> product = product_key(record)) {
-        const RegistryLine digest{product->root, product->key, std::string(kRecordDigestValue)};
-        if (first_time(digest))
-            plan.steps.push_back({Action::delete_value, Phase::registry, "", digest});
+        std::vector<std::string_view> digests = {kRecordDigestValue};
+        if (listed) digests.insert(digests.begin(), kInstalledListDigestValue);
+        for (std::string_view name : digests) {
+            const RegistryLine digest{product->root, product->key, std::string(name)};
+            if (first_time(digest))
+                plan.steps.push_back({Action::delete_value, Phase::registry, "", digest});
+        }
     }
     // The record lists a key before its values and a parent before its subkeys: keys go
     // after all values, the last recorded and the deepest first.
@@ -191,16 +206,43 @@ void plan_registry(const Record& record, Plan& plan) {
         plan.steps.push_back({Action::delete_key, Phase::registry, "", key});
 }
 
+// The folders the list names that nothing above planned: the target, if the installation made
+// it, and the levels it made above the target and the group; each when empty, the deepest
+// first, never a drive root nor a folder of the system or the user.
+void plan_made_levels(const PlanInput& input, Planned& planned, Plan& plan) {
+    std::vector<std::string> levels;
+    if (!input.installed->folders.contains(paths::path_key(input.target)))
+        plan.before.push_back(input.target);
+    for (const std::string& folder : input.installed->folder_paths) {
+        if (paths::is_within(folder, input.target) && !paths::same_path(folder, input.target))
+            continue;  // found in the tree, or gone already
+        if (paths::is_drive_root(folder) || guards_protected(folder, input.protected_folders))
+            continue;
+        if (planned.insert(paths::path_key(folder)).second) levels.push_back(folder);
+    }
+    std::stable_sort(levels.begin(), levels.end(), [](const std::string& a, const std::string& b) {
+        return paths::depth_of(a) > paths::depth_of(b);
+    });
+    for (const std::string& folder : levels)
+        plan.steps.push_back({Action::remove_folder, Phase::finish, folder, {}});
+}
+
 }  // namespace
 
 Plan make_plan(const Record& record, const PlanInput& input) {
     Plan plan;
     Planned planned = {paths::path_key(input.uninstaller), paths::path_key(input.record_path)};
+    if (input.installed) planned.insert(paths::path_key(input.list_path));
     plan_files(record, input, planned, plan);
-    plan_registry(record, plan);
+    plan_registry(record, input.installed.has_value(), plan);
     plan.steps.push_back({Action::delete_file, Phase::finish, input.uninstaller, {}});
     plan.steps.push_back({Action::delete_file, Phase::finish, input.record_path, {}});
-    plan.steps.push_back({Action::remove_folder, Phase::finish, input.target, {}});
+    if (!input.installed) {
+        plan.steps.push_back({Action::remove_folder, Phase::finish, input.target, {}});
+        return plan;
+    }
+    plan.steps.push_back({Action::delete_file, Phase::finish, input.list_path, {}});
+    plan_made_levels(input, planned, plan);
     return plan;
 }
 
@@ -235,6 +277,26 @@ bool InstallationKeys::hold(const RegistryLine& line) const {
         if (end == 0) break;
     }
     return false;
+}
+
+InstalledList installed_list(const Record& list) {
+    InstalledList installed;
+    for (const std::string& file : list.files) installed.files.insert(paths::path_key(file));
+    for (const std::string& folder : list.folders) {
+        if (installed.folders.insert(paths::path_key(folder)).second)
+            installed.folder_paths.push_back(folder);
+    }
+    return installed;
+}
+
+std::string list_refusal(std::string_view list_path, std::string_view actual,
+                         std::string_view stored) {
+    if (stored.empty() || stored == actual) return "";
+    std::string message = "Plik ";
+    message += list_path;
+    return message +
+           " został zmieniony po instalacji: jego suma SHA-256 nie zgadza się z zapisaną w "
+           "rejestrze. Nic nie zostało usunięte.";
 }
 
 std::string digest_refusal(const Record& record, std::string_view record_path,

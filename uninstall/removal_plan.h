@@ -51,15 +51,33 @@ struct Plan {
     // Files, then the registry (values before keys, deeper keys first), and last the
     // uninstaller, the record and the target folder itself.
     std::vector<Step> steps;
-    std::vector<std::string> kept;   // files newer than the record, links: left in place
+    std::vector<std::string> kept;  // files newer than the record, links: left in place
+    // Files and folders below the target, and record folders, that the installation's list
+    // does not name: they were there before it, and stay.
+    std::vector<std::string> before;
     std::vector<std::string> notes;  // record lines that were sound but are not acted on
 };
+
+// What the installation's list ("uninstal.lst", vouched like the record) says it wrote.
+struct InstalledList {
+    std::set<std::string> files;            // path_key of each file
+    std::set<std::string> folders;          // path_key of each folder
+    std::vector<std::string> folder_paths;  // normalized, parents first
+};
+// The list's U and P lines, read as a record's (`list` is parse_record of its bytes).
+InstalledList installed_list(const Record& list);
 
 struct PlanInput {
     std::string target;       // as find_target gives it
     std::string uninstaller;  // the program that was started, in the target folder
     std::string record_path;
     std::uint64_t record_time = 0;
+    // The installation's list, when it left one: then only what it names goes, below the
+    // target and of the record's folders, and the folders it made above the target and the
+    // group go too, when empty, after the target. Without one (an installation made before
+    // there were lists), every file below the target not newer than the record goes.
+    std::optional<InstalledList> installed;
+    std::string list_path;
     std::vector<TreeEntry> tree;
     std::vector<std::string> protected_folders;
     // The Start-menu Programs folders, all users' and the user's: a group is a folder inside
@@ -95,6 +113,12 @@ class InstallationKeys {
 // installation writes it, so a record without one was not made by an installation.
 std::string digest_refusal(const Record& record, std::string_view record_path,
                            std::string_view actual, std::string_view stored);
+
+// Why the list's bytes must not be acted on, or "" when the uninstall key vouches for them (as
+// digest_refusal, for the list at `list_path`); "" too when no digest is stored (an
+// installation made before there were lists).
+std::string list_refusal(std::string_view list_path, std::string_view actual,
+                         std::string_view stored);
 
 // "HKEY_LOCAL_MACHINE\key" or "HKEY_LOCAL_MACHINE\key\value", for messages.
 std::string describe(const RegistryLine& line);

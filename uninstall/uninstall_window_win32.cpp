@@ -235,6 +235,8 @@ void UninstallWindow::step() {
 void UninstallWindow::finish() {
     state_ = State::finished;
     for (const std::string& line : plan_.kept) log_.line("pozostaje (po instalacji): " + line);
+    for (const std::string& line : plan_.before)
+        log_.line("pozostaje (sprzed instalacji): " + line);
     log_.line("odinstalowanie zakończone: " + report_.status(record_) + " (kod " +
               std::to_string(static_cast<int>(report_.exit_code())) + ")");
     set_status(report_.status(record_));

@@ -214,6 +214,15 @@ class Installation : public ::testing::Test {
         EXPECT_EQ(original.wait_exit(10s), 0);
         EXPECT_TRUE(fs::is_empty(dir / "utmp"));
     }
+    // Removes the product from `target` as a deployment tool does (Odinstaluj.exe /S).
+    void remove_silently() {
+        fs::create_directories(dir / "utmp");
+        const std::string temp = native(dir / "utmp");
+        RunningProgram remover("\"" + target + "\\Odinstaluj.exe\" /S",
+                               {"TMP=" + temp, "TEMP=" + temp}, native(dir.path()));
+        EXPECT_EQ(remover.wait_exit(120s), 0);
+        std::this_thread::sleep_for(2s);  // the working copy removes the original's file last
+    }
     void expect_link(const std::string& link_path, const std::string& points_to,
                      const std::string& working_folder) {
         const std::optional<Link> link = read_link(link_path);
@@ -232,8 +241,10 @@ class Installation : public ::testing::Test {
             EXPECT_EQ(got["Odinstaluj.exe"],
                       read_file(fs::path(test_program_path(UNINSTALLER_EXE))));
             EXPECT_TRUE(got.contains("uninstal.ini"));
+            EXPECT_TRUE(got.contains("uninstal.lst"));
             got.erase("Odinstaluj.exe");
             got.erase("uninstal.ini");
+            got.erase("uninstal.lst");
         }
         EXPECT_EQ(got, expected);
     }
@@ -427,17 +438,38 @@ TEST_F(Installation, TwiceIntoTheSameFolderThenRemovedSilently) {
                                                << read_file(u8_native(install_log));
     }
     expect_files(true);
-    fs::create_directories(dir / "utmp");
-    const std::string temp = native(dir / "utmp");
-    RunningProgram remover("\"" + target + "\\Odinstaluj.exe\" /S", {"TMP=" + temp, "TEMP=" + temp},
-                           native(dir.path()));
-    EXPECT_EQ(remover.wait_exit(120s), 0);
-    std::this_thread::sleep_for(2s);  // the working copy removes the original's file last
+    remove_silently();
     EXPECT_FALSE(fs::exists(u8_native(target)));
     EXPECT_FALSE(fs::exists(u8_native(programs("Przykładowy Program"))));
     EXPECT_FALSE(fs::exists(u8_native(desktop("Przykładowy Program.lnk"))));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Przykładowy Program"));
+}
+
+// Installed into a folder that already holds another program's files and then removed: the
+// files that were there stay, and so do their folders and the target; every file the
+// installation wrote goes, and its list names exactly them.
+TEST_F(Installation, FilesThatWereThereBeforeOutliveTheRemoval) {
+    forget_sample_product("Przykładowy Program");
+    target = native(dir.path()) + "\\Gry9";
+    write_file(u8_native(target + "\\InnaGra\\zapisy\\save1.dat"), "zapis");
+    write_file(u8_native(target + "\\notatki.txt"), "notatki");
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(), "/S /D=" + target,
+                              {"PRZYKLAD_DZIENNIK=" + log}));
+    EXPECT_EQ(program->wait_exit(120s), 0);
+    const std::string list = read_file(u8_native(target + "\\uninstal.lst"));
+    EXPECT_NE(list.find("P0," + target + "\\Witaj.exe,0\r\n"), std::string::npos) << list;
+    EXPECT_EQ(list.find("notatki"), std::string::npos) << list;
+    EXPECT_EQ(list.find("InnaGra"), std::string::npos) << list;
+    EXPECT_EQ(list.find("U0," + target + ",0"), std::string::npos) << "the target was there";
+
+    remove_silently();
+    EXPECT_EQ(snapshot(u8_native(target)),
+              (std::map<std::string, std::string>{{"InnaGra/", ""},
+                                                  {"InnaGra/zapisy/", ""},
+                                                  {"InnaGra/zapisy/save1.dat", "zapis"},
+                                                  {"notatki.txt", "notatki"}}));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + "Przykładowy Program"));
 }
 
 // A target the uninstaller could not remove from is refused before anything is written, with
@@ -496,7 +528,7 @@ TEST_F(Installation, ARecordPlantedInTheTargetIsNotCarriedOver) {
     for (const std::string& line : record())
         EXPECT_EQ(line.find("Obcy klucz"), std::string::npos) << line;
     const std::string text = read_file(u8_native(install_log));
-    EXPECT_NE(text.find("zapis deinstalatora sprzed instalacji pominięty"), std::string::npos)
+    EXPECT_NE(text.find("plik deinstalatora sprzed instalacji pominięty"), std::string::npos)
         << text;
 }
 
@@ -609,7 +641,7 @@ TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
     uninstall(product, {"Wartość HKEY_CURRENT_USER\\Software\\Istniejący klucz\\Wartość nie "
                         "należy do klucza utworzonego przez instalację: pozostaje."});
     EXPECT_FALSE(fs::exists(u8_native(target)));
-    EXPECT_TRUE(fs::exists(dir / "Program Files"));  // made by the extractor, not recorded
+    EXPECT_FALSE(fs::exists(dir / "Program Files"));  // a level the installation made
     EXPECT_TRUE(fs::exists(dir / "Program.exe"));
     EXPECT_FALSE(fs::exists(u8_native(programs(group))));
     EXPECT_FALSE(fs::exists(u8_native(programs("Autostart\\Powitanie testu.lnk"))));

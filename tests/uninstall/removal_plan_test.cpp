@@ -65,6 +65,69 @@ std::vector<std::string> describe_steps(const Plan& plan) {
 
 }  // namespace
 
+// With the installation's list, a folder that held files of others before the installation
+// keeps them, and itself: only what the list names goes, below the target and of the record's
+// folders, and the levels it made above the target and the group go last, deepest first.
+TEST(UninstallPlan, WithTheListOnlyWhatTheInstallationWroteGoes) {
+    const std::string group = kPrograms + "\\Żółw Firma\\Produkt";
+    Record r = record_for("C:\\Gry\\", {group});
+    r.files = {"C:\\Gry\\Odinstaluj.exe", group + "\\Gra.lnk"};
+    PlanInput in = input_for("C:\\Gry\\", 1000);
+    in.uninstaller = "C:\\Gry\\Odinstaluj.exe";
+    in.record_path = "C:\\Gry\\uninstal.ini";
+    in.list_path = "C:\\Gry\\uninstal.lst";
+    Record list;
+    list.folders = {"C:\\Gry\\dane", kPrograms + "\\Żółw Firma", group};
+    list.files = {"C:\\Gry\\Gra.exe",       "C:\\Gry\\dane\\poziom.dat", "C:\\Gry\\NOTATKI.TXT",
+                  "C:\\Gry\\zmieniony.cfg", "C:\\Gry\\Odinstaluj.exe",   group + "\\Gra.lnk"};
+    in.installed = installed_list(list);
+    in.tree = {
+        {"Gra.exe", false, false, 900},
+        {"notatki.txt", false, false, 10},      // written over by the installation: its now
+        {"zmieniony.cfg", false, false, 1001},  // changed since: kept as today
+        {"InnaGra", true, false, 10},
+        {"InnaGra\\zapisy", true, false, 10},
+        {"InnaGra\\zapisy\\save1.dat", false, false, 10},
+        {"stary.txt", false, false, 10},
+        {"dane", true, false, 900},
+        {"dane\\poziom.dat", false, false, 900},
+        {"Odinstaluj.exe", false, false, 990},
+        {"uninstal.ini", false, false, 1000},
+        {"uninstal.lst", false, false, 990},
+    };
+    const Plan plan = make_plan(r, in);
+    EXPECT_EQ(describe_steps(plan), (std::vector<std::string>{
+                                        "file " + group + "\\Gra.lnk",
+                                        "file C:\\Gry\\Gra.exe",
+                                        "file C:\\Gry\\notatki.txt",
+                                        "file C:\\Gry\\dane\\poziom.dat",
+                                        "folder " + group,
+                                        "folder C:\\Gry\\dane",
+                                        "file C:\\Gry\\Odinstaluj.exe",
+                                        "file C:\\Gry\\uninstal.ini",
+                                        "file C:\\Gry\\uninstal.lst",
+                                        "folder " + kPrograms + "\\Żółw Firma",
+                                    }));
+    EXPECT_EQ(plan.kept, std::vector<std::string>{"C:\\Gry\\zmieniony.cfg"});
+    EXPECT_EQ(plan.before, (std::vector<std::string>{"C:\\Gry\\InnaGra", "C:\\Gry\\InnaGra\\zapisy",
+                                                     "C:\\Gry\\InnaGra\\zapisy\\save1.dat",
+                                                     "C:\\Gry\\stary.txt", "C:\\Gry\\"}));
+
+    // A target the installation made goes, then the levels above it, the deepest first; never
+    // a protected folder, whatever the list says.
+    list.folders = {"C:\\Program Files", "C:\\Program Files\\Żółw Firma",
+                    "C:\\Program Files\\Żółw Firma\\Produkt"};
+    list.files = {};
+    in = input_for("C:\\Program Files\\Żółw Firma\\Produkt", 1000);
+    in.list_path = "C:\\Program Files\\Żółw Firma\\Produkt\\uninstal.lst";
+    in.installed = installed_list(list);
+    const std::vector<std::string> steps =
+        describe_steps(make_plan(record_for("C:\\Program Files\\Żółw Firma\\Produkt"), in));
+    EXPECT_EQ(std::vector<std::string>(steps.end() - 2, steps.end()),
+              (std::vector<std::string>{"folder C:\\Program Files\\Żółw Firma\\Produkt",
+                                        "folder C:\\Program Files\\Żółw Firma"}));
+}
+
 TEST(UninstallRefusal, TargetMustHoldTheRecordAndBeNoSystemFolder) {
     struct Case {
         std::string target;         // the record's U line
