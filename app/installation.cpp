@@ -251,14 +251,19 @@ std::vector<std::string> finish_installation(InstallationState& state, UndoLedge
     // An installation over an earlier one of the product: the keys that one made exist now,
     // and its record, about to be replaced, is the only word that they are the product's.
     const std::string& product = state.Product.ProductFolderName;
-    const Lines made_before = made_key_lines(
-        vouched_earlier_file(record_path(choices.target), product, kRecordDigestValue, state.Log)
-            .value_or(""));
-    // Its list too: what it wrote stays the product's, also where this run writes nothing.
-    const Lines earlier_list =
-        path_lines(vouched_earlier_file(installed_list_path(choices.target), product,
-                                        kInstalledListDigestValue, state.Log)
-                       .value_or(""));
+    const std::optional<std::string> earlier_record =
+        vouched_earlier_file(record_path(choices.target), product, kRecordDigestValue, state.Log);
+    const Lines made_before = made_key_lines(earlier_record.value_or(""));
+    // Its list too: what it wrote stays the product's, also where this run writes nothing. An
+    // earlier installation that left no list wrote what nobody knows now: then none is written,
+    // and the uninstaller removes the product as it would have removed that one.
+    const std::optional<std::string> earlier_list_text = vouched_earlier_file(
+        installed_list_path(choices.target), product, kInstalledListDigestValue, state.Log);
+    std::optional<Lines> earlier_list;
+    if (earlier_list_text || !earlier_record)
+        earlier_list = path_lines(earlier_list_text.value_or(""));
+    else
+        state.Log.line("bez listy zapisanych plików: wcześniejsza instalacja jej nie zostawiła");
     make_shortcuts(steps, state.Log, ledger);
     const std::vector<bool> key_was_new = write_registry(steps, state.Log, ledger);
     if (steps.write_uninstaller) {

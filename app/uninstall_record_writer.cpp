@@ -31,7 +31,8 @@ void write_vouched(const std::string& path, const std::string& text,
 void WriteUninstallRecord(const ProductSettings& Product, const std::string& target,
                           const std::vector<std::string>& registry_lines,
                           const std::vector<std::string>& shortcut_lines,
-                          const std::vector<std::string>& earlier_list, UndoLedger& ledger) {
+                          const std::optional<std::vector<std::string>>& earlier_list,
+                          UndoLedger& ledger) {
     note_file(ledger, uninstaller_path(target), platform::path_kind);
     platform::SaveResourceToFile(GetModuleHandleA(nullptr), "UNINSTALL", uninstaller_path(target));
 
@@ -45,11 +46,14 @@ void WriteUninstallRecord(const ProductSettings& Product, const std::string& tar
     const std::string key = uninstall_key_path(Product.ProductFolderName);
     // What the run wrote, vouched for like the record and before it: the uninstaller removes
     // below the target only what this list names.
-    std::vector<std::string> written = ledger.files_made;
-    written.insert(written.end(), ledger.files_replaced.begin(), ledger.files_replaced.end());
-    write_vouched(installed_list_path(target),
-                  record_text(installed_list_lines(earlier_list, ledger.folders_made, written)),
-                  registry, key, kInstalledListDigestValue, ledger);
+    if (earlier_list) {
+        std::vector<std::string> written = ledger.files_made;
+        written.insert(written.end(), ledger.files_replaced.begin(), ledger.files_replaced.end());
+        write_vouched(
+            installed_list_path(target),
+            record_text(installed_list_lines(*earlier_list, ledger.folders_made, written)),
+            registry, key, kInstalledListDigestValue, ledger);
+    }
     // Last, the record, whole before its digest: the uninstaller acts only on a record with it.
     write_vouched(
         record_path(target),

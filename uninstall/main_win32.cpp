@@ -37,6 +37,12 @@ using setup::RegistryLine;
 
 constexpr const char* kCaption = "Odinstaluj";
 
+std::string hex_sha256(const std::string& bytes) {
+    setup::Sha256 digest;
+    digest.update(bytes.data(), bytes.size());
+    return setup::to_hex(digest.finish());
+}
+
 struct Loaded {
     Record record;
     PlanInput input;
@@ -57,13 +63,11 @@ Loaded load(const std::string& program) {
     loaded.input.protected_folders = setup::platform::protected_folders();
     const std::string why = refusal(loaded.record, folder, loaded.input.protected_folders);
     if (!why.empty()) throw setup::RuntimeError(why);
-    setup::Sha256 digest;
-    digest.update(file.bytes.data(), file.bytes.size());
     const std::optional<RegistryLine> product = product_key(loaded.record);
     const std::string stored =
         product ? read_machine_text(product->key, std::string(setup::kRecordDigestValue)) : "";
-    const std::string untrusted = digest_refusal(loaded.record, loaded.input.record_path,
-                                                 setup::to_hex(digest.finish()), stored);
+    const std::string untrusted =
+        digest_refusal(loaded.record, loaded.input.record_path, hex_sha256(file.bytes), stored);
     if (!untrusted.empty()) throw setup::RuntimeError(untrusted);
     // The list of what the installation wrote, where it left one. A list the key vouches for
     // that cannot be read refuses the record: without it every file would be taken.
@@ -71,17 +75,14 @@ Loaded load(const std::string& program) {
         product ? read_machine_text(product->key, std::string(setup::kInstalledListDigestValue))
                 : "";
     if (!stored_list.empty()) {
-        const std::string list_path = folder + "\\" + std::string(setup::kInstalledListFile);
+        const std::string list_path = setup::installed_list_path(folder);
         RecordFile list;
         try {
             list = read_record_file(list_path);
         } catch (const std::exception& e) {
             throw setup::RuntimeError(std::string(e.what()) + ". Nic nie zostało usunięte.");
         }
-        setup::Sha256 list_digest;
-        list_digest.update(list.bytes.data(), list.bytes.size());
-        const std::string changed =
-            list_refusal(list_path, setup::to_hex(list_digest.finish()), stored_list);
+        const std::string changed = list_refusal(list_path, hex_sha256(list.bytes), stored_list);
         if (!changed.empty()) throw setup::RuntimeError(changed);
         loaded.input.installed = installed_list(parse_record(list.bytes));
         loaded.input.list_path = list_path;

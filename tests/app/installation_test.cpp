@@ -232,7 +232,7 @@ class Installation : public ::testing::Test {
         EXPECT_EQ(link->arguments, "") << link_path;
     }
     // The target holds the sample product, the sample program and, when `uninstaller`, the
-    // uninstaller and its record.
+    // uninstaller, its record and (where one was written) the list.
     void expect_files(bool uninstaller) {
         std::map<std::string, std::string> expected = snapshot(u8(SAMPLE_PRODUCT));
         expected["Witaj.exe"] = read_file(fs::path(test_program_path(WITAJ_EXE)));
@@ -241,7 +241,6 @@ class Installation : public ::testing::Test {
             EXPECT_EQ(got["Odinstaluj.exe"],
                       read_file(fs::path(test_program_path(UNINSTALLER_EXE))));
             EXPECT_TRUE(got.contains("uninstal.ini"));
-            EXPECT_TRUE(got.contains("uninstal.lst"));
             got.erase("Odinstaluj.exe");
             got.erase("uninstal.ini");
             got.erase("uninstal.lst");
@@ -428,22 +427,37 @@ TEST_F(Installation, SilentEndsWithTheCodeOfWhatEndedItAndLeavesNothing) {
 // deployment tool removes it: both installations end with 0, and the removal leaves nothing.
 TEST_F(Installation, TwiceIntoTheSameFolderThenRemovedSilently) {
     const std::string product = "Przykładowy Program";
-    forget_sample_product("Przykładowy Program");
-    target = native(dir.path()) + "\\Dwa razy";
-    const std::string install_log = native(dir.path()) + "\\dwa razy.log";
-    for (int run = 1; run <= 2; ++run) {
-        ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(),
-                                  "/S /LOG=\"" + install_log + "\" /D=" + target));
-        EXPECT_EQ(program->wait_exit(120s), 0) << "run " << run << ":\n"
-                                               << read_file(u8_native(install_log));
+    // The first installation as this installer makes it, or as one made before there were
+    // lists of written files: the second then writes none, and the removal still takes all.
+    for (const bool first_has_list : {true, false}) {
+        SCOPED_TRACE(first_has_list ? "the first with its list" : "the first without a list");
+        forget_sample_product("Przykładowy Program");
+        target = native(dir.path()) + (first_has_list ? "\\Dwa razy" : "\\Dwa razy bez listy");
+        const std::string install_log = native(dir.path()) + "\\dwa razy.log";
+        for (int run = 1; run <= 2; ++run) {
+            ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(),
+                                      "/S /LOG=\"" + install_log + "\" /D=" + target));
+            EXPECT_EQ(program->wait_exit(120s), 0) << "run " << run << ":\n"
+                                                   << read_file(u8_native(install_log));
+            if (run == 1 && !first_has_list) {
+                fs::remove(u8_native(target + "\\uninstal.lst"));
+                HKEY key = nullptr;
+                ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kUninstallKeys + product).c_str(), 0,
+                                        KEY_SET_VALUE, &key),
+                          ERROR_SUCCESS);
+                RegDeleteValueA(key, "UninstallListSha256");
+                RegCloseKey(key);
+            }
+        }
+        expect_files(true);
+        EXPECT_EQ(fs::exists(u8_native(target + "\\uninstal.lst")), first_has_list);
+        remove_silently();
+        EXPECT_FALSE(fs::exists(u8_native(target)));
+        EXPECT_FALSE(fs::exists(u8_native(programs("Przykładowy Program"))));
+        EXPECT_FALSE(fs::exists(u8_native(desktop("Przykładowy Program.lnk"))));
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
+        EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Przykładowy Program"));
     }
-    expect_files(true);
-    remove_silently();
-    EXPECT_FALSE(fs::exists(u8_native(target)));
-    EXPECT_FALSE(fs::exists(u8_native(programs("Przykładowy Program"))));
-    EXPECT_FALSE(fs::exists(u8_native(desktop("Przykładowy Program.lnk"))));
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
-    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\Przykładowy Program"));
 }
 
 // Installed into a folder that already holds another program's files and then removed: the
