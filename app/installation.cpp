@@ -261,7 +261,7 @@ std::vector<std::string> finish_installation(InstallationState& state, UndoLedge
         installed_list_path(choices.target), product, kInstalledListDigestValue, state.Log);
     std::optional<Lines> earlier_list;
     if (earlier_list_text || !earlier_record)
-        earlier_list = path_lines(earlier_list_text.value_or(""));
+        earlier_list = list_lines(earlier_list_text.value_or(""));
     else
         state.Log.line("bez listy zapisanych plików: wcześniejsza instalacja jej nie zostawiła");
     make_shortcuts(steps, state.Log, ledger);

@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/folder_security.h"
 #include "platform/registry_writer.h"
+#include "record/registry_root.h"
 #include "record/uninstall_record.h"
 
 namespace setup {
@@ -47,12 +48,14 @@ void WriteUninstallRecord(const ProductSettings& Product, const std::string& tar
     // What the run wrote, vouched for like the record and before it: the uninstaller removes
     // below the target only what this list names.
     if (earlier_list) {
-        std::vector<std::string> written = ledger.files_made;
-        written.insert(written.end(), ledger.files_replaced.begin(), ledger.files_replaced.end());
-        write_vouched(
-            installed_list_path(target),
-            record_text(installed_list_lines(*earlier_list, ledger.folders_made, written)),
-            registry, key, kInstalledListDigestValue, ledger);
+        WrittenThings written{ledger.folders_made, ledger.files_made, {}};
+        written.files.insert(written.files.end(), ledger.files_replaced.begin(),
+                             ledger.files_replaced.end());
+        for (const UndoLedger::Key& made : ledger.keys_made)
+            written.keys.push_back(registry_record_line(made.root, made.path, ""));
+        write_vouched(installed_list_path(target),
+                      record_text(installed_list_lines(*earlier_list, written)), registry, key,
+                      kInstalledListDigestValue, ledger);
     }
     // Last, the record, whole before its digest: the uninstaller acts only on a record with it.
     write_vouched(

@@ -10,8 +10,8 @@ namespace setup {
 
 // Writes the uninstaller (resource UNINSTALL) of the product `Product` into `target`, registers it
 // under the uninstall key of HKEY_LOCAL_MACHINE, writes the list of what the run wrote
-// ("uninstal.lst": `ledger`'s folders and files, after `earlier_list`, the lines of the list of
-// an earlier installation there; no list when nullopt) and its SHA-256, then "uninstal.ini" and
+// ("uninstal.lst": `ledger`'s folders, files and keys, after `earlier_list`, the lines of the list
+// of an earlier installation there; no list when nullopt) and its SHA-256, then "uninstal.ini" and
 // the record's SHA-256 (kInstalledListDigestValue, kRecordDigestValue), in this order; a step that
 // fails throws RuntimeError and the later ones are not done. What it makes is noted in `ledger`.
 void WriteUninstallRecord(const ProductSettings& Product, const std::string& target,

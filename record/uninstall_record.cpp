@@ -29,27 +29,28 @@ std::string installed_list_path(std::string_view target) {
 }
 
 std::vector<std::string> installed_list_lines(const std::vector<std::string>& earlier,
-                                              const std::vector<std::string>& folders,
-                                              const std::vector<std::string>& files) {
+                                              const WrittenThings& written) {
     std::vector<std::string> lines;
     std::set<std::string> seen;
     auto add = [&](std::string line) {
         if (seen.insert(line).second) lines.push_back(std::move(line));
     };
     for (const std::string& line : earlier) add(line);
-    for (const std::string& folder : folders) add(folder_record_line(folder));
-    for (const std::string& file : files) add(file_record_line(file));
+    for (const std::string& folder : written.folders) add(folder_record_line(folder));
+    for (const std::string& file : written.files) add(file_record_line(file));
+    for (const std::string& key : written.keys) add(key);
     return lines;
 }
 
-std::vector<std::string> path_lines(std::string_view list_text) {
+std::vector<std::string> list_lines(std::string_view list_text) {
     std::vector<std::string> lines;
     for (size_t start = 0; start < list_text.size();) {
         const size_t end = list_text.find("\r\n", start);
         if (end == std::string_view::npos) break;
         const std::string_view line = list_text.substr(start, end - start);
         start = end + 2;
-        if (line.size() > 2 && (line[0] == kFolderLine || line[0] == kFileLine) &&
+        if (line.size() > 2 &&
+            (line[0] == kFolderLine || line[0] == kFileLine || line[0] == kRegistryLine) &&
             line.substr(1).starts_with(kLineNumber))
             lines.emplace_back(line);
     }

@@ -22,11 +22,13 @@ inline constexpr std::string_view kRecordDigestValue = "UninstallRecordSha256";
 
 // The list of what the installation wrote, beside the record, in the record's line format: a U
 // line for each folder it made (the target's and the group's missing levels among them,
-// parents first) and a P line for each file it wrote, new or written over. Its SHA-256 is the
-// uninstall key's value kInstalledListDigestValue, written before the record. The uninstaller
-// removes the files and folders below the target only when the list names them, so what was
-// there before the installation stays; an installation without a list (an older one) is
-// removed as before.
+// parents first), a P line for each file it wrote, new or written over, and a J line with an
+// empty value name for each registry key it made (the missing levels above the keys the script
+// writes among them, parents first). Its SHA-256 is the uninstall key's value
+// kInstalledListDigestValue, written before the record. The uninstaller removes the files and
+// folders below the target only when the list names them, so what was there before the
+// installation stays, and the folders and keys it names above them when they are empty; an
+// installation without a list (an older one) is removed as before.
 inline constexpr std::string_view kInstalledListFile = "uninstal.lst";
 inline constexpr std::string_view kInstalledListDigestValue = "UninstallListSha256";
 
@@ -53,14 +55,20 @@ std::string record_path(std::string_view target);
 // target + "\uninstal.lst".
 std::string installed_list_path(std::string_view target);
 
-// The list's lines: U lines of `folders`, then P lines of `files`, each once (`earlier`, the
-// lines of an earlier installation's list, first).
-std::vector<std::string> installed_list_lines(const std::vector<std::string>& earlier,
-                                              const std::vector<std::string>& folders,
-                                              const std::vector<std::string>& files);
+// What one run made or wrote, for its list.
+struct WrittenThings {
+    std::vector<std::string> folders;  // made, parents first
+    std::vector<std::string> files;    // made or written over
+    std::vector<std::string> keys;     // lines "J0,<root>,<key>," of the keys made, parents first
+};
 
-// The U and P lines of a list's text; a cut last line counts for nothing.
-std::vector<std::string> path_lines(std::string_view list_text);
+// The list's lines: U lines of the folders, P lines of the files, then the keys' lines, each
+// once (`earlier`, the lines of an earlier installation's list, first).
+std::vector<std::string> installed_list_lines(const std::vector<std::string>& earlier,
+                                              const WrittenThings& written);
+
+// The U, P and J lines of a list's text; a cut last line counts for nothing.
+std::vector<std::string> list_lines(std::string_view list_text);
 // "Software\Microsoft\Windows\CurrentVersion\Uninstall\" + the product's folder name, under
 // HKEY_LOCAL_MACHINE.
 std::string uninstall_key_path(std::string_view folder_name);

@@ -161,8 +161,9 @@ void plan_files(const Record& record, const PlanInput& input, Planned& planned, 
             {Action::remove_folder, Phase::files, join(input.target, entry->relative), {}});
 }
 
-// The J lines the installation's keys hold, the record's digest, then the keys it made.
-void plan_registry(const Record& record, bool listed, Plan& plan) {
+// Every J line's value, the digests, then the keys the record says the installation made and
+// those its list names, each when empty.
+void plan_registry(const Record& record, const InstalledList* listed, Plan& plan) {
     std::set<std::string> registry_seen;
     auto first_time = [&](const RegistryLine& line) {
         return registry_seen
@@ -170,16 +171,12 @@ void plan_registry(const Record& record, bool listed, Plan& plan) {
                     "," + line.value)
             .second;
     };
+    // The uninstall key vouches for the record, so each value it names was written by the
+    // installation, whatever key holds it; a key that was there before keeps its other values.
     const InstallationKeys installation_keys(record);
     std::vector<RegistryLine> keys;
     for (const RegistryLine& line : record.registry) {
         if (!first_time(line)) continue;
-        if (!installation_keys.hold(line)) {
-            plan.notes.push_back((line.value.empty() ? "Wartość domyślna klucza " : "Wartość ") +
-                                 describe(line) +
-                                 " nie należy do klucza utworzonego przez instalację: pozostaje.");
-            continue;
-        }
         // An empty value name stands both for a key the installation made and for a key's
         // default value that it wrote (a file type's name, say): the default value goes with
         // the values, a made key afterwards if nothing else is left in it.
@@ -197,8 +194,18 @@ void plan_registry(const Record& record, bool listed, Plan& plan) {
         }
     }
     // The record lists a key before its values and a parent before its subkeys: keys go
-    // after all values, the last recorded and the deepest first.
+    // after all values, the last recorded and the deepest first. The list adds the levels the
+    // installation made above them. A root itself is never a key to remove.
     std::reverse(keys.begin(), keys.end());
+    if (listed) {
+        std::set<std::string> named;
+        for (const RegistryLine& key : keys) named.insert(InstallationKeys::name_of(key));
+        for (auto it = listed->keys.rbegin(); it != listed->keys.rend(); ++it)
+            if (named.insert(InstallationKeys::name_of(*it)).second) keys.push_back(*it);
+    }
+    std::erase_if(keys, [](const RegistryLine& key) {
+        return InstallationKeys::name_of(key).ends_with(',');
+    });
     std::stable_sort(keys.begin(), keys.end(), [](const RegistryLine& a, const RegistryLine& b) {
         return paths::depth_of(a.key) > paths::depth_of(b.key);
     });
@@ -234,7 +241,7 @@ Plan make_plan(const Record& record, const PlanInput& input) {
     Planned planned = {paths::path_key(input.uninstaller), paths::path_key(input.record_path)};
     if (input.installed) planned.insert(paths::path_key(input.list_path));
     plan_files(record, input, planned, plan);
-    plan_registry(record, input.installed.has_value(), plan);
+    plan_registry(record, input.installed ? &*input.installed : nullptr, plan);
     plan.steps.push_back({Action::delete_file, Phase::finish, input.uninstaller, {}});
     plan.steps.push_back({Action::delete_file, Phase::finish, input.record_path, {}});
     if (!input.installed) {
@@ -246,37 +253,23 @@ Plan make_plan(const Record& record, const PlanInput& input) {
     return plan;
 }
 
-namespace {
-
-std::string key_name(RegistryRoot root, std::string_view key) {
-    while (key.ends_with('\\')) key.remove_suffix(1);
-    return std::to_string(static_cast<int>(root)) + "," + paths::fold_case(key);
+std::string InstallationKeys::name_of(const RegistryLine& key) {
+    std::string_view path = key.key;
+    while (path.ends_with('\\')) path.remove_suffix(1);
+    return std::to_string(static_cast<int>(key.root)) + "," + paths::fold_case(path);
 }
 
-}  // namespace
-
-InstallationKeys::InstallationKeys(const Record& record) : product_(product_key(record)) {
+InstallationKeys::InstallationKeys(const Record& record) {
     const std::vector<RegistryLine>& lines = record.registry;
     for (size_t i = 0; i + 1 < lines.size(); ++i)
-        if (lines[i].value.empty() && lines[i + 1].root == lines[i].root &&
-            key_name(lines[i].root, lines[i].key) == key_name(lines[i + 1].root, lines[i + 1].key))
-            made_.insert(key_name(lines[i].root, lines[i].key));
-    if (product_) made_.insert(key_name(product_->root, product_->key));
+        if (lines[i].value.empty() && name_of(lines[i]) == name_of(lines[i + 1]))
+            made_.insert(name_of(lines[i]));
+    if (const std::optional<RegistryLine> product = product_key(record))
+        made_.insert(name_of(*product));
 }
 
 bool InstallationKeys::made(const RegistryLine& key) const {
-    return made_.contains(key_name(key.root, key.key));
-}
-
-bool InstallationKeys::hold(const RegistryLine& line) const {
-    const std::string name = key_name(line.root, line.key);
-    if (name.ends_with(',')) return false;  // a root itself
-    // The key, then each key above it.
-    for (size_t end = name.size(); end != std::string::npos; end = name.rfind('\\', end - 1)) {
-        if (made_.contains(name.substr(0, end))) return true;
-        if (end == 0) break;
-    }
-    return false;
+    return made_.contains(name_of(key));
 }
 
 InstalledList installed_list(const Record& list) {
@@ -286,6 +279,8 @@ InstalledList installed_list(const Record& list) {
         if (installed.folders.insert(paths::path_key(folder)).second)
             installed.folder_paths.push_back(folder);
     }
+    for (const RegistryLine& line : list.registry)
+        if (line.value.empty()) installed.keys.push_back(line);
     return installed;
 }
 

@@ -7,9 +7,8 @@
 //     links (.lnk) inside the folders where the installer puts its shortcuts;
 //   - folders: the target's, and of the U lines those inside the target or inside a Start-menu
 //     Programs folder (the group), each only when empty;
-//   - registry: of the J lines the values at or below a key the record says the installation
-//     made or below the product's uninstall key (InstallationKeys), and the keys it made,
-//     each key only when empty.
+//   - registry: the value of every J line (the uninstall key vouches for the record), and the
+//     keys it made (InstallationKeys, and the installation's list), each key only when empty.
 // Every other line is noted and left alone.
 #include <cstdint>
 #include <optional>
@@ -63,6 +62,7 @@ struct InstalledList {
     std::set<std::string> files;            // path_key of each file
     std::set<std::string> folders;          // path_key of each folder
     std::vector<std::string> folder_paths;  // normalized, parents first
+    std::vector<RegistryLine> keys;         // the keys it made, parents first
 };
 // The list's U and P lines, read as a record's (`list` is parse_record of its bytes).
 InstalledList installed_list(const Record& list);
@@ -90,21 +90,19 @@ struct PlanInput {
 
 Plan make_plan(const Record& record, const PlanInput& input);
 
-// The registry keys a record vouches for: those it says the installation made and the
-// product's uninstall key. The installer writes the line of a key it made (an empty value
-// name) just before the line of the entry that made it, which names the same key; so a made
-// key is an empty-name line followed by a line of the same key. A lone empty-name line is the
-// default value written into a key that was there before: it makes no key of its own.
+// The registry keys a record says the installation made: the product's uninstall key, and
+// each key whose line (an empty value name) the installer wrote just before the line of the
+// entry that made it, which names the same key. A lone empty-name line is the default value
+// written into a key that was there before: it makes no key of its own.
 class InstallationKeys {
   public:
     explicit InstallationKeys(const Record& record);
-    // The line lies at or below one of the keys; never a value of a root itself.
-    bool hold(const RegistryLine& line) const;
     bool made(const RegistryLine& key) const;
+    // "<root>,<key>" with letters folded and trailing separators dropped: "<root>," for a root.
+    static std::string name_of(const RegistryLine& key);
 
   private:
-    std::set<std::string> made_;  // "root,key" with letters folded
-    std::optional<RegistryLine> product_;
+    std::set<std::string> made_;
 };
 
 // Why the record's bytes must not be acted on, or "" when the uninstall key vouches for them.

@@ -560,6 +560,7 @@ TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
                               KEY_ALL_ACCESS, nullptr, &existing, nullptr),
               ERROR_SUCCESS);
     RegDeleteValueA(existing, "Wartość");
+    RegSetValueExA(existing, "Inna", 0, REG_SZ, reinterpret_cast<const BYTE*>("zostaje"), 8);
     RegCloseKey(existing);
     keys.emplace_back(HKEY_CURRENT_USER, "Software\\Istniejący klucz");
     // A program that Windows would start for an unquoted "...\Program Files\Test ..." line.
@@ -650,14 +651,13 @@ TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
     EXPECT_EQ(program->wait_exit(30s), 0);
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 
-    // The uninstaller removes exactly what the installation made. The value written into a
-    // key that was there before stays: the record cannot show that the installation made it.
-    uninstall(product, {"Wartość HKEY_CURRENT_USER\\Software\\Istniejący klucz\\Wartość nie "
-                        "należy do klucza utworzonego przez instalację: pozostaje."});
+    // The uninstaller removes exactly what the installation made, and every value it wrote.
+    uninstall(product);
     EXPECT_FALSE(fs::exists(u8_native(target)));
     EXPECT_FALSE(fs::exists(dir / "Program Files"));  // a level the installation made
     EXPECT_TRUE(fs::exists(dir / "Program.exe"));
     EXPECT_FALSE(fs::exists(u8_native(programs(group))));
+    EXPECT_FALSE(fs::exists(u8_native(programs("Testy instalatora"))));
     EXPECT_FALSE(fs::exists(u8_native(programs("Autostart\\Powitanie testu.lnk"))));
     EXPECT_FALSE(fs::exists(u8_native(desktop("Test Instalacji.lnk"))));
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, key));
@@ -665,9 +665,54 @@ TEST_F(Installation, EverythingTheScriptAsksForInATargetWithBlanks) {
     EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, ".testinstalacji"));
     EXPECT_FALSE(key_exists(HKEY_CURRENT_CONFIG, key));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
-    // A key that was there before stays, with the value the installation wrote into it.
-    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Istniejący klucz", "Wartość"),
-              text_value("żółw"));
+    // A key that was there before stays, with its other values.
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Istniejący klucz", "Wartość"), std::nullopt);
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\Istniejący klucz", "Inna"),
+              text_value("zostaje"));
+}
+
+// A product that starts with Windows (a Run value) and keeps a setting in a key three levels
+// below the maker's: its removal leaves nothing of it, neither the value nor the folders and
+// keys made above the target, the group and the setting's key; what was there before stays.
+TEST_F(Installation, WhatTheProductMadeAboveItsOwnGoesWithIt) {
+    const std::string product = "Żółw Produkt";
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    keys = {{HKEY_CURRENT_USER, "Software\\ZolwFirma"}};
+    forget(product, {programs("Żółw Firma")});
+    auto set_text = [](const std::string& key, const char* name, const std::string& text) {
+        HKEY handle = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &handle, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+        RegCloseKey(handle);
+    };
+    set_text("Software\\ZolwFirma", "Inny program", "zostaje");
+    set_text(run, "Inny program", "C:\\inny.exe");
+
+    start(SETUP_ZOLW_EXE, "Program Files\\Żółw Firma\\Produkt", "Żółw Firma\\Produkt");
+    ASSERT_TRUE(wait_page("Finish"));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, run, product), text_value(target + "\\Witaj.exe"));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\ZolwFirma\\Produkt\\Okno", "Szerokość"),
+              integer_value(640));
+    PostMessageA(find("Button18"), BM_CLICK, 0, 0);
+    EXPECT_EQ(program->wait_exit(30s), 0);
+
+    uninstall(product);
+    EXPECT_FALSE(fs::exists(dir / "Program Files"));
+    EXPECT_FALSE(fs::exists(u8_native(programs("Żółw Firma"))));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, run, product), std::nullopt);
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, "Software\\ZolwFirma\\Produkt"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + product));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\ZolwFirma", "Inny program"),
+              text_value("zostaje"));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, run, "Inny program"), text_value("C:\\inny.exe"));
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, run.c_str(), 0, KEY_SET_VALUE, &handle) == ERROR_SUCCESS) {
+        RegDeleteValueA(handle, "Inny program");
+        RegCloseKey(handle);
+    }
 }
 
 TEST_F(Installation, WithoutStartMenuEntriesNoGroupButAutostartAndDesktopLinks) {

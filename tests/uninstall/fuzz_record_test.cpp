@@ -136,7 +136,7 @@ TEST(UninstallFuzzRecord, TheCheckCatchesStepsOutsideTheInstallation) {
         {folder(programs + "\\Inna grupa"), false},
         {folder(programs), true},
         {folder("C:\\Users\\jan\\Desktop\\Folder"), true},
-        {value(RegistryRoot::current_user, "Software\\Żółw\\Opcje", "Tryb"), false},
+        {value(RegistryRoot::current_user, "Software\\Żółw\\Opcje", "Tryb"), true},
         {value(RegistryRoot::current_user, "Software", "Cokolwiek"), true},
         {value(RegistryRoot::classes_root, "txtfile", ""), true},
         {value(RegistryRoot::classes_root, ".zolw", ""), false},

@@ -128,6 +128,41 @@ TEST(UninstallPlan, WithTheListOnlyWhatTheInstallationWroteGoes) {
                                         "folder C:\\Program Files\\Żółw Firma"}));
 }
 
+// Every value the record names goes, in whatever key; of the keys, those the record says were
+// made and those the list adds above them, the deepest first, never a root, never a level the
+// list does not name.
+TEST(UninstallPlan, WithTheListTheKeysMadeAboveTheScriptsKeysGoToo) {
+    const std::string u = setup::uninstall_key_path("Produkt");
+    Record r = parse_record("U0,C:\\Gry,0\r\nJ0,2," + u + ",\r\nJ0,2," + u +
+                            ",DisplayName\r\n"
+                            "J0,1,Software\\Microsoft\\Windows\\CurrentVersion\\Run,Produkt\r\n"
+                            "J0,1,Software\\ZolwFirma\\Produkt\\Okno,\r\n"
+                            "J0,1,Software\\ZolwFirma\\Produkt\\Okno,Szerokość\r\n");
+    PlanInput in = input_for("C:\\Gry");
+    in.list_path = "C:\\Gry\\uninstal.lst";
+    in.installed =
+        installed_list(parse_record("J0,2," + u +
+                                    ",\r\nJ0,1,Software\\ZolwFirma\\Produkt,\r\n"
+                                    "J0,1,software\\zolwfirma\\produkt\\OKNO,\r\nJ0,1,,\r\n"
+                                    "J0,1,Software\\Inny,Wartość\r\n"));
+    const std::vector<std::string> steps = describe_steps(make_plan(r, in));
+    const std::string z = "HKEY_CURRENT_USER\\Software\\ZolwFirma\\Produkt";
+    EXPECT_EQ(
+        std::vector<std::string>(steps.begin(), steps.end() - 3),
+        (std::vector<std::string>{
+            "value HKEY_LOCAL_MACHINE\\" + u,
+            "value HKEY_LOCAL_MACHINE\\" + u + "\\DisplayName",
+            "value HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Produkt",
+            "value " + z + "\\Okno",
+            "value " + z + "\\Okno\\Szerokość",
+            "value HKEY_LOCAL_MACHINE\\" + u + "\\UninstallListSha256",
+            "value HKEY_LOCAL_MACHINE\\" + u + "\\UninstallRecordSha256",
+            "key HKEY_LOCAL_MACHINE\\" + u,
+            "key " + z + "\\Okno",
+            "key " + z,
+        }));
+}
+
 TEST(UninstallRefusal, TargetMustHoldTheRecordAndBeNoSystemFolder) {
     struct Case {
         std::string target;         // the record's U line
@@ -254,6 +289,7 @@ TEST(UninstallPlan, RegistryValuesFirstThenKeysDeepestAndLastFirst) {
                             "value HKEY_LOCAL_MACHINE\\" + u,
                             "value HKEY_LOCAL_MACHINE\\" + u + "\\DisplayName",
                             "value HKEY_LOCAL_MACHINE\\" + u + "\\UninstallString",
+                            "value HKEY_CURRENT_USER\\Software\\Firma",
                             "value HKEY_CURRENT_USER\\Software\\Firma\\Gra",
                             "value HKEY_CURRENT_USER\\Software\\Firma\\Gra\\Ścieżka",
                             "value HKEY_CLASSES_ROOT\\.gra",
@@ -266,10 +302,8 @@ TEST(UninstallPlan, RegistryValuesFirstThenKeysDeepestAndLastFirst) {
                             "key HKEY_CLASSES_ROOT\\.gra",
                         }));
     // "Software\Firma" is a lone line, followed by another key's: the default value of a
-    // key that was there before, which made no key.
-    EXPECT_EQ(plan.notes, (std::vector<std::string>{
-                              "Wartość domyślna klucza HKEY_CURRENT_USER\\Software\\Firma nie "
-                              "należy do klucza utworzonego przez instalację: pozostaje."}));
+    // key that was there before, which made no key: the value goes, the key stays.
+    EXPECT_EQ(plan.notes, std::vector<std::string>{});
 }
 
 TEST(UninstallReport, StatusAndList) {
@@ -382,11 +416,10 @@ TEST(UninstallPlan, AnAddedLineActsOnlyInsideTheInstallation) {
         {"U0,C:\\Inny,0", "ani w menu Start", ""},
         {"U0," + kPrograms + ",0", "ani w menu Start", ""},
         {"U0," + kPrograms + "\\Inny,0", "", "folder " + kPrograms + "\\Inny"},
-        {"J0,2,SYSTEM\\CurrentControlSet\\Services\\Tcpip,Start", "nie należy do klucza", ""},
-        {"J0,0,txtfile,", "Wartość domyślna klucza HKEY_CLASSES_ROOT\\txtfile", ""},
-        {"J0,2," + setup::uninstall_key_path("Inny") + ",UninstallString", "nie należy", ""},
-        {"J0,1,Software\\Istniejący,Wartość", "nie należy do klucza", ""},
-        {"J0,2,Software\\Żółw,Folder", "nie należy do klucza", ""},  // another root
+        // The uninstall key vouches for the record: a value goes in whatever key holds it.
+        {"J0,0,txtfile,", "", "value HKEY_CLASSES_ROOT\\txtfile"},
+        {"J0,1,Software\\Istniejący,Wartość", "",
+         "value HKEY_CURRENT_USER\\Software\\Istniejący\\Wartość"},
         {"J0,1,software\\ŻÓŁW\\Opcje,Tryb", "",
          "value HKEY_CURRENT_USER\\software\\ŻÓŁW\\Opcje\\Tryb"},
     };

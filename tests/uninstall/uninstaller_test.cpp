@@ -250,13 +250,15 @@ TEST_F(Uninstaller, RemovesWhatTheInstallationMadeAndKeepsWhatCameLater) {
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, base + "\\Pusty"));
 }
 
-// Even a record the uninstall key vouches for reaches nothing outside the installation: its
-// lines that would are listed, and what they name stays.
+// Even a record the uninstall key vouches for reaches no file or folder outside the
+// installation: its lines that would are listed, and what they name stays. Its values go,
+// whatever key holds them; a key that was there before stays with its other values.
 TEST_F(Uninstaller, AVouchedRecordStillActsOnlyInsideTheInstallation) {
     std::vector<std::string> lines = record_lines();
     const std::string foreign_link = native(at("obcy.lnk"));
     const std::string foreign_folder = native(at("pusty"));
     lines.push_back("J0,1," + base + "\\Istniejący,Zapisany");  // in a key that was there
+    set_value(HKEY_CURRENT_USER, base + "\\Istniejący", "Inny", "nie z instalacji");
     lines.push_back("P0," + foreign_link + ",0");
     lines.push_back("P0," + target + "\\..\\..\\obcy.txt,0");
     lines.push_back("U0," + foreign_folder + ",0");
@@ -276,15 +278,13 @@ TEST_F(Uninstaller, AVouchedRecordStillActsOnlyInsideTheInstallation) {
                       " nie leży w folderze programu i nie jest jego skrótem: pozostaje.",
                   "Folder " + foreign_folder +
                       " nie leży w folderze programu ani w menu Start: pozostaje.",
-                  "Wartość HKEY_CURRENT_USER\\" + base +
-                      "\\Istniejący\\Zapisany nie należy do klucza utworzonego przez "
-                      "instalację: pozostaje.",
               }));
     ASSERT_NO_FATAL_FAILURE(close(copy));
     EXPECT_TRUE(fs::exists(at("obcy.lnk")));
     EXPECT_TRUE(fs::exists(at("obcy.txt")));
     EXPECT_TRUE(fs::exists(at("pusty")));
-    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Istniejący", "Zapisany"));
+    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, base + "\\Istniejący", "Zapisany"));
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Istniejący", "Inny"));
     EXPECT_FALSE(fs::exists(at("Program Files/Gra, wersja 2")));
     EXPECT_FALSE(exists(group));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall));

@@ -40,13 +40,6 @@ std::string key_text(std::string_view key) {
     return paths::fold_case(key);
 }
 
-bool key_at_or_below(std::string_view key, std::string_view parent) {
-    const std::string k = key_text(key);
-    const std::string p = key_text(parent);
-    return !p.empty() &&
-           (k == p || (k.size() > p.size() && k.starts_with(p) && k[p.size()] == '\\'));
-}
-
 bool path_allowed(const Step& step, const PlanInput& input) {
     if (!paths::is_canonical(step.path)) return false;
     if (paths::is_within(step.path, input.target)) {
@@ -95,18 +88,25 @@ const PlanInput& fixed_input() {
 }
 
 std::string plan_violation(const Record& record, const PlanInput& input, const Plan& plan) {
+    auto same_key = [](const RegistryLine& a, const RegistryLine& b) {
+        return a.root == b.root && key_text(a.key) == key_text(b.key);
+    };
     std::vector<RegistryLine> made;
     const std::vector<RegistryLine>& lines = record.registry;
     for (size_t i = 0; i + 1 < lines.size(); ++i)
-        if (lines[i].value.empty() && lines[i + 1].root == lines[i].root &&
-            key_text(lines[i].key) == key_text(lines[i + 1].key))
-            made.push_back(lines[i]);
+        if (lines[i].value.empty() && same_key(lines[i], lines[i + 1])) made.push_back(lines[i]);
     // The product's uninstall key: the first registry line, a name below the parent.
     const std::string parent = paths::fold_case(kUninstallKeysParent);  // ends in a separator
     const std::string first = lines.empty() ? "" : paths::fold_case(lines[0].key);
+    std::vector<RegistryLine> values = lines;
     if (!lines.empty() && lines[0].root == RegistryRoot::local_machine && lines[0].value.empty() &&
-        first.starts_with(parent) && first.size() > parent.size() && first[parent.size()] != '\\')
+        first.starts_with(parent) && first.size() > parent.size() && first[parent.size()] != '\\') {
         made.push_back(lines[0]);
+        for (std::string_view digest : {kRecordDigestValue, kInstalledListDigestValue})
+            values.push_back({lines[0].root, lines[0].key, std::string(digest)});
+    }
+    if (input.installed)
+        made.insert(made.end(), input.installed->keys.begin(), input.installed->keys.end());
 
     for (const Step& step : plan.steps) {
         if (step.action == Action::delete_file || step.action == Action::remove_folder) {
@@ -114,17 +114,19 @@ std::string plan_violation(const Record& record, const PlanInput& input, const P
             continue;
         }
         const RegistryLine& line = step.registry;
-        bool under = false;
-        bool is_made = false;
-        for (const RegistryLine& key : made) {
-            if (key.root != line.root) continue;
-            under = under || key_at_or_below(line.key, key.key);
-            is_made = is_made || key_text(line.key) == key_text(key.key);
+        auto named = [&](const std::vector<RegistryLine>& among, bool with_value) {
+            for (const RegistryLine& other : among)
+                if (same_key(line, other) &&
+                    (!with_value || paths::fold_case(line.value) == paths::fold_case(other.value)))
+                    return true;
+            return false;
+        };
+        if (step.action == Action::delete_key) {
+            if (key_text(line.key).empty() || !named(made, false))
+                return "a key the installation did not make: " + describe(line);
+        } else if (!named(values, true)) {
+            return "a value the record does not name: " + describe(line);
         }
-        if (key_text(line.key).empty() || !under)
-            return "a registry step outside the installation's keys: " + describe(line);
-        if (step.action == Action::delete_key && !is_made)
-            return "a key the installation did not make: " + describe(line);
     }
     return "";
 }

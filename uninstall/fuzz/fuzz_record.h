@@ -17,9 +17,10 @@ const PlanInput& fixed_input();
 // Why `plan` reaches outside what `record`'s installation made, or "" when it does not. Every
 // file or folder step must name a canonical path that is the target or lies in it (not behind
 // a link there), a .lnk file inside the shortcut folders, or a folder inside a Programs
-// folder; every registry step must lie at or below a key the record made (an empty-name line
-// followed by a line of the same key) or the product's uninstall key, and a key step must be
-// such a key itself.
+// folder; every value step must be a J line of the record or a digest value of the product's
+// uninstall key, and every key step a key the record made (an empty-name line followed by a
+// line of the same key), the uninstall key, or a key the installation's list names, never a
+// root.
 std::string plan_violation(const Record& record, const PlanInput& input, const Plan& plan);
 
 // Reads `bytes`, plans them as the uninstaller does when the record is not refused and checks
