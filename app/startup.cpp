@@ -4,7 +4,7 @@
 #include "platform/error/runtime_error.h"
 #include "platform/error_box.h"
 #include "platform/files.h"
-#include "platform/private_profile.h"
+#include "script/ini_reader.h"
 
 namespace setup {
 
@@ -25,23 +25,19 @@ void window_content(TForm1& form, HMODULE module, const InstallationState& state
 Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files,
                      InstallationState& state) {
     files.folder.emplace(platform::PrivateFolder::create(platform::GetTempDirectory(), "Setup-"));
-    state.ScriptPath = files.folder->file("Setup.ini");
     const std::string installer_folder = folder_of_module(platform::own_module_path());
     state.Plan = InstallPlan{};
 
-    // Read through the system's profile reader, as always, so that the installer reads the
-    // values it always read; the file is in the private folder and deleted right after.
-    platform::write_held_file(state.ScriptPath, platform::load_resource(module, "SETUP"));
-    platform::ProfileFile script(state.ScriptPath);
+    // Read from the resource's bytes with the system profile reader's rules, never from a
+    // file: a file, wherever it lay, could be swapped between its writing and its reading.
+    const IniText script(platform::load_resource(module, "SETUP"));
     state.Product = read_product_settings(script, installer_folder);
     if (!platform::file_exists(state.Product.ArchivePath)) {
-        platform::delete_file(state.ScriptPath);
         report_failure(state, ExitCode::archive_unusable,
                        "Nie ma pliku: " + state.Product.ArchivePath, "Błąd");
         return Startup::stopped;
     }
     state.Plan = read_install_plan(script);
-    platform::delete_file(state.ScriptPath);
 
     const SystemFolders folders = discover_folders(system);
     state.ProgramFilesDir = folders.ProgramFilesDir;

@@ -1,7 +1,8 @@
 #pragma once
-// Key lookups in INI text. The setup script is read on Windows by the system's private-profile
-// reader; IniText reproduces its lookups portably so that the script's reading can be tested
-// anywhere.
+// Key lookups in INI text. IniText reproduces the lookups of Windows' private-profile reader
+// over bytes in memory: Setup.exe reads its script with it from its resource, so that no file
+// of the script exists that another process could swap, and the builder's checker reads
+// scripts with it on any system. A test under Wine compares it with the system's reader.
 #include <cstddef>
 #include <map>
 #include <string>
@@ -24,9 +25,8 @@ class IniReader {
                              std::string_view default_value) const = 0;
 };
 
-// A portable stand-in over INI text (bytes in CP1250 or any other code page; lines end in CR LF
-// or LF), used by the native tests and by nothing that runs on Windows. It follows the
-// private-profile conventions:
+// The reader over INI text (bytes in CP1250 or any other code page; lines end in CR LF or LF).
+// It follows the private-profile conventions:
 // - Blanks are spaces, tabs and carriage returns; they are removed around every line, around
 //   key names and around values.
 // - A line whose first character is ";" is a comment.

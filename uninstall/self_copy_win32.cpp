@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <vector>
 
 #include "platform/error/runtime_error.h"
 #include "platform/files.h"
@@ -17,7 +18,40 @@ using platform::UniqueHandle;
 
 namespace {
 
-constexpr DWORD kShareForLoader = FILE_SHARE_READ | FILE_SHARE_DELETE;
+// Moves the file `held` is open on to `to` (never over anything there) through that handle,
+// which needs DELETE access; false when this system lacks the call (before Vista) or the move
+// fails, GetLastError() telling why.
+bool move_held(HANDLE held, const std::string& to) {
+    using SetInformation = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    const auto set_information = reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    if (!set_information) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return false;
+    }
+    const int length = MultiByteToWideChar(CP_ACP, 0, to.c_str(), -1, nullptr, 0);
+    if (length <= 1) return false;
+    const size_t name_bytes = static_cast<size_t>(length - 1) * sizeof(WCHAR);
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name_bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(name_bytes);
+    MultiByteToWideChar(CP_ACP, 0, to.c_str(), -1, info->FileName, length);
+    return set_information(held, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
+}
+
+// `path` names the file `held` is open on now.
+bool names_held_file(HANDLE held, const std::string& path) {
+    const UniqueHandle named(CreateFileA(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    return named && GetFileInformationByHandle(held, &a) &&
+           GetFileInformationByHandle(named.get(), &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
 
 }  // namespace
 
@@ -31,40 +65,42 @@ UniqueHandle start_copy(const std::string& program, const Record& record, CopyAr
         throw RuntimeError(format_text(text(record, kCannotCopy), {program, temp}) + ": " +
                            e.reason());
     }
-    DWORD error = 0;
-    // Made new in the private folder, where nobody else can write, then held against writing
-    // and moved out beside it under the folder's random name, never over anything there: the
-    // system deletes a running program's file only through a handle opened before it ran,
-    // and Wine only by the name that handle was opened with, so the copy must run from where
-    // it is when marked. The file keeps the folder's access list.
+    auto cannot_start = [&](const std::string& file, DWORD error) {
+        return RuntimeError(format_text(text(record, kCannotStart), {file}) + " " +
+                            system_message(error));
+    };
+    // Made new in the private folder, where nobody else can write, then held by one handle
+    // from before it leaves the folder until the copy has ended: the handle shares reading
+    // only, so nobody can write, rename or delete the file (the user owns the temporary
+    // folder, and so may rename any entry of it that nobody holds), and the copy inherits it,
+    // so that the file goes when the copy ends. The system deletes a running program's file
+    // only through a handle opened before it ran. The file is moved out beside the folder
+    // under the folder's random name, never over anything there, through that same handle;
+    // it keeps the folder's access list.
     const std::string made = folder->file("Odinstaluj.exe");
-    const std::string copy = folder->path() + ".exe";
+    std::string copy = folder->path() + ".exe";
     if (!CopyFileA(program.c_str(), made.c_str(), TRUE))
         throw RuntimeError(format_text(text(record, kCannotCopy), {program, folder->path()}) +
                            ": " + system_message(GetLastError()));
-    UniqueHandle held(CreateFileA(made.c_str(), GENERIC_READ, kShareForLoader, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-    if (!held || !MoveFileExA(made.c_str(), copy.c_str(), 0))
-        throw RuntimeError(format_text(text(record, kCannotCopy), {program, temp}) + ": " +
-                           system_message(GetLastError()));
-
-    // Delete-on-close with sharing for the loader, none for writers: the file cannot be
-    // changed while it waits to be started, and goes when the last handle to it, the one the
-    // copy inherits, closes as the copy ends.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    UniqueHandle doomed(CreateFileA(copy.c_str(), GENERIC_READ | DELETE, kShareForLoader, &inherit,
-                                    OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (!doomed) {
-        error = GetLastError();
-        held.reset();
-        DeleteFileA(copy.c_str());
-        throw RuntimeError(format_text(text(record, kCannotStart), {copy}) + " " +
-                           system_message(error));
+    UniqueHandle held(CreateFileA(made.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, &inherit,
+                                  OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!held) {
+        const DWORD error = GetLastError();
+        DeleteFileA(made.c_str());
+        throw cannot_start(made, error);
     }
-    held.reset();
-    folder.reset();  // empty now
+    if (move_held(held.get(), copy)) {
+        folder.reset();  // empty now
+    } else if (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) {
+        copy = made;        // a system without the call: run from the folder,
+        folder->release();  // which stays behind, empty, once the copy has gone
+    } else {
+        throw cannot_start(copy, GetLastError());
+    }
 
     HANDLE self = nullptr;
+    DWORD error = 0;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
                          SYNCHRONIZE, TRUE, 0))
         error = GetLastError();
@@ -77,15 +113,22 @@ UniqueHandle start_copy(const std::string& program, const Record& record, CopyAr
     PROCESS_INFORMATION started{};
     if (!own || !platform::start_process([&] {
             std::string line = command;
-            return CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                  temp.c_str(), &startup, &started);
+            return CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, TRUE,
+                                  CREATE_SUSPENDED, nullptr, temp.c_str(), &startup, &started);
         })) {
         if (own) error = GetLastError();
-        throw RuntimeError(format_text(text(record, kCannotStart), {copy}) + " " +
-                           system_message(error));
+        throw cannot_start(copy, error);
     }
     const UniqueHandle thread(started.hThread);
-    return UniqueHandle(started.hProcess);
+    UniqueHandle process(started.hProcess);
+    // Started by its name: the program must be the file held, not one put under a folder of
+    // that name in the meantime.
+    if (!names_held_file(held.get(), copy)) {
+        TerminateProcess(process.get(), 1);
+        throw cannot_start(copy, ERROR_FILE_INVALID);
+    }
+    ResumeThread(thread.get());
+    return process;
 }
 
 void wait_for_original(const CopyArguments& arguments) {

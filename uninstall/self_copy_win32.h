@@ -17,8 +17,10 @@ inline constexpr const char* kCopyFolderPrefix = "Odinstaluj-";
 // temporary folder, moves the copy out beside the folder as `<folder>.exe` (never over an
 // existing file) while holding it against writing, removes the folder, and starts the copy
 // with the arguments that make it wait for this process and then do the work, its current
-// folder the temporary folder. The copy inherits a handle that denies writing the file and
-// deletes it when the copy ends; without that handle the copy is not started. Throws
+// folder the temporary folder. One handle, which denies writing, renaming and deleting the
+// file to everybody else, holds it from before the move until the copy ends (the copy
+// inherits it; it deletes the file then), and the copy runs only once it is seen to have
+// started from the file held; without that handle the copy is not started. Throws
 // RuntimeError with the record's texts for a copy that cannot be made or started; nothing is
 // left in the temporary folder then. `passed` carries what the copy is told besides (its
 // process handle and program are filled in here): the switches, and a result pipe's write

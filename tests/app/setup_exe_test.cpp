@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "tests/support/private_folders.h"
 #include "tests/support/process.h"
@@ -112,6 +114,36 @@ TEST_F(SetupExe, NormalStartKeepsItsFilesInAFreshPrivateFolder) {
     EXPECT_TRUE(private_folders(dir / "tmp", "Setup-").empty()) << "the private folder is left";
     EXPECT_EQ(read_file(dir / "tmp/Uha.exe"), "planted");
     EXPECT_EQ(read_file(dir / "tmp/Setup.ini"), "[I]\r\n1=Podrzucony\r\n");
+}
+
+// A watcher of the user's own, as fast as it can, looks for the script in every private
+// folder and swaps the folder for one holding a script of its own: there is never a script
+// file to find, and the wizard shows the product the installer carries.
+TEST_F(SetupExe, TheScriptIsNeverAFileAnotherProcessCouldSwap) {
+    write_file(dir / "Pobrane/data.uha", "archive");
+    std::atomic<bool> done = false;
+    std::atomic<int> found = 0;
+    std::thread watcher([&] {
+        while (!done) {
+            for (const fs::path& folder : private_folders(dir / "tmp", "Setup-")) {
+                std::error_code error;
+                if (!fs::exists(folder / "Setup.ini", error)) continue;
+                ++found;
+                fs::rename(folder, folder.string() + "-stary", error);
+                fs::create_directories(folder, error);
+                write_file(folder / "Setup.ini", "[I]\r\n1=Podrzucony\r\n3=data.uha\r\n");
+            }
+        }
+    });
+    auto program = start(temp);
+    HWND form = wait_for_window(program->pid(), "TForm1", "", 30s);
+    done = true;
+    watcher.join();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(found, 0);
+    EXPECT_EQ(window_text(form), "Przykładowy Program 1.0 - Kreator instalacyjny");
+    PostMessageA(form, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program->wait_exit(20s), 0);
 }
 
 TEST_F(SetupExe, MissingArchiveStopsWithItsFullPath) {

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <atomic>
 #include <filesystem>
 #include <regex>
 #include <thread>
@@ -363,6 +364,35 @@ TEST_F(Uninstaller, TheCopyRunsUnderARandomNameNobodyCanChange) {
     EXPECT_EQ(_stricmp(image, (temp + name).c_str()), 0) << image;
     EXPECT_TRUE(private_folders(at("tmp"), "Odinstaluj-").empty());
     EXPECT_EQ(open_error(image, GENERIC_WRITE), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    ASSERT_NO_FATAL_FAILURE(close(copy));
+}
+
+// A watcher of the user's own renames the working copy away as soon as it appears and puts its
+// own program under that name: it never can, and the copy that runs is the uninstaller.
+TEST_F(Uninstaller, TheWorkingCopyCannotBeSwappedBeforeItRuns) {
+    finish_installation(record_lines());
+    std::atomic<bool> done = false;
+    std::atomic<int> swapped = 0;
+    std::thread watcher([&] {
+        const std::wregex copy_name(L"Odinstaluj-[0-9a-f]{16}\\.exe");
+        while (!done) {
+            std::error_code error;
+            for (const auto& entry : fs::directory_iterator(at("tmp"), error)) {
+                const fs::path path = entry.path();
+                if (!std::regex_match(path.filename().wstring(), copy_name)) continue;
+                if (!MoveFileW(path.c_str(), (path.wstring() + L".stary").c_str())) continue;
+                ++swapped;
+                CopyFileA(test_program_path(IDLE_PROGRAM_EXE).c_str(), path.string().c_str(),
+                          FALSE);
+            }
+        }
+    });
+    UninstallerCopy copy;
+    start(copy);
+    done = true;
+    watcher.join();
+    EXPECT_EQ(swapped, 0);
+    if (!copy.window()) return;
     ASSERT_NO_FATAL_FAILURE(close(copy));
 }
 
