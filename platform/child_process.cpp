@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/files.h"
 #include "platform/process_start.h"
 #include "platform/win_handle.h"
 
@@ -69,7 +70,8 @@ class PipedProcess : public ExtractorProcess {
 
 }  // namespace
 
-ExtractorSystem::Started start_extractor(const std::string& command_line) {
+ExtractorSystem::Started start_extractor(const std::string& command_line, const std::string& image,
+                                         HANDLE held) {
     using Start = ExtractorSystem::Start;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE read_end = nullptr, write_end = nullptr;
@@ -87,11 +89,22 @@ ExtractorSystem::Started start_extractor(const std::string& command_line) {
     PROCESS_INFORMATION pi{};
     if (!start_process([&] {
             std::string line = command_line;
-            return CreateProcessA(nullptr, line.data(), &sa, &sa, TRUE, NORMAL_PRIORITY_CLASS,
-                                  nullptr, nullptr, &si, &pi);
+            return CreateProcessA(nullptr, line.data(), &sa, &sa, TRUE,
+                                  NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &si,
+                                  &pi);
         })) {
         return {Start::start_failed, std::move(process)};
     }
+    // Started by its path: the folder above it could have been renamed and another put in its
+    // place in the meantime by the user who owns the temporary folder.
+    if (!names_held_file(image, held)) {
+        TerminateProcess(pi.hProcess, 1);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        SetLastError(ERROR_FILE_INVALID);
+        return {Start::start_failed, std::move(process)};
+    }
+    ResumeThread(pi.hThread);
     process->started(pi);
     return {Start::started, std::move(process)};
 }

@@ -26,6 +26,8 @@ class ExtractorFile {
     ~ExtractorFile() { remove(); }
 
     const std::string& path() const { return path_; }
+    // The handle that holds the file until release_for_start(); null after.
+    HANDLE hold() const { return hold_.get(); }
     // Lets go of the hold, so that the file can be deleted once its process has ended; the
     // running process's image cannot be written any more. Called as the process starts.
     void release_for_start() { hold_.reset(); }

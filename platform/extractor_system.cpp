@@ -9,7 +9,7 @@
 namespace setup::platform {
 
 ExtractorSystem::Started WindowsExtractorSystem::start(const std::string& command_line) {
-    Started started = start_extractor(command_line);
+    Started started = start_extractor(command_line, extractor_.path(), extractor_.hold());
     // The running process's image cannot be written any more; the runner removes the file
     // when the process has ended, which the hold would prevent.
     extractor_.release_for_start();

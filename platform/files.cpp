@@ -117,4 +117,15 @@ void set_current_folder(const std::string& path) {
                            system_message(GetLastError()));
 }
 
+bool names_held_file(const std::string& path, HANDLE held) {
+    const UniqueHandle named(CreateFileA(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    return named && GetFileInformationByHandle(held, &a) &&
+           GetFileInformationByHandle(named.get(), &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
 }  // namespace setup::platform

@@ -49,6 +49,11 @@ std::string read_open_file(HANDLE file, size_t limit, const std::string& path);
 // Up to `limit` bytes of the file at `path`; nullopt when it cannot be opened.
 std::optional<std::string> read_small_file(const std::string& path, size_t limit);
 
+// `path` names the file `held` is open on, as its volume and file ID show: a program started
+// by its path ran from the file held, not from one put under that name since. A link at
+// `path` is not followed.
+bool names_held_file(const std::string& path, HANDLE held);
+
 // One folder level (its parent must exist); throws RuntimeError naming it.
 void create_folder(const std::string& path);
 // Makes `path` the process's current folder; throws RuntimeError naming it.

@@ -41,18 +41,6 @@ bool move_held(HANDLE held, const std::string& to) {
     return set_information(held, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
 }
 
-// `path` names the file `held` is open on now.
-bool names_held_file(HANDLE held, const std::string& path) {
-    const UniqueHandle named(CreateFileA(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION a{}, b{};
-    return named && GetFileInformationByHandle(held, &a) &&
-           GetFileInformationByHandle(named.get(), &b) &&
-           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
-}
-
 }  // namespace
 
 UniqueHandle start_copy(const std::string& program, const Record& record, CopyArguments passed) {
@@ -123,7 +111,7 @@ UniqueHandle start_copy(const std::string& program, const Record& record, CopyAr
     UniqueHandle process(started.hProcess);
     // Started by its name: the program must be the file held, not one put under a folder of
     // that name in the meantime.
-    if (!names_held_file(held.get(), copy)) {
+    if (!platform::names_held_file(copy, held.get())) {
         TerminateProcess(process.get(), 1);
         throw cannot_start(copy, ERROR_FILE_INVALID);
     }

@@ -9,6 +9,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -521,6 +522,42 @@ TEST_F(Installation, UnsafeTargetsAreRefusedBeforeAnythingIsWritten) {
         EXPECT_FALSE(fs::exists(dir.path() / made)) << made;
     EXPECT_FALSE(fs::exists(dir.path() / std::string(250 - base.size(), 'd')));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKeys + "Przykładowy Program"));
+}
+
+// A watcher of the user's own renames the private folder away once the extractor is in it and
+// puts a folder of its own, with its own Uha.exe, in its place: that program never runs (the
+// installation fails before anything is unpacked, or the swap came after the start).
+TEST_F(Installation, AnExtractorSwappedWithItsFolderIsNotStarted) {
+    forget_sample_product("Przykładowy Program");
+    target = native(dir.path()) + "\\Podmieniony";
+    std::atomic<bool> done = false;
+    std::atomic<int> swapped = 0;
+    std::thread watcher([&] {
+        while (!done && swapped == 0) {
+            std::error_code error;
+            for (const fs::path& folder : private_folders(dir / "tmp", "Setup-")) {
+                if (!fs::exists(folder / "Uha.exe", error)) continue;
+                fs::rename(folder, folder.wstring() + L"-stary", error);
+                if (error) continue;
+                fs::create_directories(folder, error);
+                fs::copy_file(u8_native(test_program_path(WITAJ_EXE)), folder / "Uha.exe", error);
+                ++swapped;
+            }
+        }
+    });
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_EXE, sample_archive(), "/S /D=" + target,
+                              {"PRZYKLAD_DZIENNIK=" + log}));
+    const int exit = program->wait_exit(120s);
+    done = true;
+    watcher.join();
+    if (swapped == 0) GTEST_SKIP() << "the private folder could not be renamed while in use";
+    EXPECT_EQ(log_lines(), std::vector<std::string>{}) << "the swapped-in program ran";
+    if (exit != 0) {
+        EXPECT_FALSE(fs::exists(u8_native(target + "\\Witaj.exe")));
+    }
+    std::error_code ignored;
+    for (const fs::path& folder : private_folders(dir / "tmp", "Setup-"))
+        fs::remove_all(folder, ignored);
 }
 
 // A record planted in a folder made before the installation hands none of its keys to the
