@@ -167,7 +167,7 @@ void undo_run(TForm1& form, InstallationState& state, const UndoLedger& ledger,
     for (const std::string& file : ledger.files_replaced)
         state.Log.line("plik sprzed instalacji zostaje (mógł zostać zastąpiony): " + file);
     // A file still in use stays and is logged: the undo schedules nothing for the restart.
-    platform::TakeBack take_back(platform::TakeBack::InUse::fail);
+    platform::TakeBack take_back(platform::TakeBack::InUse::fail, platform::protected_folders());
     size_t done = 0;
     for (const takeback::Step& step : steps) {
         const takeback::Result result = take_back.apply(step);

@@ -153,7 +153,45 @@ bool TakeBack::schedule(const std::string& path) {
     return true;
 }
 
+std::optional<Result> TakeBack::hold_levels(const std::string& path) {
+    const std::vector<std::string> levels = paths::folder_levels(paths::parent_of(path));
+    // The levels held for the step before and still above this path stay held; the others,
+    // which this step may remove, are let go.
+    size_t kept = 0;
+    while (kept < held_.size() && kept < levels.size() &&
+           paths::same_path(held_[kept].first, levels[kept]))
+        ++kept;
+    held_.resize(kept);
+    for (size_t i = kept; i < levels.size(); ++i) {
+        const std::string& level = levels[i];
+        UniqueHandle handle(CreateFileA(
+            level.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!handle) return outcome_of(static_cast<LONG>(GetLastError()));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(handle.get(), &info)) return failed(GetLastError());
+        // Read from the handle, and by the name once the handle holds the level: Wine opens
+        // what a Unix symbolic link leads to in spite of FILE_FLAG_OPEN_REPARSE_POINT, but its
+        // name still shows the reparse point.
+        const DWORD by_name = GetFileAttributesA(level.c_str());
+        bool trusted = false;
+        for (const std::string& folder : trusted_)
+            trusted = trusted || (!folder.empty() && paths::is_within(folder, level));
+        // At or above a folder of the system's or the user's, links are theirs.
+        const bool link =
+            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+            (by_name != INVALID_FILE_ATTRIBUTES && (by_name & FILE_ATTRIBUTE_REPARSE_POINT));
+        if (link && !trusted)
+            return Result{Outcome::failed, "ścieżka prowadzi przez dowiązanie " + level};
+        if (!link && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return Result{Outcome::failed, level + " nie jest folderem"};
+        held_.emplace_back(level, std::move(handle));
+    }
+    return std::nullopt;
+}
+
 Result TakeBack::delete_file(const std::string& path) {
+    if (const auto why = hold_levels(path)) return *why;
     DWORD attributes = 0;
     if (const auto why = not_removable(path, false, attributes)) return *why;
     // An archive may carry read-only files; they were made all the same.
@@ -171,6 +209,7 @@ Result TakeBack::delete_file(const std::string& path) {
 }
 
 Result TakeBack::remove_folder(const std::string& path) {
+    if (const auto why = hold_levels(path)) return *why;
     DWORD attributes = 0;
     if (const auto why = not_removable(path, true, attributes)) return *why;
     // A link (reparse point) is removed as a link: the folder it points at is not touched.
@@ -184,7 +223,9 @@ Result TakeBack::remove_folder(const std::string& path) {
 }
 
 bool take_away_tree(const std::string& folder, TakeBack::InUse in_use) {
-    TakeBack take_back(in_use);
+    // The folder is ours, below a folder of the system's or the user's: links above it are
+    // theirs, below it none is followed.
+    TakeBack take_back(in_use, {paths::parent_of(folder)});
     Result last;
     for (const takeback::Step& step : takeback::tree_removal(folder, list_tree(folder)))
         last = take_back.apply(step);

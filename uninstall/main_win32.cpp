@@ -154,7 +154,8 @@ int remove_silently(const CopyArguments& arguments, setup::platform::UniqueHandl
     for (const std::string& note : plan.notes) log.line("pozostaje: " + note);
     for (const std::string& kept : plan.kept) log.line("pozostaje (po instalacji): " + kept);
     for (const std::string& old : plan.before) log.line("pozostaje (sprzed instalacji): " + old);
-    setup::platform::TakeBack take_back(setup::platform::TakeBack::InUse::remove_at_restart);
+    setup::platform::TakeBack take_back(setup::platform::TakeBack::InUse::remove_at_restart,
+                                        loaded->input.protected_folders);
     Report report;
     std::vector<const Step*> last;
     for (const Step& step : plan.steps) {

@@ -23,7 +23,10 @@ constexpr int kButtonHeight = 26;
 }  // namespace
 
 UninstallWindow::UninstallWindow(Record record, PlanInput input, InstallationLog& log)
-    : record_(std::move(record)), input_(std::move(input)), log_(log) {
+    : record_(std::move(record)),
+      input_(std::move(input)),
+      take_back_(platform::TakeBack::InUse::remove_at_restart, input_.protected_folders),
+      log_(log) {
     title_ = text(record_, kProductTitle);
 }
 

@@ -65,7 +65,7 @@ class UninstallWindow {
     Record record_;
     PlanInput input_;
     Plan plan_;
-    platform::TakeBack take_back_{platform::TakeBack::InUse::remove_at_restart};
+    platform::TakeBack take_back_;
     Report report_;
     InstallationLog& log_;
     HWND hwnd_ = nullptr;

@@ -9,6 +9,7 @@
 
 #include "platform/files.h"
 #include "platform/win_handle.h"
+#include "tests/support/directory_link.h"
 #include "tests/support/temp_tree.h"
 
 using namespace setup;
@@ -96,7 +97,7 @@ TEST(TakeBack, RemovesOnlyWhatIsEmptyAndPutsValuesBack) {
         {registry_step(Action::delete_key, key + "\\Obcy"), Outcome::not_empty},
         {registry_step(Action::delete_key, key + "\\Brak"), Outcome::absent},
     };
-    platform::TakeBack take_back(platform::TakeBack::InUse::fail);
+    platform::TakeBack take_back(platform::TakeBack::InUse::fail, {native(dir.path())});
     for (const Case& c : cases) {
         const takeback::Result result = take_back.apply(c.step);
         EXPECT_EQ(result.outcome, c.outcome) << c.step.path << c.step.registry.key << " "
@@ -135,4 +136,26 @@ TEST(TakeBack, AFileInUseFailsOrGoesAtRestartAsAsked) {
     const std::string pending = take_scheduled_removals();
     EXPECT_NE(pending.find("otwarty.dat"), std::string::npos) << pending;
     EXPECT_NE(pending.find("w_uzyciu"), std::string::npos) << pending;
+}
+
+// A folder of the plan swapped for a link to another folder after the plan was made: nothing
+// behind the link is touched: the file step fails naming the link, and the folder step takes at
+// most the link itself (Wine cannot remove a Unix link to a folder that holds anything).
+TEST(TakeBack, NeverActsBehindAFolderSwappedForALink) {
+    TempDir dir;
+    const std::filesystem::path target = dir.path() / "cel";
+    write_file(target / "dane" / "poziom.dat", "nasz");
+    write_file(target / "obcy" / "poziom.dat", "cudzy");
+    std::filesystem::rename(target / "dane", target / "dane-stare");
+    const DirectoryLink link(target / "dane", "obcy");
+    ASSERT_TRUE(link.made());
+
+    platform::TakeBack take_back(platform::TakeBack::InUse::fail, {native(dir.path())});
+    const std::string dane = native(target / "dane");
+    const takeback::Result file =
+        take_back.apply(file_step(Action::delete_file, dane + "\\poziom.dat"));
+    EXPECT_EQ(file.outcome, Outcome::failed);
+    EXPECT_NE(file.reason.find("dowiązanie " + dane), std::string::npos) << file.reason;
+    EXPECT_NE(take_back.apply(file_step(Action::remove_folder, dane)).outcome, Outcome::failed);
+    EXPECT_EQ(read_file(target / "obcy" / "poziom.dat"), "cudzy");
 }
