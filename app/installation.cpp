@@ -92,14 +92,23 @@ void launch_programs(TForm1& form, const std::string& target,
 // The target folder before anything is unpacked: refused when it or a folder on its way is a
 // link, since the elevated extractor would write wherever that leads; otherwise its missing
 // levels are made with the program folder's access list, so that ordinary users cannot place
-// programs there that the installation later starts elevated; each level made is noted in
-// `ledger`. Throws RuntimeError with the refusal, or naming the level that cannot be made.
-void make_target_folder(const std::string& target, UndoLedger& ledger) {
+// programs there that the installation later starts elevated (its uninstaller among them);
+// each level made is noted in `ledger`. A target that existed gets that list too, in place of
+// its own, which `log` tells. Throws RuntimeError with the refusal, or naming the level that
+// cannot be made or protected.
+void make_target_folder(const std::string& target, UndoLedger& ledger, InstallationLog& log) {
     const platform::SecurityDescriptor descriptor = platform::program_folder_descriptor();
+    const size_t made_before = ledger.folders_made.size();
     prepare_target_folder(target, platform::path_kind, [&](const std::string& level) {
         platform::create_protected_folder(level, descriptor);
         ledger.folders_made.push_back(level);
     });
+    if (ledger.folders_made.size() > made_before) return;
+    log.line(
+        "folder docelowy istniał: jego lista dostępu zostaje zastąpiona listą folderu "
+        "programów (zapis tylko dla administratorów): " +
+        target);
+    platform::protect_existing_folder(target, descriptor);
 }
 
 // The archive, held open for reading (writes and deletion denied, so that what was checked is
@@ -333,7 +342,7 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
         !refusal.empty())
         return failed_with(ExitCode::bad_arguments, refusal);
     try {
-        make_target_folder(state.TargetFolder, ledger);
+        make_target_folder(state.TargetFolder, ledger, state.Log);
     } catch (const std::exception& e) {
         return failed_with(ExitCode::extraction_failed, e.what());
     }

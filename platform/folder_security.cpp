@@ -1,5 +1,6 @@
 #include "platform/folder_security.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include "platform/error/runtime_error.h"
@@ -31,6 +32,20 @@ void create_protected_folder(const std::string& path, const SecurityDescriptor& 
     if (!CreateDirectoryA(path.c_str(), &attributes))
         throw RuntimeError("Nie można utworzyć folderu " + path + ": " +
                            system_message(GetLastError()));
+}
+
+void protect_existing_folder(const std::string& path, const SecurityDescriptor& descriptor) {
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = nullptr;
+    DWORD error = ERROR_INVALID_SECURITY_DESCR;
+    if (GetSecurityDescriptorDacl(descriptor.get(), &present, &list, &defaulted) && present)
+        error =
+            SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, list, nullptr);
+    if (error != ERROR_SUCCESS)
+        throw RuntimeError("Nie można nadać folderowi " + path +
+                           " listy dostępu folderu programów: " + system_message(error));
 }
 
 PathKind path_kind(const std::string& path) {

@@ -35,6 +35,11 @@ SecurityDescriptor program_folder_descriptor();
 // the folder and the system's message.
 void create_protected_folder(const std::string& path, const SecurityDescriptor& descriptor);
 
+// Gives the existing folder at `path` the access list of `descriptor` in place of its own, not
+// inherited from above; what it holds inherits it as the system propagates it. Throws
+// RuntimeError naming the folder and the system's message.
+void protect_existing_folder(const std::string& path, const SecurityDescriptor& descriptor);
+
 // A reparse point (junction, symbolic link, mount point) is a link; a path whose attributes
 // cannot be read because it or its parent does not exist is missing; anything else is
 // present (a level that cannot be read is not made, and the extractor reports it).
