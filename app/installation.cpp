@@ -69,9 +69,9 @@ std::vector<bool> write_registry(const InstallationSteps& steps, InstallationLog
 }
 
 // The script's programs, one after the other from the target folder, as the logged-in user
-// where the system allows it. The window answers once, so that "Instaluję..." shows, and not
-// again until the run has ended. A program that cannot be started is passed over; how each
-// was started (or why not) goes to the log.
+// where the system allows it. The window answers before the first, so that "Instaluję..."
+// shows, and while it waits for a program started directly to end. A program that cannot be started
+// is passed over; how each was started (or why not) goes to the log.
 void launch_programs(TForm1& form, const std::string& target,
                      const std::vector<std::string>& programs, InstallationLog& log) {
     form.show_status("Instaluję...");
@@ -80,7 +80,8 @@ void launch_programs(TForm1& form, const std::string& target,
     for (const std::string& entry : programs) {
         platform::set_current_folder(target);
         const std::string command = launch_command_line(target, entry, platform::file_exists);
-        const LaunchReport report = platform::LaunchProgram(command, target);
+        const LaunchReport report =
+            platform::LaunchProgram(command, target, [&form] { form.pump_messages(); });
         log.line(std::string(report.route == LaunchRoute::failed ? "nie uruchomiono: "
                              : report.route == LaunchRoute::as_user
                                  ? "uruchomiono jako użytkownik: "

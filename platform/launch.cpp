@@ -81,8 +81,21 @@ std::optional<std::string> desktop_shell_unusable() {
     return std::nullopt;
 }
 
+// Waits up to `ms` for `handle`, `pump` answering the window's messages as they come.
+void wait_answering(HANDLE handle, DWORD ms, const std::function<void()>& pump) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD passed = GetTickCount() - start;
+        if (passed >= ms) return;
+        const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, ms - passed, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1) return;  // ended, timed out or failed
+        if (pump) pump();
+    }
+}
+
 std::optional<std::string> start_directly(const std::string& command_line,
-                                          const std::string& folder) {
+                                          const std::string& folder,
+                                          const std::function<void()>& pump) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -98,8 +111,8 @@ std::optional<std::string> start_directly(const std::string& command_line,
     UniqueHandle process(pi.hProcess);
     UniqueHandle thread(pi.hThread);
     WaitForInputIdle(process.get(), 1000);
-    WaitForSingleObject(process.get(), 10000);
-    WaitForSingleObject(thread.get(), 10000);
+    wait_answering(process.get(), 10000, pump);
+    wait_answering(thread.get(), 10000, pump);
     return std::nullopt;
 }
 
@@ -174,7 +187,8 @@ std::optional<std::string> start_through_desktop_shell(const ShellStart& start,
     return std::nullopt;
 }
 
-LaunchReport LaunchProgram(const std::string& command_line, const std::string& folder) {
+LaunchReport LaunchProgram(const std::string& command_line, const std::string& folder,
+                           const std::function<void()>& pump) {
     HANDLE raw = nullptr;
     std::optional<bool> elevated;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
@@ -191,7 +205,7 @@ LaunchReport LaunchProgram(const std::string& command_line, const std::string& f
     };
     // A process that cannot tell is taken as elevated: the shell's way is then tried first.
     return launch_by_route(elevated.value_or(true), through_shell,
-                           [&] { return start_directly(command_line, folder); });
+                           [&] { return start_directly(command_line, folder, pump); });
 }
 
 }  // namespace setup::platform

@@ -293,15 +293,27 @@ TEST(Launch, WithoutAUserShellTheProgramStartsDirectlyAndTheRouteIsReported) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     TempDir dir;
     const LaunchReport started =
-        platform::LaunchProgram("\"" + system_cmd() + "\" /c cd > kat.txt", native(dir.path()));
+        platform::LaunchProgram("\"" + system_cmd() + "\" /c cd > kat.txt", native(dir.path()), {});
     EXPECT_NE(started.route, LaunchRoute::failed) << started.reason;
     EXPECT_FALSE(started.reason.empty());
     EXPECT_EQ(current_folder_noted(dir.path()), native(dir.path()) + "\r\n");
 
     const LaunchReport missing =
-        platform::LaunchProgram("\"" + native(dir / "brak.exe") + "\" /x", native(dir.path()));
+        platform::LaunchProgram("\"" + native(dir / "brak.exe") + "\" /x", native(dir.path()), {});
     EXPECT_EQ(missing.route, LaunchRoute::failed);
     EXPECT_NE(missing.reason.find("CreateProcess"), std::string::npos) << missing.reason;
+
+    // While it waits for a program started directly to end, the window's messages are
+    // answered: one posted before the start is taken during the wait.
+    int pumped = 0;
+    PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0);
+    const LaunchReport waited = platform::LaunchProgram(
+        "\"" + system_cmd() + "\" /c ping -n 3 127.0.0.1 > ping.txt", native(dir.path()), [&] {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ++pumped;
+        });
+    EXPECT_NE(waited.route, LaunchRoute::failed) << waited.reason;
+    EXPECT_GE(pumped, 1);
     CoUninitialize();
 }
 
