@@ -216,8 +216,10 @@ size_t longest_name(const ArchiveListing& listing) {
 }
 
 // Notes in `ledger` what unpacking `listing` into the target will make, before it runs.
-void note_archive(InstallationState& state, const ArchiveListing& listing, UndoLedger& ledger) {
-    note_extraction(ledger, state.TargetFolder, listing.paths, platform::path_kind);
+void note_archive(TForm1& form, InstallationState& state, const ArchiveListing& listing,
+                  UndoLedger& ledger) {
+    note_extraction(ledger, state.TargetFolder, listing.paths, platform::path_kind,
+                    [&form] { form.pump_messages(); });
     for (const std::string& name : listing.unnamed)
         state.Log.line("nazwa spoza strony kodowej, nie do cofnięcia: " + name);
 }
@@ -347,7 +349,7 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
     } catch (const std::exception& e) {
         return failed_with(ExitCode::extraction_failed, e.what());
     }
-    note_archive(state, listing, ledger);
+    note_archive(form, state, listing, ledger);
     const ExtractionOutcome outcome = extract(form, state, extractor);
     archive.reset();  // the extractor has ended
     if (state.Cancel.requested()) return ended(RunEnd::Kind::cancelled);

@@ -21,10 +21,13 @@ takeback::Step file_step(Action action, const std::string& path) {
 }  // namespace
 
 void note_extraction(UndoLedger& ledger, const std::string& target,
-                     const std::vector<ArchivedPath>& paths, const PathKindOf& kind_of) {
+                     const std::vector<ArchivedPath>& paths, const PathKindOf& kind_of,
+                     const std::function<void()>& between) {
     std::set<std::string> seen_folders;
     std::set<std::string> missing_folders;  // folded
+    size_t noted = 0;
     for (const ArchivedPath& entry : paths) {
+        if (between && ++noted % kNotedBetween == 0) between();
         // The folders on the way, then the entry itself.
         bool parent_missing = false;
         for (size_t end = entry.relative.find('\\'); end != std::string::npos;

@@ -50,8 +50,12 @@ struct ArchivedPath {
 // way to an entry, and each folder entry, that does not exist yet, and each file entry that
 // does not; a file entry that exists is noted as replaced. A folder is noted once, whatever
 // the letter case its entries spell it in; nothing below a missing folder is asked about.
+// `between`, when given, runs after every kNotedBetween entries (the window answers while a
+// table of millions of entries is asked about).
+inline constexpr size_t kNotedBetween = 1024;
 void note_extraction(UndoLedger& ledger, const std::string& target,
-                     const std::vector<ArchivedPath>& paths, const PathKindOf& kind_of);
+                     const std::vector<ArchivedPath>& paths, const PathKindOf& kind_of,
+                     const std::function<void()>& between = {});
 
 // Notes the levels of `folder` (a full path) that do not exist, before something makes them.
 void note_folder_levels(UndoLedger& ledger, const std::string& folder, const PathKindOf& kind_of);
