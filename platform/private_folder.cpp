@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "paths/paths.h"
 #include "platform/error/runtime_error.h"
 #include "platform/files.h"
 #include "platform/take_back.h"
@@ -29,6 +30,21 @@ struct LocalFreer {
 std::string with_backslash(std::string folder) {
     if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
     return folder;
+}
+
+// Opens each level of `folder`, down to the folder itself, not following a link, sharing all
+// but deletion: while the handles are open nobody can rename or remove a level. Empty when a
+// level cannot be opened, GetLastError() telling why.
+std::vector<UniqueHandle> hold_levels(const std::string& folder) {
+    std::vector<UniqueHandle> held;
+    for (const std::string& level : paths::folder_levels(folder)) {
+        UniqueHandle handle(CreateFileA(
+            level.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!handle) return {};
+        held.push_back(std::move(handle));
+    }
+    return held;
 }
 
 }  // namespace
@@ -61,13 +77,20 @@ PrivateFolder PrivateFolder::create(const std::string& parent, const std::string
     for (int attempt = 0; attempt < kNameAttempts && error == ERROR_ALREADY_EXISTS; ++attempt) {
         const std::string path = with_backslash(parent) + prefix + random_hex(8);
         // Fails when anything of that name exists: a folder someone made is never taken.
-        if (CreateDirectoryA(path.c_str(), &attributes)) return PrivateFolder(path);
+        if (CreateDirectoryA(path.c_str(), &attributes)) {
+            std::vector<UniqueHandle> held = hold_levels(path);
+            if (!held.empty()) return PrivateFolder(path, std::move(held));
+            error = GetLastError();
+            RemoveDirectoryA(path.c_str());
+            throw fail(error);
+        }
         error = GetLastError();
     }
     throw fail(error);
 }
 
 PrivateFolder::~PrivateFolder() {
+    held_.clear();  // the folder's own handle would keep it
     if (path_.empty()) return;
     for (int attempt = 0; attempt < kRemoveAttempts; ++attempt) {
         if (take_away_tree(path_, TakeBack::InUse::fail)) return;

@@ -2,13 +2,16 @@
 // A folder of this process's own under a shared one (the temporary folder), for programs it
 // writes and then starts elevated: a fresh folder of random name, never one that was there,
 // open only to the administrators and SYSTEM, so that no other process of the user can put or
-// change a file in it.
+// change a file in it. The user owns the temporary folder and so may rename any entry of it:
+// the folder and every level above it are held open, sharing all but deletion, as long as
+// the folder is this process's, so that none of them can be renamed and replaced.
 #include <windows.h>
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/error/runtime_error.h"
 #include "platform/win_handle.h"
@@ -27,10 +30,11 @@ class PrivateFolder {
   public:
     // Makes `parent`\`prefix`<16 hexadecimal digits> (`parent` with or without its trailing
     // backslash); a name that exists is never reused. Throws SystemError naming `parent` when
-    // it cannot be made.
+    // it cannot be made or held.
     static PrivateFolder create(const std::string& parent, const std::string& prefix);
 
-    PrivateFolder(PrivateFolder&& other) noexcept : path_(std::exchange(other.path_, {})) {}
+    PrivateFolder(PrivateFolder&& other) noexcept
+        : path_(std::exchange(other.path_, {})), held_(std::move(other.held_)) {}
     PrivateFolder& operator=(PrivateFolder&&) = delete;
     PrivateFolder(const PrivateFolder&) = delete;
     PrivateFolder& operator=(const PrivateFolder&) = delete;
@@ -40,12 +44,18 @@ class PrivateFolder {
 
     const std::string& path() const { return path_; }
     std::string file(std::string_view name) const { return path_ + "\\" + std::string(name); }
-    // Gives the folder up: the destructor leaves it (for a process that removes it itself).
-    void release() { path_.clear(); }
+    // Gives the folder up: the destructor leaves it (for a process that removes it itself), and
+    // it is held no more.
+    void release() {
+        path_.clear();
+        held_.clear();
+    }
 
   private:
-    explicit PrivateFolder(std::string path) : path_(std::move(path)) {}
+    PrivateFolder(std::string path, std::vector<UniqueHandle> held)
+        : path_(std::move(path)), held_(std::move(held)) {}
     std::string path_;
+    std::vector<UniqueHandle> held_;  // the folder's levels, the drive's first
 };
 
 // Opens `path` for reading, sharing it for reading only: while the handle is open nobody can
