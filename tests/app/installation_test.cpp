@@ -20,6 +20,7 @@
 #include "install/startup_rules.h"
 #include "integrity/sha256.h"
 #include "platform/system_queries.h"
+#include "tests/support/directory_link.h"
 #include "tests/support/installer_driver.h"
 #include "tests/support/link_probe.h"
 #include "tests/support/private_folders.h"
@@ -571,6 +572,33 @@ TEST_F(Installation, AnExtractorSwappedWithItsFolderIsNotStarted) {
     std::error_code ignored;
     for (const fs::path& folder : private_folders(dir / "tmp", "Setup-"))
         fs::remove_all(folder, ignored);
+}
+
+// A folder the extraction made is swapped for a link to another folder before the extraction
+// fails: the undo takes back nothing behind the link.
+TEST_F(Installation, TheUndoLeavesWhatLiesBehindAFolderSwappedForALink) {
+    TempDir packing;
+    write_file(packing.path() / "produkt" / "Dane" / "poziom.dat", "nasz");
+    const ProcessResult packed =
+        run_process(test_program_path(UHA_EXE), {"a", "-m1", utf8_of(packing.path() / "data.uha"),
+                                                 "-C", utf8_of(packing.path() / "produkt"), "."});
+    ASSERT_EQ(packed.exit_code, 0) << packed.output;
+    target = native(dir.path()) + "\\Podmiana";
+    const fs::path script = dir.path() / "skrypt.txt";
+    write_file(script, "touch Dane\\poziom.dat\nsleep 3000\nexit 1\n");
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_FAKE_FULL_EXE,
+                              read_file(packing.path() / "data.uha"), "/S /D=" + target,
+                              {"FAKE_EXTRACTOR_SCRIPT=" + native(script)}));
+    const fs::path dane = u8_native(target + "\\Dane");
+    const auto until = std::chrono::steady_clock::now() + 30s;
+    while (!fs::exists(dane / "poziom.dat") && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(5ms);
+    write_file(u8_native(target + "\\obcy\\poziom.dat"), "cudzy");
+    fs::rename(dane, dane.wstring() + L"-stare");
+    const DirectoryLink link(dane, "obcy");
+    ASSERT_TRUE(link.made());
+    EXPECT_EQ(program->wait_exit(60s), 1603);
+    EXPECT_EQ(read_file(u8_native(target + "\\obcy\\poziom.dat")), "cudzy");
 }
 
 // A record planted in a folder made before the installation hands none of its keys to the
