@@ -1,7 +1,7 @@
 #pragma once
 // One installation's state, passed explicitly: what the start-up found (the setup script's
-// settings and plan, the system's folders), what the user chose in
-// the wizard (the target folder and the group), and the user's request to stop. The start-up
+// settings and plan, the system's folders), what the user chose in the wizard (the target
+// folder and the group), and the user's request to stop. The start-up
 // fills the first part, the wizard writes its choices when the installation starts, and the
 // run reads them; the window and the extractor runner set and read the cancel request.
 #include <string>

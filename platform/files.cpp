@@ -117,6 +117,12 @@ void set_current_folder(const std::string& path) {
                            system_message(GetLastError()));
 }
 
+UniqueHandle hold_folder(const std::string& path) {
+    return UniqueHandle(CreateFileA(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
 bool names_held_file(const std::string& path, HANDLE held) {
     const UniqueHandle named(CreateFileA(
         path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/system_message.h"
+#include "platform/win_handle.h"
 
 namespace setup::platform {
 
@@ -53,6 +54,11 @@ std::optional<std::string> read_small_file(const std::string& path, size_t limit
 // by its path ran from the file held, not from one put under that name since. A link at
 // `path` is not followed.
 bool names_held_file(const std::string& path, HANDLE held);
+
+// Opens the folder (or the link) at `path` without following a link, for its attributes only,
+// sharing all but deletion: while the handle is open nobody can rename or remove it. Null when
+// it cannot be opened, GetLastError() telling why.
+UniqueHandle hold_folder(const std::string& path);
 
 // One folder level (its parent must exist); throws RuntimeError naming it.
 void create_folder(const std::string& path);

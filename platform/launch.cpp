@@ -83,13 +83,17 @@ std::optional<std::string> desktop_shell_unusable() {
 
 // Waits up to `ms` for `handle`, `pump` answering the window's messages as they come.
 void wait_answering(HANDLE handle, DWORD ms, const std::function<void()>& pump) {
+    if (!pump) {
+        WaitForSingleObject(handle, ms);
+        return;
+    }
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD passed = GetTickCount() - start;
         if (passed >= ms) return;
         const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, ms - passed, QS_ALLINPUT);
         if (woke != WAIT_OBJECT_0 + 1) return;  // ended, timed out or failed
-        if (pump) pump();
+        pump();
     }
 }
 

@@ -32,15 +32,12 @@ std::string with_backslash(std::string folder) {
     return folder;
 }
 
-// Opens each level of `folder`, down to the folder itself, not following a link, sharing all
-// but deletion: while the handles are open nobody can rename or remove a level. Empty when a
-// level cannot be opened, GetLastError() telling why.
+// Holds each level of `folder`, down to the folder itself (hold_folder). Empty when a level
+// cannot be opened, GetLastError() telling why.
 std::vector<UniqueHandle> hold_levels(const std::string& folder) {
     std::vector<UniqueHandle> held;
     for (const std::string& level : paths::folder_levels(folder)) {
-        UniqueHandle handle(CreateFileA(
-            level.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        UniqueHandle handle = hold_folder(level);
         if (!handle) return {};
         held.push_back(std::move(handle));
     }

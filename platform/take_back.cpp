@@ -164,9 +164,7 @@ std::optional<Result> TakeBack::hold_levels(const std::string& path) {
     held_.resize(kept);
     for (size_t i = kept; i < levels.size(); ++i) {
         const std::string& level = levels[i];
-        UniqueHandle handle(CreateFileA(
-            level.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        UniqueHandle handle = hold_folder(level);
         if (!handle) return outcome_of(static_cast<LONG>(GetLastError()));
         BY_HANDLE_FILE_INFORMATION info{};
         if (!GetFileInformationByHandle(handle.get(), &info)) return failed(GetLastError());
