@@ -4,6 +4,7 @@
 #include "platform/error/runtime_error.h"
 #include "platform/error_box.h"
 #include "platform/files.h"
+#include "platform/private_parent.h"
 #include "script/ini_reader.h"
 
 namespace setup {
@@ -24,7 +25,10 @@ void window_content(TForm1& form, HMODULE module, const InstallationState& state
 
 Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, InstallerFiles& files,
                      InstallationState& state) {
-    files.folder.emplace(platform::PrivateFolder::create(platform::GetTempDirectory(), "Setup-"));
+    const platform::PrivateParent parent = platform::private_folder_parent();
+    files.folder.emplace(platform::PrivateFolder::create(parent.path, "Setup-"));
+    state.Log.line("folder roboczy: " + files.folder->path() +
+                   (parent.note.empty() ? "" : " (" + parent.note + ")"));
     const std::string installer_folder = folder_of_module(platform::own_module_path());
     state.Plan = InstallPlan{};
 

@@ -1,8 +1,8 @@
 #pragma once
-// A folder of this process's own under a shared one (the temporary folder), for programs it
+// A folder of this process's own under a shared one (see private_parent.h), for programs it
 // writes and then starts elevated: a fresh folder of random name, never one that was there,
 // open only to the administrators and SYSTEM, so that no other process of the user can put or
-// change a file in it. The user owns the temporary folder and so may rename any entry of it:
+// change a file in it. Should the shared folder let the user rename its entries after all:
 // the folder and every level above it are held open, sharing all but deletion, as long as
 // the folder is this process's, so that none of them can be renamed and replaced.
 #include <windows.h>

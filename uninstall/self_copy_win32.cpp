@@ -8,6 +8,7 @@
 #include "platform/error/runtime_error.h"
 #include "platform/files.h"
 #include "platform/private_folder.h"
+#include "platform/private_parent.h"
 #include "platform/process_start.h"
 #include "uninstall/texts.h"
 
@@ -44,14 +45,21 @@ bool move_held(HANDLE held, const std::string& to) {
 }  // namespace
 
 UniqueHandle start_copy(const std::string& program, const Record& record, CopyArguments passed) {
-    const std::string temp = platform::GetTempDirectory();
+    // Told in the record's words, as the user's other messages are.
+    const auto cannot_copy = [&](const std::string& to, const std::string& reason) {
+        return RuntimeError(format_text(text(record, kCannotCopy), {program, to}) + ": " + reason);
+    };
+    std::string parent;
+    try {
+        parent = platform::private_folder_parent().path;
+    } catch (const platform::SharedFolderError& e) {
+        throw cannot_copy(e.folder(), e.reason());
+    }
     std::optional<platform::PrivateFolder> folder;
     try {
-        folder.emplace(platform::PrivateFolder::create(temp, kCopyFolderPrefix));
+        folder.emplace(platform::PrivateFolder::create(parent, kCopyFolderPrefix));
     } catch (const SystemError& e) {
-        // Told in the record's words, as the user's other messages are.
-        throw RuntimeError(format_text(text(record, kCannotCopy), {program, temp}) + ": " +
-                           e.reason());
+        throw cannot_copy(parent, e.reason());
     }
     auto cannot_start = [&](const std::string& file, DWORD error) {
         return RuntimeError(format_text(text(record, kCannotStart), {file}) + " " +
@@ -59,8 +67,9 @@ UniqueHandle start_copy(const std::string& program, const Record& record, CopyAr
     };
     // Made new in the private folder, where nobody else can write, then held by one handle
     // from before it leaves the folder until the copy has ended: the handle shares reading
-    // only, so nobody can write, rename or delete the file (the user owns the temporary
-    // folder, and so may rename any entry of it that nobody holds), and the copy inherits it,
+    // only, so nobody can write, rename or delete the file (should the shared folder let
+    // others rename its entries, as a system without access lists does), and the copy
+    // inherits it,
     // so that the file goes when the copy ends. The system deletes a running program's file
     // only through a handle opened before it ran. The file is moved out beside the folder
     // under the folder's random name, never over anything there, through that same handle;
@@ -102,7 +111,7 @@ UniqueHandle start_copy(const std::string& program, const Record& record, CopyAr
     if (!own || !platform::start_process([&] {
             std::string line = command;
             return CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                  CREATE_SUSPENDED, nullptr, temp.c_str(), &startup, &started);
+                                  CREATE_SUSPENDED, nullptr, parent.c_str(), &startup, &started);
         })) {
         if (own) error = GetLastError();
         throw cannot_start(copy, error);

@@ -42,7 +42,7 @@ class Extraction : public ::testing::Test {
         ASSERT_NE(form, nullptr);
         target = native(dir / target_name);
         walk_to_summary(form, target);
-        const auto folders = private_folders(dir / "tmp", "Setup-");
+        const auto folders = private_folders(private_parent(), "Setup-");
         ASSERT_EQ(folders.size(), 1u);
         extractor = native(folders[0]) + "\\Uha.exe";
         confirm_summary(form);

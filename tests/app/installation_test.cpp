@@ -331,8 +331,8 @@ TEST_F(Installation, SilentlyIntoTheFolderAndGroupTheCommandLineNames) {
 
     const std::string text = read_file(u8_native(install_log));
     for (const std::string& step : std::vector<std::string>{
-             " argumenty: /s ", " folder docelowy: " + target + "; grupa: " + group,
-             " uha: Extracting Witaj.exe\r\n",
+             " argumenty: /s ", " folder roboczy: " + private_parent().string() + "\\Setup-",
+             " folder docelowy: " + target + "; grupa: " + group, " uha: Extracting Witaj.exe\r\n",
              " skrót: " + programs(group) + "\\Przykładowy Program.lnk", " rejestr: J0,1,",
              " zapis deinstalatora: P0,", " instalacja zakończona\r\n"})
         EXPECT_NE(text.find(step), std::string::npos) << step << "\n" << text;
@@ -546,13 +546,15 @@ TEST_F(Installation, AnExtractorSwappedWithItsFolderIsNotStarted) {
     target = native(dir.path()) + "\\Podmieniony";
     std::atomic<bool> done = false;
     std::atomic<int> swapped = 0;
+    std::vector<fs::path> moved;  // read once the watcher has ended
     std::thread watcher([&] {
         while (!done && swapped == 0) {
             std::error_code error;
-            for (const fs::path& folder : private_folders(dir / "tmp", "Setup-")) {
+            for (const fs::path& folder : private_folders(private_parent(), "Setup-")) {
                 if (!fs::exists(folder / "Uha.exe", error)) continue;
                 fs::rename(folder, folder.wstring() + L"-stary", error);
                 if (error) continue;
+                moved.push_back(folder);
                 fs::create_directories(folder, error);
                 fs::copy_file(u8_native(test_program_path(WITAJ_EXE)), folder / "Uha.exe", error);
                 ++swapped;
@@ -570,8 +572,10 @@ TEST_F(Installation, AnExtractorSwappedWithItsFolderIsNotStarted) {
         EXPECT_FALSE(fs::exists(u8_native(target + "\\Witaj.exe")));
     }
     std::error_code ignored;
-    for (const fs::path& folder : private_folders(dir / "tmp", "Setup-"))
+    for (const fs::path& folder : moved) {
         fs::remove_all(folder, ignored);
+        fs::remove_all(folder.wstring() + L"-stary", ignored);
+    }
 }
 
 // A folder the extraction made is swapped for a link to another folder before the extraction
@@ -1001,7 +1005,7 @@ TEST_F(Installation, CancelDuringTheLaunchPhaseStillLaunchesButShowsNoFinish) {
     // for it there, while the forty links are made.
     const auto until = std::chrono::steady_clock::now() + 60s;
     const auto extractor_left = [this] {
-        for (const auto& own : private_folders(dir / "tmp", "Setup-"))
+        for (const auto& own : private_folders(private_parent(), "Setup-"))
             if (fs::exists(own / "Uha.exe")) return true;
         return false;
     };

@@ -85,7 +85,7 @@ TEST(BoundArchive, OnlyTheArchiveBuiltWithIsUnpacked) {
             std::this_thread::sleep_for(500ms);
             EXPECT_TRUE(IsWindowVisible(wizard_control(form, "Progress")));
             EXPECT_FALSE(fs::exists(folder / "Cel"));
-            for (const auto& own : private_folders(folder / "tmp", "Setup-"))
+            for (const auto& own : private_folders(private_parent(), "Setup-"))
                 EXPECT_FALSE(fs::exists(own / "Uha.exe"));
         }
         PostMessageA(form, WM_CLOSE, 0, 0);

@@ -195,7 +195,7 @@ TEST_F(Wizard, TabVisitsTheButtonsLeftToRightThenTheInputs) {
 }
 
 TEST_F(Wizard, CancelClosesAndDeletesTheExtractor) {
-    const auto folders = private_folders(dir / "tmp", "Setup-");
+    const auto folders = private_folders(private_parent(), "Setup-");
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_TRUE(fs::exists(folders[0] / "Uha.exe"));
     click("Button4");

@@ -1,6 +1,7 @@
 #pragma once
-// The private folders Setup.exe and Odinstaluj.exe make under their temporary folder, as a
-// test finds and reads them (Windows only).
+// The private folders Setup.exe and Odinstaluj.exe make under their shared folder, as a test
+// finds and reads them (Windows only). The tests that start the programs run one at a time
+// (they take the desktop), so the folders found there are those of the test's own program.
 #include <windows.h>
 
 #include <aclapi.h>
@@ -12,9 +13,47 @@
 #include <string>
 #include <vector>
 
+#include "platform/private_parent.h"
 #include "tests/support/temp_tree.h"
 
 namespace testing_support {
+
+// The shared folder the programs make their private folders in, as they choose it.
+inline std::filesystem::path private_parent() {
+    return std::filesystem::path(setup::platform::private_folder_parent().path);
+}
+
+// While it lives, a file stands where the programs' own shared folder under the program data
+// is (that folder set aside meanwhile), so that no private folder can be made there. Only
+// where that folder is the one chosen, as on a system that keeps no access lists (Wine);
+// `active()` tells.
+class OwnSharedFolderBlocked {
+  public:
+    OwnSharedFolderBlocked() : folder_(private_parent()) {
+        if (folder_.filename() != "Setup") return;
+        std::error_code error;
+        std::filesystem::rename(folder_, aside(), error);
+        if (error) return;
+        FILE* file = _wfopen(folder_.c_str(), L"wb");
+        if (file) fclose(file);
+        active_ = file != nullptr;
+    }
+    OwnSharedFolderBlocked(const OwnSharedFolderBlocked&) = delete;
+    OwnSharedFolderBlocked& operator=(const OwnSharedFolderBlocked&) = delete;
+    ~OwnSharedFolderBlocked() {
+        std::error_code ignored;
+        if (std::filesystem::is_regular_file(folder_, ignored))
+            std::filesystem::remove(folder_, ignored);
+        std::filesystem::rename(aside(), folder_, ignored);
+    }
+    bool active() const { return active_; }
+    const std::filesystem::path& folder() const { return folder_; }
+
+  private:
+    std::filesystem::path aside() const { return folder_.wstring() + L"-odlozony"; }
+    std::filesystem::path folder_;
+    bool active_ = false;
+};
 
 // The folders directly in `parent` whose names are `prefix` and 16 hexadecimal digits.
 inline std::vector<std::filesystem::path> private_folders(const std::filesystem::path& parent,

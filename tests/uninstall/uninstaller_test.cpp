@@ -344,8 +344,9 @@ TEST_F(Uninstaller, ClosingAtTheQuestionRemovesNothing) {
     EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, base + "\\Pusty", "Ścieżka"));
 }
 
-// The working copy is made in a private folder and runs, beside it, as a file of random name
-// that nobody can change; the folder is gone by then and the file goes with the copy. (Wine
+// The working copy is made in a private folder and runs, beside it in the shared folder, as a
+// file of random name that nobody can change; the folder is gone by then and the file goes
+// with the copy. (Wine
 // neither keeps nor enforces access lists, and its copy takes the Unix rights of the original
 // rather than the folder's: that only administrators and SYSTEM can open the file is not shown
 // here.)
@@ -361,8 +362,8 @@ TEST_F(Uninstaller, TheCopyRunsUnderARandomNameNobodyCanChange) {
     CloseHandle(process);
     const std::string name = fs::path(image).filename().string();
     EXPECT_TRUE(std::regex_match(name, std::regex("Odinstaluj-[0-9a-f]{16}\\.exe"))) << image;
-    EXPECT_EQ(_stricmp(image, (temp + name).c_str()), 0) << image;
-    EXPECT_TRUE(private_folders(at("tmp"), "Odinstaluj-").empty());
+    EXPECT_EQ(_stricmp(image, (private_parent().string() + "\\" + name).c_str()), 0) << image;
+    EXPECT_TRUE(private_folders(private_parent(), "Odinstaluj-").empty());
     EXPECT_EQ(open_error(image, GENERIC_WRITE), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     ASSERT_NO_FATAL_FAILURE(close(copy));
 }
@@ -377,7 +378,7 @@ TEST_F(Uninstaller, TheWorkingCopyCannotBeSwappedBeforeItRuns) {
         const std::wregex copy_name(L"Odinstaluj-[0-9a-f]{16}\\.exe");
         while (!done) {
             std::error_code error;
-            for (const auto& entry : fs::directory_iterator(at("tmp"), error)) {
+            for (const auto& entry : fs::directory_iterator(private_parent(), error)) {
                 const fs::path path = entry.path();
                 if (!std::regex_match(path.filename().wstring(), copy_name)) continue;
                 if (!MoveFileW(path.c_str(), (path.wstring() + L".stary").c_str())) continue;
@@ -575,20 +576,21 @@ TEST_F(Uninstaller, RefusesASystemFolderAsItsTarget) {
     EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"));
 }
 
-// A temporary folder that cannot take the working copy: the record's text says so, and
-// nothing is removed.
+// A shared folder that cannot take the working copy (a file stands in its place): the record's
+// text says so, and nothing is removed.
 TEST_F(Uninstaller, ACopyThatCannotBeMadeIsReported) {
     finish_installation(record_lines());
     const auto before = snapshot(dir.path());
-    const std::string missing = native(at("brak")) + "\\";
-    RunningProgram original("\"" + target + "\\Odinstaluj.exe\"",
-                            {"TMP=" + missing, "TEMP=" + missing});
+    const OwnSharedFolderBlocked blocked;
+    if (!blocked.active())
+        GTEST_SKIP() << "the shared folder is " << blocked.folder()
+                     << ", not the program data's own: it cannot be taken away here";
+    RunningProgram original("\"" + target + "\\Odinstaluj.exe\"", {"TMP=" + temp, "TEMP=" + temp});
     HWND box = wait_for_window(original.pid(), "#32770", "Odinstaluj", 60s);
     ASSERT_NE(box, nullptr);
     const std::string message = message_text(box);
-    const std::string expected =
-        "Nie można kopiować " + target + "Odinstaluj.exe do " + missing + ": ";
-    EXPECT_EQ(message.substr(0, expected.size()), expected) << message;
+    EXPECT_EQ(message, "Nie można kopiować " + target + "Odinstaluj.exe do " +
+                           blocked.folder().string() + ": istnieje plik o tej nazwie");
     answer(box, IDOK);
     EXPECT_EQ(original.wait_exit(30s), 1);
     EXPECT_EQ(snapshot(dir.path()), before);
