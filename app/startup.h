@@ -12,9 +12,9 @@
 namespace setup {
 
 // What the start-up leaves for the rest of the run: the private folder under the shared
-// folder platform::private_folder_parent chooses, and the extractor's file in it, held (no writing, no deleting) until its process
-// has started. The extractor is declared last so that its owner removes it before the folder
-// is removed.
+// folder platform::private_folder_parent chooses, and the extractor's file in it, held (no
+// writing, no deleting) until its process has started. The extractor is declared last so that
+// its owner removes it before the folder is removed.
 struct InstallerFiles {
     std::optional<platform::PrivateFolder> folder;
     platform::ExtractorFile extractor;

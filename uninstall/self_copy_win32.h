@@ -14,11 +14,11 @@ namespace setup::uninstall {
 inline constexpr const char* kCopyFolderPrefix = "Odinstaluj-";
 
 // Copies `program` into a new private folder (see platform::PrivateFolder) under the shared
-// folder platform::private_folder_parent chooses, moves the copy out beside the folder as `<folder>.exe` (never over an
-// existing file) while holding it against writing, removes the folder, and starts the copy
-// with the arguments that make it wait for this process and then do the work, its current
-// folder that shared folder. One handle, which denies writing, renaming and deleting the
-// file to everybody else, holds it from before the move until the copy ends (the copy
+// folder platform::private_folder_parent chooses, moves the copy out beside the folder as
+// `<folder>.exe` (never over an existing file) while holding it against writing, removes the
+// folder, and starts the copy with the arguments that make it wait for this process and then do the
+// work, its current folder that shared folder. One handle, which denies writing, renaming and
+// deleting the file to everybody else, holds it from before the move until the copy ends (the copy
 // inherits it; it deletes the file then), and the copy runs only once it is seen to have
 // started from the file held; without that handle the copy is not started. Throws
 // RuntimeError with the record's texts for a copy that cannot be made or started; nothing is
