@@ -22,6 +22,41 @@ std::uint64_t file_time(const FILETIME& t) {
     return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
+takeback::FileId id_of(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber,
+            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// Opens the file (or the link) at `path` itself for `access`, sharing everything.
+UniqueHandle open_entry(const std::string& path, DWORD access) {
+    return UniqueHandle(CreateFileA(
+        path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// The ID of the file at `path`; unknown when it cannot be opened (in use without sharing).
+takeback::FileId file_id(const std::string& path) {
+    const UniqueHandle file = open_entry(path, FILE_READ_ATTRIBUTES);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return {};
+    return id_of(info);
+}
+
+// Marks the file `file` is open on (with DELETE access) for deletion when its last handle
+// closes; false when this system lacks the call (before Vista) or refuses, GetLastError()
+// telling why.
+bool delete_through(HANDLE file) {
+    using SetInformation = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    const auto set_information = reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    if (!set_information) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return false;
+    }
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return set_information(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
 void list_below(const std::string& folder, const std::string& relative,
                 std::vector<TreeEntry>& out) {
     WIN32_FIND_DATAA found{};
@@ -36,6 +71,7 @@ void list_below(const std::string& folder, const std::string& relative,
         entry.folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         entry.write_time = file_time(found.ftLastWriteTime);
+        if (!entry.folder) entry.file = file_id(base + "\\" + name);
         out.push_back(entry);
         if (entry.folder && !entry.link) list_below(folder, entry.relative, out);
     } while (FindNextFileA(find.get(), &found));
@@ -119,7 +155,7 @@ std::vector<TreeEntry> list_tree(const std::string& folder) {
 Result TakeBack::apply(const takeback::Step& step) {
     switch (step.action) {
         case Action::delete_file:
-            return delete_file(step.path);
+            return delete_file(step.path, step.file);
         case Action::remove_folder:
             return remove_folder(step.path);
         case Action::delete_value:
@@ -188,13 +224,25 @@ std::optional<Result> TakeBack::hold_levels(const std::string& path) {
     return std::nullopt;
 }
 
-Result TakeBack::delete_file(const std::string& path) {
+Result TakeBack::delete_file(const std::string& path, const takeback::FileId& planned) {
     if (const auto why = hold_levels(path)) return *why;
     DWORD attributes = 0;
     if (const auto why = not_removable(path, false, attributes)) return *why;
+    // The file planned is opened and recognised by its ID before anything is changed, and
+    // deleted through that handle: one put under its name since is never touched. One that
+    // cannot be opened so (in use) is handled by its name below.
+    UniqueHandle file;
+    if (planned.known()) {
+        file = open_entry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (file && GetFileInformationByHandle(file.get(), &info) && !(id_of(info) == planned))
+            return {Outcome::failed, "plik został podmieniony po sporządzeniu planu"};
+    }
     // An archive may carry read-only files; they were made all the same.
     if (attributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (file && delete_through(file.get())) return {Outcome::removed, ""};
+    file.reset();
     if (DeleteFileA(path.c_str())) return {Outcome::removed, ""};
     const DWORD error = GetLastError();
     if (gone(error)) return {Outcome::absent, ""};

@@ -41,7 +41,7 @@ class TakeBack {
     // Holds the folders above `path`, from its drive or share down; why the step cannot act
     // (a level is a link, missing or unreadable), or nothing when all are held.
     std::optional<takeback::Result> hold_levels(const std::string& path);
-    takeback::Result delete_file(const std::string& path);
+    takeback::Result delete_file(const std::string& path, const takeback::FileId& planned);
     takeback::Result remove_folder(const std::string& path);
     bool schedule(const std::string& path);
     bool holds_only_scheduled(const std::string& path) const;

@@ -10,7 +10,7 @@ std::vector<Step> tree_removal(const std::string& folder, const std::vector<Tree
     // A listing puts every folder before what it holds, so its reverse puts what is inside first.
     for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
         const Action action = it->folder ? Action::remove_folder : Action::delete_file;
-        steps.push_back({action, paths::join(folder, it->relative), {}, {}});
+        steps.push_back({action, paths::join(folder, it->relative), {}, {}, it->file});
     }
     steps.push_back({Action::remove_folder, folder, {}, {}});
     return steps;

@@ -17,6 +17,15 @@ struct PreviousValue {
     bool operator==(const PreviousValue&) const = default;
 };
 
+// A file as the system tells it apart from every other: its volume and its index there.
+// Unknown (both zero) where the file was not looked at, as for a path from a record.
+struct FileId {
+    uint32_t volume = 0;
+    uint64_t index = 0;
+    bool known() const { return volume != 0 || index != 0; }
+    bool operator==(const FileId&) const = default;
+};
+
 enum class Action {
     delete_file,    // read-only ones too
     remove_folder,  // only when empty; a link (reparse point) is removed, never entered
@@ -30,6 +39,9 @@ struct Step {
     std::string path;       // the file or the folder
     RegistryLine registry;  // the value, or the key (value "")
     PreviousValue previous;
+    // delete_file: the file planned, when known; a file of another ID under the path (swapped
+    // in after the plan was made) is left alone.
+    FileId file;
     bool operator==(const Step&) const = default;
 };
 
@@ -52,6 +64,7 @@ struct TreeEntry {
     bool folder = false;
     bool link = false;             // a reparse point: never entered
     std::uint64_t write_time = 0;  // in the system's file-time units
+    FileId file;                   // files only, when the listing could read it
 };
 
 // The steps that empty and remove `folder`, given everything below it in the order a

@@ -97,9 +97,11 @@ using Planned = std::set<std::string>;
 // The record's P lines and the files found below the target, then its folders: the U lines
 // and the folders found, bottom-up.
 void plan_files(const Record& record, const PlanInput& input, Planned& planned, Plan& plan) {
-    auto add_file = [&](const std::string& path) {
-        if (planned.insert(paths::path_key(path)).second)
+    auto add_file = [&](const std::string& path, takeback::FileId file = {}) {
+        if (planned.insert(paths::path_key(path)).second) {
             plan.steps.push_back({Action::delete_file, Phase::files, path, {}});
+            plan.steps.back().file = file;
+        }
     };
 
     // The installer records only its uninstaller and the shortcuts it made; a P line naming
@@ -130,7 +132,7 @@ void plan_files(const Record& record, const PlanInput& input, Planned& planned, 
         else if (listed && !listed->files.contains(key) && !planned.contains(key))
             plan.before.push_back(path);
         else
-            add_file(path);
+            add_file(path, entry.file);
     }
 
     for (const std::string& folder : record.folders) {

@@ -251,6 +251,51 @@ TEST_F(Uninstaller, RemovesWhatTheInstallationMadeAndKeepsWhatCameLater) {
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, base + "\\Pusty"));
 }
 
+// A watcher of the user's own, once the removal has begun, sets the product's files aside one
+// by one and puts its own, dated as old, under each name: a file goes only while it is the one
+// the removal planned (the same file ID), so every file of the watcher's stays and is listed
+// as not removed.
+TEST_F(Uninstaller, AFileSwappedInAfterThePlanStays) {
+    const fs::path many = at("Program Files/Gra, wersja 2/dane/wiele");
+    constexpr int kFiles = 1500;
+    const auto name = [&](int i) { return many / ("plik" + std::to_string(i) + ".dat"); };
+    for (int i = 0; i < kFiles; ++i) write_file(name(i), "produkt");
+    finish_installation(record_lines());
+    UninstallerCopy copy;
+    ASSERT_NO_FATAL_FAILURE(start(copy));
+    std::atomic<bool> done = false;
+    std::vector<fs::path> planted;  // read once the watcher has ended
+    std::thread watcher([&] {
+        // The plan is made before the first file goes.
+        while (!done && fs::exists(name(0)) && fs::exists(name(kFiles - 1)))
+            std::this_thread::sleep_for(1ms);
+        for (int i = kFiles - 1; i >= 0 && !done; --i) {
+            const fs::path file = name(i);
+            // Set aside, not deleted: a new file cannot get the old one's number.
+            if (!MoveFileW(file.c_str(), (file.wstring() + L".stary").c_str())) continue;
+            write_file(file, "podrzucony");
+            set_write_time(file, days_ago(3));
+            planted.push_back(file);
+        }
+    });
+    copy.press(IDOK);
+    const bool ended =
+        copy.wait_status("Nie wszystko udało się usunąć.", 120s) || copy.wait_status(kFinished, 1s);
+    done = true;
+    watcher.join();
+    ASSERT_TRUE(ended) << copy.status();
+    ASSERT_FALSE(planted.empty()) << "the removal ended before the watcher could swap a file";
+    for (const fs::path& file : planted) EXPECT_EQ(read_file(file), "podrzucony") << file;
+    // A file set aside just before its step finds nothing under the name and is absent; one
+    // set aside earlier is named.
+    int named = 0;
+    for (const std::string& line : copy.results())
+        named += line.starts_with("Nie można usunąć " + native(many) + "\\plik") &&
+                 line.ends_with(": plik został podmieniony po sporządzeniu planu");
+    EXPECT_GT(named, 0);
+    ASSERT_NO_FATAL_FAILURE(close(copy));
+}
+
 // Even a record the uninstall key vouches for reaches no file or folder outside the
 // installation: its lines that would are listed, and what they name stays. Its values go,
 // whatever key holds them; a key that was there before stays with its other values.
