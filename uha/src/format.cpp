@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "uha/src/bytes.h"
 #include "uha/src/crc32.h"
@@ -90,6 +94,42 @@ std::vector<uint8_t> encode_table(const Table& t) {
     return std::move(w.data());
 }
 
+namespace {
+
+// The entries' folded names as a hash and an entry index, sorted: what the checks of distinct
+// names and of files that would be folders look names up in. Names of one hash are compared
+// folded. A map of the folded names themselves took about ten times the memory, which for a
+// table of two million entries was over a hundred megabytes.
+using NameKey = std::pair<size_t, uint32_t>;
+using NameKeys = std::vector<NameKey>;
+
+size_t name_hash(std::string_view folded) {
+    return std::hash<std::string_view>{}(folded);
+}
+
+// The first entry, in table order, whose folded name an earlier entry already has.
+std::optional<uint32_t> first_repeated(const NameKeys& keys, const std::vector<Entry>& entries) {
+    std::optional<uint32_t> first;
+    std::vector<std::pair<std::string, uint32_t>> group;
+    for (size_t start = 0; start < keys.size();) {
+        size_t end = start + 1;
+        while (end < keys.size() && keys[end].first == keys[start].first) ++end;
+        if (end - start > 1) {
+            group.clear();
+            for (size_t k = start; k < end; ++k)
+                group.emplace_back(fold_name(entries[keys[k].second].name), keys[k].second);
+            std::sort(group.begin(), group.end());
+            for (size_t k = 1; k < group.size(); ++k)
+                if (group[k].first == group[k - 1].first && (!first || group[k].second < *first))
+                    first = group[k].second;
+        }
+        start = end;
+    }
+    return first;
+}
+
+}  // namespace
+
 Table decode_table(const uint8_t* bytes, size_t size, uint64_t data_end) {
     ByteReader r(bytes, size, "archive table");
     uint32_t block_count = r.u32();
@@ -129,8 +169,8 @@ Table decode_table(const uint8_t* bytes, size_t size, uint64_t data_end) {
 
     t.entries.resize(entry_count);
     uint64_t file_bytes = 0;
-    std::unordered_map<std::string, EntryKind> seen;  // folded name -> kind
-    seen.reserve(entry_count);
+    NameKeys keys;
+    keys.reserve(entry_count);
     for (uint32_t i = 0; i < entry_count; ++i) {
         Entry& e = t.entries[i];
         uint8_t kind = r.u8();
@@ -147,10 +187,12 @@ Table decode_table(const uint8_t* bytes, size_t size, uint64_t data_end) {
                               *problem);
         if (e.kind == EntryKind::folder && (e.size != 0 || e.crc != 0))
             throw FormatError("archive folder " + e.name + " claims contents");
-        if (!seen.emplace(fold_name(e.name), e.kind).second)
-            throw FormatError("archive lists " + e.name + " twice");
+        keys.emplace_back(name_hash(fold_name(e.name)), i);
         file_bytes = checked_add(file_bytes, e.size, "the file sizes");
     }
+    std::sort(keys.begin(), keys.end());
+    if (const std::optional<uint32_t> twice = first_repeated(keys, t.entries))
+        throw FormatError("archive lists " + t.entries[*twice].name + " twice");
     if (r.left() != 0) throw FormatError("archive table has trailing bytes");
     if (file_bytes != stream_size)
         throw FormatError("archive table: file sizes do not add up to the data size");
@@ -159,9 +201,13 @@ Table decode_table(const uint8_t* bytes, size_t size, uint64_t data_end) {
         std::string folded = fold_name(e.name);
         for (size_t slash = folded.find('/'); slash != std::string::npos;
              slash = folded.find('/', slash + 1)) {
-            auto it = seen.find(folded.substr(0, slash));
-            if (it != seen.end() && it->second == EntryKind::file)
-                throw FormatError("archive lists " + e.name + " inside a file");
+            const std::string_view folder(folded.data(), slash);
+            auto it = std::lower_bound(keys.begin(), keys.end(), NameKey{name_hash(folder), 0});
+            for (; it != keys.end() && it->first == name_hash(folder); ++it) {
+                const Entry& other = t.entries[it->second];
+                if (other.kind == EntryKind::file && fold_name(other.name) == folder)
+                    throw FormatError("archive lists " + e.name + " inside a file");
+            }
         }
     }
     return t;
