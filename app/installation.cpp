@@ -19,6 +19,7 @@
 #include "integrity/archive_check.h"
 #include "integrity/archive_digest.h"
 #include "integrity/sha256.h"
+#include "platform/answering_wait.h"
 #include "platform/error/runtime_error.h"
 #include "platform/error_box.h"
 #include "platform/extractor_system.h"
@@ -195,11 +196,16 @@ void undo_run(TForm1& form, InstallationState& state, const UndoLedger& ledger,
 
 // The paths the archive will unpack, read before anything is made. An archive whose table
 // cannot be read is the extractor's to report, as it always was: nothing of it is listed then,
-// and the extractor, which reads the same table, writes nothing.
-ArchiveListing read_listing(InstallationState& state, HANDLE archive) {
+// and the extractor, which reads the same table, writes nothing. A table of millions of
+// entries takes seconds: it is read on a thread of its own while the window answers.
+ArchiveListing read_listing(TForm1& form, InstallationState& state, HANDLE archive) {
     if (!archive) return {};
     try {
-        return list_archive(archive, state.Product.ArchivePath);
+        ArchiveListing listing;
+        const std::string& path = state.Product.ArchivePath;
+        platform::run_answering([&] { listing = list_archive(archive, path); },
+                                [&form] { form.pump_messages(); });
+        return listing;
     } catch (const std::exception& e) {
         state.Log.line(std::string("nie można odczytać spisu archiwum: ") + e.what());
         return {};
@@ -338,7 +344,7 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
     if (held.check == ArchiveCheck::damaged)
         return failed_with(ExitCode::archive_unusable,
                            "Plik jest uszkodzony: " + state.Product.ArchivePath);
-    const ArchiveListing listing = read_listing(state, archive.get());
+    const ArchiveListing listing = read_listing(form, state, archive.get());
     // Before anything is made: a target the uninstaller could not remove from is no argument.
     if (const std::string refusal = target_refusal(
             state.TargetFolder, platform::protected_folders(), longest_name(listing));

@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "platform/answering_wait.h"
 #include "platform/files.h"
 #include "platform/process_start.h"
 #include "platform/win_handle.h"
@@ -79,22 +80,6 @@ std::optional<std::string> desktop_shell_unusable() {
     if (!elevated) return "nie można odczytać uprawnień pulpitu: " + system_message(GetLastError());
     if (*elevated) return "pulpit działa z podniesionymi uprawnieniami";
     return std::nullopt;
-}
-
-// Waits up to `ms` for `handle`, `pump` answering the window's messages as they come.
-void wait_answering(HANDLE handle, DWORD ms, const std::function<void()>& pump) {
-    if (!pump) {
-        WaitForSingleObject(handle, ms);
-        return;
-    }
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD passed = GetTickCount() - start;
-        if (passed >= ms) return;
-        const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, ms - passed, QS_ALLINPUT);
-        if (woke != WAIT_OBJECT_0 + 1) return;  // ended, timed out or failed
-        pump();
-    }
 }
 
 std::optional<std::string> start_directly(const std::string& command_line,
