@@ -54,6 +54,25 @@ TEST(Format, EveryDamagedHeaderOrTableByteIsRefused) {
     }
 }
 
+// A table over the bound the packer keeps to is refused before anything of it is read, with
+// the packer's own words.
+TEST(Format, ATableOverTheBoundIsRefusedByItsSize) {
+    const uint32_t packed = 100;
+    uha::Header header;
+    header.table_offset = uha::kHeaderSize;
+    header.table_packed_size = packed;
+    header.table_size = uha::kMaxTableSize + 1;
+    const auto bytes = uha::encode_header(header);
+    try {
+        uha::decode_header(bytes.data(), uha::kHeaderSize + packed);
+        FAIL() << "accepted";
+    } catch (const uha::FormatError& e) {
+        EXPECT_STREQ(e.what(),
+                     "archive table of 67108865 bytes is over the 64 MiB an archive's table may "
+                     "take: too many files for one archive");
+    }
+}
+
 TEST(Format, TruncatedArchivesAreRefused) {
     const std::string good = build_archive(kSample);
     for (size_t len = 0; len < good.size(); len += 7)

@@ -65,7 +65,13 @@ Header decode_header(const uint8_t* bytes, uint64_t archive_size) {
     if (h.table_offset < kHeaderSize || h.table_offset > archive_size ||
         h.table_packed_size != archive_size - h.table_offset)
         throw FormatError("archive is truncated or has data after its table");
-    if (h.table_size == 0 || h.table_size > kMaxTableSize || h.table_packed_size == 0)
+    // The packer refuses a table over the bound ("too many files for one archive"), so a reader
+    // never has to hold one.
+    if (h.table_size > kMaxTableSize)
+        throw FormatError("archive table of " + std::to_string(h.table_size) +
+                          " bytes is over the " + std::to_string(kMaxTableSize >> 20) +
+                          " MiB an archive's table may take: too many files for one archive");
+    if (h.table_size == 0 || h.table_packed_size == 0)
         throw FormatError("archive table has an impossible size");
     return h;
 }
