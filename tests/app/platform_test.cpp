@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/answering_wait.h"
 #include "platform/error/runtime_error.h"
 #include "platform/files.h"
 #include "platform/folder_security.h"
@@ -320,6 +321,38 @@ TEST(Launch, WithoutAUserShellTheProgramStartsDirectlyAndTheRouteIsReported) {
 // Wine neither keeps nor enforces an access list: it turns it into Unix rights, which are read
 // back here (a folder made without the list lets Everyone read). That only administrators and
 // SYSTEM may open the folder cannot be shown under Wine.
+// Long work run so keeps this thread's window answering: while the work runs, another thread
+// sends the window messages and gets the answers (were the work run on the window's thread,
+// the sends would time out). What the work throws reaches the caller.
+TEST(AnsweringWait, TheWindowAnswersWhileTheWorkRunsAndItsFailureComesBack) {
+    HWND window =
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const auto pump = [] {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    };
+    int answered = 0;
+    setup::platform::run_answering(
+        [&] {
+            // Another thread asks, and the work waits for it: only a window whose thread
+            // answers while the work runs lets both end with answers.
+            std::thread asking([&] {
+                for (int i = 0; i < 3; ++i) {
+                    DWORD_PTR result = 0;
+                    if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result))
+                        ++answered;
+                }
+            });
+            asking.join();
+        },
+        pump);
+    EXPECT_EQ(answered, 3);
+    EXPECT_THROW(setup::platform::run_answering([] { throw setup::RuntimeError("tabela"); }, pump),
+                 setup::RuntimeError);
+    DestroyWindow(window);
+}
+
 TEST(PrivateFolder, FreshRandomlyNamedForAdministratorsOnlyAndRemovedWithItsFiles) {
     TempDir dir;
     const std::string parent = native(dir.path());
