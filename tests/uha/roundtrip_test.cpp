@@ -63,9 +63,10 @@ TEST_F(UhaTest, FilesSpanningBlocksDecodeOnSeveralThreads) {
     }
 }
 
-// Code whose calls go to a few functions: the x86 filter turns their relative targets into
-// repeating absolute ones, so it should be chosen for that block; on text it should not.
-TEST_F(UhaTest, BranchFilterIsChosenForCodeOnly) {
+// A program whose calls go to a few functions: the x86 filter turns their relative targets
+// into repeating absolute ones, so it should be chosen for that block; on text it should not,
+// nor on the same code in a file that is no program (the filter is tried on programs only).
+TEST_F(UhaTest, BranchFilterIsChosenForProgramsOnly) {
     std::string code = noise(1u << 20, 9);
     for (size_t i = 0; i + 5 < code.size(); i += 12) {
         uint32_t target = 0x1000 * (1 + (i / 12) % 8);
@@ -76,8 +77,10 @@ TEST_F(UhaTest, BranchFilterIsChosenForCodeOnly) {
     }
     std::string text;
     while (text.size() < 300000) text += "Zażółć gęślą jaźń, a call is not an E8 byte. ";
+    const std::string program = fake_program(512) + code;
     for (const auto& [payload, filter] :
-         {std::pair{code, uha::Filter::x86_lzma2}, std::pair{text, uha::Filter::lzma2}}) {
+         {std::pair{program, uha::Filter::x86_lzma2}, std::pair{code, uha::Filter::lzma2},
+          std::pair{text, uha::Filter::lzma2}}) {
         testing_support::TempDir dir;
         write_file(dir / "src/data", payload);
         uha::PackOptions opt;
@@ -92,6 +95,49 @@ TEST_F(UhaTest, BranchFilterIsChosenForCodeOnly) {
     auto as_bytes = [](const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); };
     EXPECT_TRUE(uha::is_x86_program(as_bytes(fake_program(512)), 512));
     EXPECT_FALSE(uha::is_x86_program(as_bytes(text), 512));
+}
+
+// Data that packs not at all, or at once, or a mix of both, at the fastest level and the
+// default one: the archive lists each file at its size and extracts it byte for byte.
+TEST_F(UhaTest, RandomZerosAndMixedDataRoundTripAtEveryLevel) {
+    write_file(tmp / "random/media.bin", noise(3u << 20, 5));
+    write_file(tmp / "zeros/empty.img", std::string(3u << 20, '\0'));
+    write_file(tmp / "mixed/bin/program.exe", fake_program(300000));
+    write_file(tmp / "mixed/media/film.mp4", noise(1u << 20, 6));
+    std::string text;
+    while (text.size() < 500000) text += "Zażółć gęślą jaźń; the same line again. ";
+    write_file(tmp / "mixed/doc/readme.txt", text);
+    for (const char* payload : {"random", "zeros", "mixed"})
+        for (const uha::Level level : {uha::Level{1, false}, uha::Level{9, true}}) {
+            SCOPED_TRACE(std::string(payload) + " at " + std::to_string(level.preset));
+            uha::PackOptions options;
+            options.level = level;
+            const std::string archive =
+                std::string(payload) + std::to_string(level.preset) + ".uha";
+            uha::pack(native(archive), {uha::PackInput(native(payload), ".")}, options, out);
+            auto source = uha::open_file(native(archive));
+            const uha::Archive listed = uha::read_archive(*source, archive);
+            for (const uha::Entry& e : listed.table.entries)
+                if (e.kind == uha::EntryKind::file)
+                    EXPECT_EQ(e.size, fs::file_size(tmp / payload / e.name)) << e.name;
+            extract(archive, archive + ".out");
+            EXPECT_EQ(snapshot(tmp / (archive + ".out")), snapshot(tmp / payload));
+        }
+}
+
+// Data that does not pack comes out larger than it went in; from about 38 MB in one block by
+// more than liblzma's bound for a stream, which the coder's output once was: packing random
+// data failed there ("data ends too early").
+TEST(Codec, IncompressibleDataPastTheStreamBoundCodesAndDecodesWhole) {
+    const std::string data = noise(40'000'000, 3);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+    const uha::Level level{0, false};
+    const uha::Coding coding{uha::Filter::lzma2, uha::dict_size_for(data.size(), level), 0};
+    const std::vector<uint8_t> packed = uha::compress(bytes, data.size(), coding, level);
+    EXPECT_GT(packed.size(), lzma_stream_buffer_bound(data.size()));
+    const std::vector<uint8_t> back =
+        uha::decompress_all(packed.data(), packed.size(), data.size(), coding, "test");
+    EXPECT_TRUE(std::equal(back.begin(), back.end(), bytes));
 }
 
 TEST(Packing, FamiliesIgnoreNumbersCaseAndExtension) {

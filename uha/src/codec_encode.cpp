@@ -19,22 +19,24 @@ uint32_t dict_size_for(uint64_t data_size, Level level) {
 std::vector<uint8_t> compress(const uint8_t* data, size_t size, const Coding& coding, Level level,
                               const std::function<void(size_t)>& consumed) {
     Filters f(coding, &level);
-    std::vector<uint8_t> out(lzma_stream_buffer_bound(size));
-    if (!consumed) {
-        size_t out_pos = 0;
-        lzma_ret ret =
-            lzma_raw_buffer_encode(f.chain, nullptr, data, size, out.data(), &out_pos, out.size());
-        if (ret != LZMA_OK) throw Error("compression failed: " + lzma_message(ret));
-        out.resize(out_pos);
-        return out;
-    }
-    // The same coder fed a chunk at a time, so that a caller can show progress; liblzma's
-    // output does not depend on how its input is cut.
     lzma_stream strm = LZMA_STREAM_INIT;
     lzma_ret ret = lzma_raw_encoder(&strm, f.chain);
     if (ret != LZMA_OK) throw Error("compression failed: " + lzma_message(ret));
+    // Data that does not pack comes out a little larger than it went in, by more than
+    // liblzma's bound for a stream when the stream is large (an 80 MB one overflowed it): the
+    // output starts at the bound and grows whenever it is full.
+    std::vector<uint8_t> out(lzma_stream_buffer_bound(size) + (size >> 10) + 4096);
+    const auto make_room = [&] {
+        if (strm.avail_out > 0) return;
+        const size_t used = static_cast<size_t>(strm.total_out);
+        out.resize(out.size() + out.size() / 8 + 4096);
+        strm.next_out = out.data() + used;
+        strm.avail_out = out.size() - used;
+    };
     strm.next_out = out.data();
     strm.avail_out = out.size();
+    // Fed a chunk at a time, so that a caller can show progress; liblzma's output does not
+    // depend on how its input is cut.
     constexpr size_t kChunk = 1u << 20;
     size_t fed = 0;
     do {
@@ -43,14 +45,18 @@ std::vector<uint8_t> compress(const uint8_t* data, size_t size, const Coding& co
         strm.avail_in = n;
         fed += n;
         const lzma_action action = fed == size ? LZMA_FINISH : LZMA_RUN;
-        do ret = lzma_code(&strm, action);
-        while (ret == LZMA_OK && (strm.avail_in > 0 || action == LZMA_FINISH));
+        do {
+            make_room();
+            ret = lzma_code(&strm, action);
+        } while (ret == LZMA_OK && (strm.avail_in > 0 || action == LZMA_FINISH));
         if (ret != LZMA_OK && ret != LZMA_STREAM_END) break;
-        consumed(n);
+        if (consumed) consumed(n);
     } while (fed < size);
-    const size_t out_size = strm.total_out;
+    const size_t out_size = static_cast<size_t>(strm.total_out);
     lzma_end(&strm);
-    if (ret != LZMA_STREAM_END) throw Error("compression failed: " + lzma_message(ret));
+    if (ret != LZMA_STREAM_END)
+        throw Error("compression of " + std::to_string(size) +
+                    " bytes failed: " + lzma_message(ret));
     out.resize(out_size);
     return out;
 }
