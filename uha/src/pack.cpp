@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -90,9 +91,37 @@ struct Estimate {
     }
 };
 
+// Whether a chunk looks packed already (compressed media, archives, encrypted data): its bytes
+// are spread so evenly (at least 7.98 bits a byte, counted one byte at a time) that LZMA
+// cannot make it smaller, and LZMA is at its slowest on such data. The fast passes count it
+// as stored instead of coding it; the real pass still codes it, so repeats of it further on
+// are still found.
+bool looks_packed(const uint8_t* data, size_t n) {
+    if (n < 4096) return false;
+    std::array<uint32_t, 256> counts{};
+    for (size_t i = 0; i < n; ++i) ++counts[data[i]];
+    double bits = 0.0;
+    for (uint32_t count : counts)
+        if (count) {
+            const double p = static_cast<double>(count) / static_cast<double>(n);
+            bits -= p * std::log2(p);
+        }
+    return bits >= 7.98;
+}
+
+// The bytes the fast passes read: every byte once, and the programs' once more (the x86
+// filter is tried on programs only).
+uint64_t planning_bytes(const std::vector<InputFile>& files) {
+    uint64_t bytes = 0;
+    for (const InputFile& f : files) bytes += f.item.size * (f.program ? 2 : 1);
+    return bytes;
+}
+
 // A fast pass per candidate, on as many threads as there are candidates or processors.
 // The passes see what a slow one will: whether the x86 filter's absolute addresses break the
-// long-distance repeats between near-identical programs, which samples cannot show.
+// long-distance repeats between near-identical programs, which samples cannot show. The x86
+// filter is tried on the programs only (which the stream puts first): elsewhere it would only
+// cost, and it counts as packing as the plain coding does.
 Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, unsigned threads,
                          ProgressCounter& progress) {
     Estimate est;
@@ -103,26 +132,46 @@ Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, un
             offset += n;
             est.offsets.push_back(offset);
         }
+    constexpr uint64_t kNotRun = UINT64_MAX;
+    for (auto& packed : est.packed) packed.assign(est.offsets.size(), kNotRun);
     auto run = [&](size_t c) {
+        const bool programs_only = kCandidates[c] == Filter::x86_lzma2;
         SizeEstimator estimator(total, kCandidates[c], kPositionBits);
         std::vector<uint8_t> buffer(kEstimateChunk);
+        uint64_t stored = 0;  // the bytes of the chunks that looked packed
+        size_t chunk = 0;
         for (const InputFile& f : files) {
             if (f.item.size == 0) continue;
+            if (programs_only && !f.program) {
+                chunk += static_cast<size_t>((f.item.size + kEstimateChunk - 1) / kEstimateChunk);
+                continue;
+            }
             auto source = open_file(f.item.native_path);
             for (uint64_t done = 0; done < f.item.size;) {
                 size_t n =
                     static_cast<size_t>(std::min<uint64_t>(buffer.size(), f.item.size - done));
                 source->read_at(done, buffer.data(), n);
-                estimator.feed(buffer.data(), n);
+                if (looks_packed(buffer.data(), n))
+                    stored += n;
+                else
+                    estimator.feed(buffer.data(), n);
                 done += n;
                 progress.add(n);
-                est.packed[c].push_back(estimator.packed_so_far());
+                est.packed[c][chunk++] = estimator.packed_so_far() + stored;
             }
         }
     };
-    for (size_t first = 0; first < kCandidates.size(); first += threads)
-        run_workers(std::min<size_t>(threads, kCandidates.size() - first),
-                    [&](size_t k) { run(first + k); });
+    const bool any_program =
+        std::any_of(files.begin(), files.end(), [](const InputFile& f) { return f.program; });
+    const size_t passes = any_program ? kCandidates.size() : 1;
+    for (size_t first = 0; first < passes; first += threads)
+        run_workers(std::min<size_t>(threads, passes - first), [&](size_t k) { run(first + k); });
+    // Where a candidate did not run, it packs as the plain coding.
+    for (size_t c = 1; c < kCandidates.size(); ++c)
+        for (size_t i = 0; i < est.offsets.size(); ++i)
+            if (est.packed[c][i] == kNotRun)
+                est.packed[c][i] = (i ? est.packed[c][i - 1] : 0) + est.packed[0][i] -
+                                   (i ? est.packed[0][i - 1] : 0);
     return est;
 }
 
@@ -465,9 +514,8 @@ PackResult pack(const std::string& native_archive, const std::vector<PackInput>&
     threads = std::max(threads, 1u);
     uint64_t total_bytes = 0;
     for (const InputFile& f : in.files) total_bytes += f.item.size;
-    // Each candidate coding has a pass of its own over the data.
     ProgressCounter planning(options.on_progress, PackProgress::Stage::planning,
-                             total_bytes * kCandidates.size());
+                             planning_bytes(in.files));
     const std::vector<PlannedBlock> planned =
         plan_blocks(in.files, options.max_block_size, threads, planning);
     BlockCoder coder(in.files, planned, options, total_bytes, sink);
