@@ -4,6 +4,11 @@
 copy_dlls() {
   local dest=$1 all=${2:-} src=/usr/lib/i386-linux-gnu/wine/i386-windows
   local limit=$((100 * 1024 * 1024)) name size
+  # Without 32-bit Wine, its 64-bit DLLs: x86 programs too, a little larger.
+  if [ ! -d "$src" ] && [ -d /usr/lib/x86_64-linux-gnu/wine/x86_64-windows ]; then
+    echo "bench: $src is missing (package wine32:i386): using the 64-bit DLLs" >&2
+    src=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+  fi
   [ -d "$src" ] || { echo "bench: $src is missing (package wine32:i386)" >&2; exit 1; }
   mkdir -p "$dest"
   payload_bytes=0
