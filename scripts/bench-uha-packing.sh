@@ -25,14 +25,19 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 
-# The first `bytes` bytes of C headers, as files.
+# The first `limit` bytes of C headers, as files (one of names that differ only in case,
+# which Windows takes for one).
 copy_text() {
-  local dest=$1 limit=$2 total=0 file size
+  local dest=$1 limit=$2 total=0 file size name
   mkdir -p "$dest"
+  declare -A taken=()
   while IFS= read -r file; do
+    name=$(echo "${file#/usr/include/}" | tr / _)
+    [ -n "${taken[${name,,}]:-}" ] && continue
+    taken[${name,,}]=1
     size=$(stat -c %s "$file")
     [ $((total + size)) -gt "$limit" ] && break
-    cp "$file" "$dest/$(echo "${file#/usr/include/}" | tr / _)"
+    cp "$file" "$dest/$name"
     total=$((total + size))
   done < <(find /usr/include -type f -name '*.h' | LC_ALL=C sort)
 }
@@ -62,12 +67,12 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 echo "machine: $(nproc) cores; load at start: $(cut -d' ' -f1-3 /proc/loadavg); rounds: $rounds"
 printf '%-7s %-4s %9s %9s %7s %12s %12s %8s %9s' payload lvl "uha s" "xz s" ratio "uha bytes" \
   "xz bytes" "bytes" "uha MiB"
-[ -n "$baseline" ] && printf ' %9s %8s %8s' "base s" "vs base" "bytes"
+[ -n "$baseline" ] && printf ' %9s %8s %8s %8s' "base s" "vs base" "bytes" "base MiB"
 echo
 for payload in "${payloads[@]}"; do
   make_payload "$payload"
   for level in 9e 1; do
-    xz_times=() uha_times=() base_times=() peak=0
+    xz_times=() uha_times=() base_times=() peak=0 base_peak=0
     for ((round = 1; round <= rounds; round++)); do
       read -r t _ < <(measure bash -c "tar cf - -C $payload . | xz -$level -T1 >x.tar.xz")
       xz_times+=("$t")
@@ -77,8 +82,9 @@ for payload in "${payloads[@]}"; do
       [ "$kb" -gt "$peak" ] && peak=$kb
       if [ -n "$baseline" ]; then
         rm -f b.uha
-        read -r t _ < <(measure "$baseline" a -m"$level" b.uha -C "$payload" .)
+        read -r t kb < <(measure "$baseline" a -m"$level" b.uha -C "$payload" .)
         base_times+=("$t")
+        [ "$kb" -gt "$base_peak" ] && base_peak=$kb
       fi
     done
     rm -rf out && "$uha" x -o+ -y+ -tout u.uha >/dev/null
@@ -89,8 +95,8 @@ for payload in "${payloads[@]}"; do
       "$(ratio "$uha_s" "$xz_s")" "$uha_b" "$xz_b" "$(ratio "$uha_b" "$xz_b")" "$((peak / 1024))"
     if [ -n "$baseline" ]; then
       base_s=$(median "${base_times[@]}")
-      printf ' %9s %8s %8s' "$base_s" "$(ratio "$uha_s" "$base_s")" \
-        "$(ratio "$uha_b" "$(stat -c %s b.uha)")"
+      printf ' %9s %8s %8s %8s' "$base_s" "$(ratio "$uha_s" "$base_s")" \
+        "$(ratio "$uha_b" "$(stat -c %s b.uha)")" "$((base_peak / 1024))"
     fi
     echo
   done

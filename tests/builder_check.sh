@@ -23,6 +23,8 @@ product="$work/Przykład"
 mkdir -p "$product"
 cp -r sample/product/. "$product/"
 cp build/windows/sample/Witaj.exe "$product/"
+# Media that looks packed already: the builders must judge it alike.
+mkdir -p "$product/Film" && head -c 4194304 /dev/urandom >"$product/Film/zwiastun.bin"
 script="$work/setup.ini"
 iconv -f cp1250 -t utf-8 resources/setup.ini >"$script"  # packagers write UTF-8
 

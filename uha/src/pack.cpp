@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -57,7 +56,13 @@ struct PlannedBlock {
     std::vector<Run> runs;  // in stream order
     uint64_t size = 0;
     Coding coding;
+    // Nearly all of it looked packed already: it is coded with the fastest settings (and the
+    // level's dictionary), since slower ones find no more in such data.
+    bool packed_data = false;
 };
+
+// The share of a block's bytes that must look packed for it to be coded as packed data.
+constexpr double kPackedShare = 0.95;
 
 uint32_t le32(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -73,40 +78,48 @@ constexpr size_t kEstimateChunk = 1u << 20;
 constexpr uint32_t kPositionBits = 0;
 constexpr std::array<Filter, 2> kCandidates = {Filter::lzma2, Filter::x86_lzma2};
 
-// How each candidate coding packs the stream: the packed bytes reached after each chunk.
+// How each candidate coding packs the stream: the packed bytes reached after each chunk; and
+// how many bytes up to there looked packed already.
 struct Estimate {
     std::vector<uint64_t> offsets;
     std::array<std::vector<uint64_t>, kCandidates.size()> packed;
+    std::vector<uint64_t> stored;
 
     // Packed bytes of candidate c up to `offset`, interpolated between chunks.
-    double at(size_t c, uint64_t offset) const {
+    double at(size_t c, uint64_t offset) const { return interpolated(packed[c], offset); }
+    double stored_at(uint64_t offset) const { return interpolated(stored, offset); }
+
+  private:
+    double interpolated(const std::vector<uint64_t>& values, uint64_t offset) const {
         size_t i = static_cast<size_t>(std::lower_bound(offsets.begin(), offsets.end(), offset) -
                                        offsets.begin());
-        if (i >= offsets.size()) return static_cast<double>(packed[c].back());
+        if (i >= offsets.size()) return static_cast<double>(values.back());
         uint64_t from = i ? offsets[i - 1] : 0;
-        double base = i ? static_cast<double>(packed[c][i - 1]) : 0.0;
-        double step = static_cast<double>(packed[c][i]) - base;
+        double base = i ? static_cast<double>(values[i - 1]) : 0.0;
+        double step = static_cast<double>(values[i]) - base;
         return base +
                step * static_cast<double>(offset - from) / static_cast<double>(offsets[i] - from);
     }
 };
 
 // Whether a chunk looks packed already (compressed media, archives, encrypted data): its bytes
-// are spread so evenly (at least 7.98 bits a byte, counted one byte at a time) that LZMA
-// cannot make it smaller, and LZMA is at its slowest on such data. The fast passes count it
-// as stored instead of coding it; the real pass still codes it, so repeats of it further on
-// are still found.
+// are spread so evenly over the 256 values that LZMA cannot make it smaller, and LZMA is at its
+// slowest on such data. The fast passes count such a chunk as stored instead of coding it; the
+// real pass still codes it, so repeats of it further on are still found. The test is the
+// chi-square statistic of the byte counts, at most 7n/256 for n bytes (about 7.98 bits a
+// byte), in integers so that every builder decides alike; random data stays near 255, far
+// below it from 64 KiB on, and smaller chunks are never judged.
 bool looks_packed(const uint8_t* data, size_t n) {
-    if (n < 4096) return false;
-    std::array<uint32_t, 256> counts{};
+    if (n < (64u << 10)) return false;
+    std::array<uint64_t, 256> counts{};
     for (size_t i = 0; i < n; ++i) ++counts[data[i]];
-    double bits = 0.0;
-    for (uint32_t count : counts)
-        if (count) {
-            const double p = static_cast<double>(count) / static_cast<double>(n);
-            bits -= p * std::log2(p);
-        }
-    return bits >= 7.98;
+    // 256 times the sum of (count - n/256) squared; below 2^57 for n up to 1 MiB.
+    uint64_t spread = 0;
+    for (uint64_t count : counts) {
+        const int64_t off = static_cast<int64_t>(256 * count) - static_cast<int64_t>(n);
+        spread += static_cast<uint64_t>(off * off);
+    }
+    return spread <= 7 * static_cast<uint64_t>(n) * n;
 }
 
 // The bytes the fast passes read: every byte once, and the programs' once more (the x86
@@ -134,6 +147,7 @@ Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, un
         }
     constexpr uint64_t kNotRun = UINT64_MAX;
     for (auto& packed : est.packed) packed.assign(est.offsets.size(), kNotRun);
+    est.stored.assign(est.offsets.size(), 0);
     auto run = [&](size_t c) {
         const bool programs_only = kCandidates[c] == Filter::x86_lzma2;
         SizeEstimator estimator(total, kCandidates[c], kPositionBits);
@@ -157,6 +171,7 @@ Estimate estimate_stream(const std::vector<InputFile>& files, uint64_t total, un
                     estimator.feed(buffer.data(), n);
                 done += n;
                 progress.add(n);
+                if (c == 0) est.stored[chunk] = stored;
                 est.packed[c][chunk++] = estimator.packed_so_far() + stored;
             }
         }
@@ -222,6 +237,8 @@ std::vector<PlannedBlock> plan_blocks(const std::vector<InputFile>& files, uint6
     // Each block takes the candidate coding that packed its range smallest.
     uint64_t start = 0;
     for (PlannedBlock& b : blocks) {
+        b.packed_data = est.stored_at(start + b.size) - est.stored_at(start) >=
+                        kPackedShare * static_cast<double>(b.size);
         double best = 0.0;
         for (size_t c = 0; c < kCandidates.size(); ++c) {
             double packed = est.at(c, start + b.size) - est.at(c, start);
@@ -437,7 +454,17 @@ class BlockCoder {
         }
         std::function<void(size_t)> consumed;
         if (options_.on_progress) consumed = [&](size_t n) { coding_.add(n); };
-        batch.packed[k] = compress(data.data(), data.size(), c, options_.level, consumed);
+        const PlannedBlock& block = planned_[batch.first + k];
+        const Level level = block.packed_data ? Level{0, false} : options_.level;
+        try {
+            batch.packed[k] = compress(data.data(), data.size(), c, level, consumed);
+        } catch (const std::exception& e) {
+            // bad_alloc too: a large block at a high level needs hundreds of megabytes.
+            throw Error("cannot pack block " + std::to_string(batch.first + k + 1) + " of " +
+                        std::to_string(planned_.size()) + " (" + std::to_string(data.size()) +
+                        " bytes, from " + shown_name(files_[block.runs.front().file].item.name) +
+                        " on): " + e.what());
+        }
         batch.codings[k] = c;
         std::vector<uint8_t>().swap(data);
     }
