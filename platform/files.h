@@ -55,6 +55,10 @@ std::optional<std::string> read_small_file(const std::string& path, size_t limit
 // `path` is not followed.
 bool names_held_file(const std::string& path, HANDLE held);
 
+// SetFileInformationByHandle, looked up at run time (Windows before Vista lacks it); false
+// with ERROR_CALL_NOT_IMPLEMENTED there, else as the call answers.
+bool set_file_information(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size);
+
 // Opens the folder (or the link) at `path` without following a link, for its attributes only,
 // sharing all but deletion: while the handle is open nobody can rename or remove it. Null when
 // it cannot be opened, GetLastError() telling why.

@@ -46,15 +46,8 @@ takeback::FileId file_id(const std::string& path) {
 // closes; false when this system lacks the call (before Vista) or refuses, GetLastError()
 // telling why.
 bool delete_through(HANDLE file) {
-    using SetInformation = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    const auto set_information = reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
-    if (!set_information) {
-        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-        return false;
-    }
     FILE_DISPOSITION_INFO disposition{TRUE};
-    return set_information(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+    return set_file_information(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 void list_below(const std::string& folder, const std::string& relative,

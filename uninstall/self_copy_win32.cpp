@@ -23,13 +23,6 @@ namespace {
 // which needs DELETE access; false when this system lacks the call (before Vista) or the move
 // fails, GetLastError() telling why.
 bool move_held(HANDLE held, const std::string& to) {
-    using SetInformation = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    const auto set_information = reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
-    if (!set_information) {
-        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-        return false;
-    }
     const int length = MultiByteToWideChar(CP_ACP, 0, to.c_str(), -1, nullptr, 0);
     if (length <= 1) return false;
     const size_t name_bytes = static_cast<size_t>(length - 1) * sizeof(WCHAR);
@@ -39,7 +32,8 @@ bool move_held(HANDLE held, const std::string& to) {
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(name_bytes);
     MultiByteToWideChar(CP_ACP, 0, to.c_str(), -1, info->FileName, length);
-    return set_information(held, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
+    return platform::set_file_information(held, FileRenameInfo, info,
+                                          static_cast<DWORD>(buffer.size()));
 }
 
 }  // namespace
