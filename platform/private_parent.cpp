@@ -36,10 +36,14 @@ std::optional<FolderAccess> read_access(HANDLE folder) {
     PSID owner = nullptr;
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(folder, SE_FILE_OBJECT,
-                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
-                        &list, nullptr, &descriptor) != ERROR_SUCCESS)
+    // GetSecurityInfo returns its error rather than setting it: set, for the caller.
+    const DWORD error = GetSecurityInfo(folder, SE_FILE_OBJECT,
+                                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                        &owner, nullptr, &list, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) {
+        SetLastError(error);
         return std::nullopt;
+    }
     const SecurityDescriptor owned(descriptor);
     FolderAccess access;
     access.owner = sid_text(owner);

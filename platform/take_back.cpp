@@ -226,7 +226,7 @@ Result TakeBack::delete_file(const std::string& path, const takeback::FileId& pl
     // cannot be opened so (in use) is handled by its name below.
     UniqueHandle file;
     if (planned.known()) {
-        file = open_entry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+        file = open_entry(path, DELETE | FILE_READ_ATTRIBUTES);
         BY_HANDLE_FILE_INFORMATION info{};
         if (file && GetFileInformationByHandle(file.get(), &info) && !(id_of(info) == planned))
             return {Outcome::failed, "plik został podmieniony po sporządzeniu planu"};
