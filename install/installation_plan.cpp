@@ -5,6 +5,7 @@
 
 #include "install/shortcut_rules.h"
 #include "install/target_folder.h"
+#include "install/uninstall_entry.h"
 #include "record/uninstall_record.h"
 
 namespace setup {
@@ -46,8 +47,8 @@ InstallationSteps plan_installation(const InstallPlan& plan, const ProductSettin
         root = select_root(entry.RegistryRootCode, root);
         std::string data = ExpandTargetFolder(entry.RegistryData, target);
         const ValueToWrite value = value_to_write(entry.RegistryTypeCode, data);
-        steps.registry.push_back(
-            {root, entry.RegistryKeyPath, entry.RegistryValueName, std::move(data), value});
+        steps.registry.push_back({root, entry.RegistryKeyPath, entry.RegistryValueName,
+                                  std::move(data), value, product_view(product.Architecture)});
     }
     steps.write_uninstaller = product.CreateUninstaller;
     steps.programs = plan.RunAfterInstall;
@@ -69,13 +70,13 @@ std::vector<std::string> registry_record_lines(const InstallationSteps& steps,
     std::set<std::string> carried;
     for (size_t i = 0; i < steps.registry.size(); ++i) {
         const RegistryStep& step = steps.registry[i];
-        std::string key_line = registry_record_line(step.root, step.key_path, "");
+        std::string key_line = registry_record_line(step.root, step.key_path, "", step.view);
         const bool earlier =
             std::find(made_before.begin(), made_before.end(), key_line) != made_before.end() &&
             carried.insert(key_line).second;
         if ((i < key_was_new.size() && key_was_new[i]) || earlier)
             lines.push_back(std::move(key_line));
-        lines.push_back(registry_record_line(step.root, step.key_path, step.value_name));
+        lines.push_back(registry_record_line(step.root, step.key_path, step.value_name, step.view));
     }
     return lines;
 }

@@ -38,6 +38,7 @@ struct RegistryStep {
     std::string value_name;
     std::string data;
     ValueToWrite value;
+    RegistryView view = RegistryView::program;
 };
 
 struct InstallationSteps {

@@ -87,7 +87,7 @@ std::vector<std::string> missing_key_levels(const std::string& key,
 std::string undo_step_text(const takeback::Step& step) {
     const auto line = [&step] {
         return registry_record_line(step.registry.root, "\\" + step.registry.key,
-                                    step.registry.value);
+                                    step.registry.value, step.registry.view);
     };
     switch (step.action) {
         case Action::restore_value:
@@ -109,11 +109,11 @@ std::vector<takeback::Step> undo_steps(const UndoLedger& ledger) {
     for (auto it = ledger.values_written.rbegin(); it != ledger.values_written.rend(); ++it) {
         steps.push_back({it->previous ? Action::restore_value : Action::delete_value,
                          "",
-                         {it->key.root, it->key.path, it->name},
+                         {it->key.root, it->key.path, it->name, it->key.view},
                          it->previous.value_or(PreviousValue{})});
     }
     for (auto it = ledger.keys_made.rbegin(); it != ledger.keys_made.rend(); ++it)
-        steps.push_back({Action::delete_key, "", {it->root, it->path, ""}, {}});
+        steps.push_back({Action::delete_key, "", {it->root, it->path, "", it->view}, {}});
     for (auto it = ledger.files_made.rbegin(); it != ledger.files_made.rend(); ++it)
         steps.push_back(file_step(Action::delete_file, *it));
     for (auto it = ledger.folders_made.rbegin(); it != ledger.folders_made.rend(); ++it)

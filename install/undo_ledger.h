@@ -25,6 +25,7 @@ struct UndoLedger {
     struct Key {
         RegistryRoot root = RegistryRoot::local_machine;
         std::string path;  // relative to the root
+        RegistryView view = RegistryView::program;
         bool operator==(const Key&) const = default;
     };
     std::vector<Key> keys_made;  // parents before their children

@@ -15,15 +15,28 @@ namespace setup::platform {
 
 HKEY root_key(RegistryRoot root);
 
+// The access flag that opens a key in `view`: KEY_WOW64_64KEY for the 64-bit view, none for
+// the program's own.
+REGSAM view_access(RegistryView view);
+
+// Whether this Windows is 64-bit: always for a 64-bit program, for a 32-bit one when it runs
+// under WOW64 (IsWow64Process, looked up at run time).
+bool windows_is_64_bit();
+
+// Deletes the empty key `key` of `root` in `view` (RegDeleteKeyExA where the system has it:
+// RegDeleteKeyA knows only the program's own view); the system's status.
+LONG delete_registry_key(HKEY root, const std::string& key, RegistryView view);
+
 // With a ledger, it notes each key level it makes and each value it writes, with the value it
 // replaces, so that a run that fails can take them back.
 class RegistryWriter {
   public:
     RegistryWriter() = default;
     explicit RegistryWriter(UndoLedger* ledger) : ledger_(ledger) {}
-    void set_root(RegistryRoot root) {
+    void set_root(RegistryRoot root, RegistryView view = RegistryView::program) {
         root_ = root_key(root);
         root_id_ = root;
+        view_ = view;
     }
     // The key exists under the root; opened for reading only, so a key the user may not
     // change still counts as existing (and is never recorded as created).
@@ -43,6 +56,7 @@ class RegistryWriter {
     void write(const std::string& name, DWORD type, const void* data, DWORD size);
     HKEY root_ = HKEY_LOCAL_MACHINE;
     RegistryRoot root_id_ = RegistryRoot::local_machine;
+    RegistryView view_ = RegistryView::program;
     UndoLedger* ledger_ = nullptr;  // not owned
     std::string key_path_;
     UniqueKey key_;

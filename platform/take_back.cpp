@@ -110,7 +110,7 @@ std::optional<Result> not_removable(const std::string& path, bool folder, DWORD&
 Result change_value(const takeback::Step& step) {
     HKEY opened = nullptr;
     const LONG r = RegOpenKeyExA(root_key(step.registry.root), step.registry.key.c_str(), 0,
-                                 KEY_SET_VALUE, &opened);
+                                 KEY_SET_VALUE | view_access(step.registry.view), &opened);
     if (r != ERROR_SUCCESS) return outcome_of(r);
     const UniqueKey key(opened);
     if (step.action == Action::delete_value)
@@ -123,8 +123,9 @@ Result change_value(const takeback::Step& step) {
 // Only an empty key goes: values and keys that others put in it stay, and so does it.
 Result delete_key(const RegistryLine& line) {
     HKEY opened = nullptr;
-    LONG r = RegOpenKeyExA(root_key(line.root), line.key.c_str(), 0,
-                           KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &opened);
+    LONG r =
+        RegOpenKeyExA(root_key(line.root), line.key.c_str(), 0,
+                      KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | view_access(line.view), &opened);
     if (r != ERROR_SUCCESS) return outcome_of(r);
     UniqueKey key(opened);
     DWORD subkeys = 0;
@@ -134,7 +135,7 @@ Result delete_key(const RegistryLine& line) {
     if (r != ERROR_SUCCESS) return failed(static_cast<DWORD>(r));
     if (subkeys != 0 || values != 0) return {Outcome::not_empty, "klucz nie jest pusty"};
     key.reset();
-    return outcome_of(RegDeleteKeyA(root_key(line.root), line.key.c_str()));
+    return outcome_of(delete_registry_key(root_key(line.root), line.key, line.view));
 }
 
 }  // namespace

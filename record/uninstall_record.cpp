@@ -49,12 +49,20 @@ std::vector<std::string> list_lines(std::string_view list_text) {
         if (end == std::string_view::npos) break;
         const std::string_view line = list_text.substr(start, end - start);
         start = end + 2;
-        if (line.size() > 2 &&
-            (line[0] == kFolderLine || line[0] == kFileLine || line[0] == kRegistryLine) &&
-            line.substr(1).starts_with(kLineNumber))
+        const size_t comma = line.find(',');
+        if (comma == std::string_view::npos || comma < 2) continue;
+        const std::string_view number = line.substr(1, comma - 1);
+        if (((line[0] == kFolderLine || line[0] == kFileLine) && number == kLineNumber) ||
+            (line[0] == kRegistryLine && registry_line_view(number)))
             lines.emplace_back(line);
     }
     return lines;
+}
+
+std::optional<RegistryView> registry_line_view(std::string_view number) {
+    if (number == kLineNumber) return RegistryView::program;
+    if (number == "64") return RegistryView::x64;
+    return std::nullopt;
 }
 
 std::string uninstall_key_path(std::string_view folder_name) {
@@ -101,15 +109,19 @@ std::string file_record_line(std::string_view file) {
 std::vector<std::string> uninstall_record_lines(std::string_view target, std::string_view title,
                                                 std::string_view folder_name,
                                                 const std::vector<std::string>& registry_lines,
-                                                const std::vector<std::string>& shortcut_lines) {
+                                                const std::vector<std::string>& shortcut_lines,
+                                                const UninstallKeyLines& key_lines) {
     const std::string key = uninstall_key_path(folder_name);
     constexpr RegistryRoot kLocalMachine = RegistryRoot::local_machine;
+    const RegistryView view = key_lines.view;
     std::vector<std::string> lines;
     lines.push_back(folder_record_line(target));
     lines.push_back(text_line(kTitleText, title));
-    lines.push_back(registry_record_line(kLocalMachine, key, ""));
-    lines.push_back(registry_record_line(kLocalMachine, key, "DisplayName"));
-    lines.push_back(registry_record_line(kLocalMachine, key, "UninstallString"));
+    lines.push_back(registry_record_line(kLocalMachine, key, "", view));
+    lines.push_back(registry_record_line(kLocalMachine, key, "DisplayName", view));
+    lines.push_back(registry_record_line(kLocalMachine, key, "UninstallString", view));
+    for (const std::string& name : key_lines.more_values)
+        lines.push_back(registry_record_line(kLocalMachine, key, name, view));
     lines.insert(lines.end(), registry_lines.begin(), registry_lines.end());
     lines.push_back(file_record_line(uninstaller_path(target)));
     lines.insert(lines.end(), shortcut_lines.begin(), shortcut_lines.end());
@@ -168,9 +180,9 @@ const char* registry_root_name(RegistryRoot root) {
 }
 
 std::string registry_record_line(RegistryRoot root, std::string_view key_path,
-                                 std::string_view value_name) {
+                                 std::string_view value_name, RegistryView view) {
     std::string line(1, kRegistryLine);
-    line += kLineNumber;
+    line += std::to_string(static_cast<int>(view));
     line += "," + std::to_string(static_cast<int>(root)) + ",";
     line += key_path;
     line += ',';

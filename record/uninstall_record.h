@@ -1,9 +1,12 @@
 #pragma once
 // What the installation hands its uninstaller: the record "uninstal.ini" (CP1250 lines, each
 // ended by CR LF, fields unquoted) and the entry in the system's list of removable programs.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "record/registry_root.h"
 
 namespace setup {
 
@@ -36,13 +39,16 @@ inline constexpr std::string_view kInstalledListDigestValue = "UninstallListSha2
 // followed by a number (kLineNumber, or a text's number after kTextLine) and a comma.
 //   U0,<folder>,0           a folder the installation made
 //   P0,<file>,0             a file the installation made
-//   J0,<root>,<key>,<name>  a registry value; an empty name stands for the key itself
+//   J0,<root>,<key>,<name>  a registry value; an empty name stands for the key itself; J64 in
+//                           the 64-bit view (RegistryView)
 //   A<number>,<text>        a text the uninstaller shows
 inline constexpr char kFolderLine = 'U';
 inline constexpr char kFileLine = 'P';
 inline constexpr char kRegistryLine = 'J';
 inline constexpr char kTextLine = 'A';
 inline constexpr std::string_view kLineNumber = "0";
+// The view a J line's number names ("0" or "64"); nullopt for any other number.
+std::optional<RegistryView> registry_line_view(std::string_view number);
 // The field that closes a folder or file line: a line cut short lacks it.
 inline constexpr std::string_view kPathLineEnd = ",0";
 // The text number of the product's title.
@@ -86,13 +92,21 @@ std::vector<std::string> made_key_lines(std::string_view record_text);
 std::string folder_record_line(std::string_view folder);
 std::string file_record_line(std::string_view file);
 
+// The product's uninstall key as its record names it: the values written beyond DisplayName
+// and UninstallString (a complete entry's), in their order, and the view it lies in.
+struct UninstallKeyLines {
+    std::vector<std::string> more_values;
+    RegistryView view = RegistryView::program;
+};
+
 // The record's lines in their order: the target folder, the title (A10), the uninstall key
-// and its two values, `registry_lines`, the uninstaller, `shortcut_lines`, then the nineteen
-// fixed texts the uninstaller shows.
+// and its values (DisplayName, UninstallString, then `key.more_values`), `registry_lines`,
+// the uninstaller, `shortcut_lines`, then the nineteen fixed texts the uninstaller shows.
 std::vector<std::string> uninstall_record_lines(std::string_view target, std::string_view title,
                                                 std::string_view folder_name,
                                                 const std::vector<std::string>& registry_lines,
-                                                const std::vector<std::string>& shortcut_lines);
+                                                const std::vector<std::string>& shortcut_lines,
+                                                const UninstallKeyLines& key = {});
 
 // The texts the uninstaller shows, by number, written into every record as A lines after the
 // product's title (A10). All are written, also where two are equal: the uninstaller looks

@@ -43,6 +43,30 @@ bool read_boolean(const IniReader& ini, std::string_view section, std::string_vi
     return read_integer(ini, section, key, default_value ? 1 : 0) != 0;
 }
 
+bool is_product_version(std::string_view text) {
+    int numbers = 0;
+    size_t digits = 0;
+    for (const char c : text) {
+        if (c == '.') {
+            if (digits == 0) return false;
+            digits = 0;
+            ++numbers;
+        } else if (c >= '0' && c <= '9') {
+            if (++digits > 9) return false;
+        } else {
+            return false;
+        }
+    }
+    return digits != 0 && numbers < 4;
+}
+
+std::optional<ProductArchitecture> parse_architecture(std::string_view text) {
+    if (text.size() != 3 || (text[0] != 'x' && text[0] != 'X')) return std::nullopt;
+    if (text.substr(1) == "86") return ProductArchitecture::x86;
+    if (text.substr(1) == "64") return ProductArchitecture::x64;
+    return std::nullopt;
+}
+
 ProductSettings read_product_settings(const IniReader& ini, std::string_view installer_folder) {
     const ProductSettings defaults;
     ProductSettings settings;
@@ -51,6 +75,11 @@ ProductSettings read_product_settings(const IniReader& ini, std::string_view ins
     settings.ArchivePath = std::string(installer_folder) + ini.read("I", "3", "data.uha");
     settings.CreateUninstaller = read_boolean(ini, "I", "4", defaults.CreateUninstaller);
     settings.AccentColor = read_integer(ini, "I", "5", defaults.AccentColor);
+    settings.ProductVersion = ini.read("I", "6", "");
+    settings.Publisher = ini.read("I", "7", "");
+    settings.Architecture =
+        parse_architecture(ini.read("I", "8", "")).value_or(defaults.Architecture);
+    settings.WebAddress = ini.read("I", "9", "");
     return settings;
 }
 

@@ -2,6 +2,7 @@
 // The setup script: the product settings of section "I" and the install plan of the entry
 // sections "M", "A", "D", "R" and "S". Both are read once at start-up and never change after.
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,12 +31,23 @@ struct RegistryEntry {
     bool operator==(const RegistryEntry&) const = default;
 };
 
+// The kind of Windows program a product is: a 64-bit product installs into the 64-bit Program
+// Files and registry view, and only on 64-bit Windows.
+enum class ProductArchitecture { x86, x64 };
+
 struct ProductSettings {
     std::string ProductTitle = "Program v1.0";
     std::string ProductFolderName = "Program";
     std::string ArchivePath;  // installer folder (ending in "\") + key "3" (default "data.uha")
     bool CreateUninstaller = true;
     int32_t AccentColor = 16777215;  // 0x00BBGGRR
+    // Keys "6".."9", each "" (x86) when missing: with a version or a publisher, the product's
+    // entry in the system's list of programs is complete (see uninstall_entry.h).
+    std::string ProductVersion;
+    std::string Publisher;
+    ProductArchitecture Architecture = ProductArchitecture::x86;
+    std::string WebAddress;
+    bool complete_entry() const { return !ProductVersion.empty() || !Publisher.empty(); }
     bool operator==(const ProductSettings&) const = default;
 };
 
@@ -63,7 +75,15 @@ int32_t read_integer(const IniReader& ini, std::string_view section, std::string
 bool read_boolean(const IniReader& ini, std::string_view section, std::string_view key,
                   bool default_value);
 
-// Section "I", keys "1".."5", in that order. installer_folder ends in "\".
+// A product version as key "6" takes it: one to four numbers of at most nine digits each,
+// separated by dots ("2.1", "10.0.3.1").
+bool is_product_version(std::string_view text);
+
+// Key "8": "x86" or "x64", in any letter case; nullopt for anything else.
+std::optional<ProductArchitecture> parse_architecture(std::string_view text);
+
+// Section "I", keys "1".."9", in that order. installer_folder ends in "\". A key "8" that is
+// neither x86 nor x64 reads as x86, the installer's way before the key existed.
 ProductSettings read_product_settings(const IniReader& ini, std::string_view installer_folder);
 
 // Sections "M", "A", "D", "R", "S" in this order. Each declares N entries in key "0" (none when

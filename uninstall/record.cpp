@@ -47,7 +47,8 @@ std::string read_line(std::string_view line, Record& record) {
     }
     if (code != kFolderLine && code != kFileLine && code != kRegistryLine)
         return "nieznany kod wiersza";
-    if (number != kLineNumber) return "błędny numer";
+    const std::optional<RegistryView> view = registry_line_view(number);
+    if (code == kRegistryLine ? !view : number != kLineNumber) return "błędny numer";
     if (has_control(rest)) return "niedozwolone znaki";
 
     if (code == kRegistryLine) {
@@ -62,7 +63,7 @@ std::string read_line(std::string_view line, Record& record) {
         if (key.starts_with('\\')) key.remove_prefix(1);
         if (key.empty() || key.front() == '\\') return "pusty klucz";
         record.registry.push_back({static_cast<RegistryRoot>(to_int(root)), std::string(key),
-                                   std::string(rest.substr(last + 1))});
+                                   std::string(rest.substr(last + 1)), *view});
         return "";
     }
     // U and P: the path, then the closing field 0, which a truncated line lacks.

@@ -168,10 +168,7 @@ void plan_files(const Record& record, const PlanInput& input, Planned& planned, 
 void plan_registry(const Record& record, const InstalledList* listed, Plan& plan) {
     std::set<std::string> registry_seen;
     auto first_time = [&](const RegistryLine& line) {
-        return registry_seen
-            .insert(std::to_string(static_cast<int>(line.root)) + "," + paths::path_key(line.key) +
-                    "," + line.value)
-            .second;
+        return registry_seen.insert(InstallationKeys::name_of(line) + "," + line.value).second;
     };
     // The uninstall key vouches for the record, so each value it names was written by the
     // installation, whatever key holds it; a key that was there before keeps its other values.
@@ -190,7 +187,8 @@ void plan_registry(const Record& record, const InstalledList* listed, Plan& plan
         std::vector<std::string_view> digests = {kRecordDigestValue};
         if (listed) digests.insert(digests.begin(), kInstalledListDigestValue);
         for (std::string_view name : digests) {
-            const RegistryLine digest{product->root, product->key, std::string(name)};
+            const RegistryLine digest{product->root, product->key, std::string(name),
+                                      product->view};
             if (first_time(digest))
                 plan.steps.push_back({Action::delete_value, Phase::registry, "", digest});
         }
@@ -258,7 +256,8 @@ Plan make_plan(const Record& record, const PlanInput& input) {
 std::string InstallationKeys::name_of(const RegistryLine& key) {
     std::string_view path = key.key;
     while (path.ends_with('\\')) path.remove_suffix(1);
-    return std::to_string(static_cast<int>(key.root)) + "," + paths::fold_case(path);
+    return std::to_string(static_cast<int>(key.view)) + "," +
+           std::to_string(static_cast<int>(key.root)) + "," + paths::fold_case(path);
 }
 
 InstallationKeys::InstallationKeys(const Record& record) {
@@ -328,6 +327,7 @@ std::string describe(const RegistryLine& line) {
     std::string out = registry_root_name(line.root);
     out += "\\" + line.key;
     if (!line.value.empty()) out += "\\" + line.value;
+    if (line.view == RegistryView::x64) out += " (widok 64-bitowy)";
     return out;
 }
 
