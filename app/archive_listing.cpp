@@ -71,6 +71,7 @@ ArchiveListing list_archive(HANDLE archive, const std::string& archive_path) {
         HeldArchive source(archive, archive_path);
         const uha::Archive table = uha::read_archive(source, archive_path);
         for (const uha::Entry& entry : table.table.entries) {
+            listing.unpacked_bytes += entry.size;
             std::string path;
             if (ansi_path(entry.name, path))
                 listing.paths.push_back({path, entry.kind == uha::EntryKind::folder});

@@ -3,6 +3,7 @@
 // a run that is cancelled or fails can tell what it made from what was there.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct ArchiveListing {
     std::vector<ArchivedPath> paths;  // in the ANSI code page, as the installer names files
     // Names the ANSI code page cannot spell: the installer cannot name them to take them back.
     std::vector<std::string> unnamed;
+    uint64_t unpacked_bytes = 0;  // the files' sizes, added up
 };
 
 // The table of the archive held open by `archive` (read through that handle, so what is

@@ -16,6 +16,7 @@
 #include "install/registry_rules.h"
 #include "install/target_folder.h"
 #include "install/undo_ledger.h"
+#include "install/uninstall_entry.h"
 #include "integrity/archive_check.h"
 #include "integrity/archive_digest.h"
 #include "integrity/sha256.h"
@@ -55,7 +56,7 @@ std::vector<bool> write_registry(const InstallationSteps& steps, InstallationLog
     if (steps.registry.empty()) return key_was_new;
     platform::RegistryWriter registry(&ledger);
     for (const RegistryStep& step : steps.registry) {
-        registry.set_root(step.root);
+        registry.set_root(step.root, step.view);
         key_was_new.push_back(registry.open_key(std::string(key_for_opening(step.key_path))));
         if (step.value.kind == ValueToWrite::Kind::text) {
             registry.write_text(step.value_name, step.data);
@@ -63,7 +64,8 @@ std::vector<bool> write_registry(const InstallationSteps& steps, InstallationLog
             registry.write_integer(step.value_name, step.value.integer);
         }
         registry.close_key();
-        log.line("rejestr: " + registry_record_line(step.root, step.key_path, step.value_name) +
+        log.line("rejestr: " +
+                 registry_record_line(step.root, step.key_path, step.value_name, step.view) +
                  " = " + step.data);
     }
     return key_was_new;
@@ -235,15 +237,16 @@ void note_archive(TForm1& form, InstallationState& state, const ArchiveListing& 
 // The record and the list lie in a folder its users may write, and what they name goes with
 // the product: a file planted in a folder made beforehand must not reach the new installation.
 std::optional<std::string> vouched_earlier_file(const std::string& path,
-                                                const std::string& folder_name,
+                                                const std::string& folder_name, RegistryView view,
                                                 std::string_view digest_value,
                                                 InstallationLog& log) {
     std::optional<std::string> text = platform::read_small_file(path, 1 << 24);
     if (!text) return std::nullopt;
     std::string stored;
     try {
-        stored = platform::read_registry_text(HKEY_LOCAL_MACHINE, uninstall_key_path(folder_name),
-                                              std::string(digest_value));
+        stored =
+            platform::read_registry_text(HKEY_LOCAL_MACHINE, uninstall_key_path(folder_name),
+                                         std::string(digest_value), platform::view_access(view));
     } catch (const RuntimeError&) {
         // Not a text: no digest of ours, so nothing vouches for the file.
     }
@@ -262,21 +265,23 @@ std::optional<std::string> vouched_earlier_file(const std::string& path,
 // The steps after the extraction that make the product whole: links, registry values, the
 // uninstaller and its record. A step that throws ends them there. Returns the programs to
 // start.
-std::vector<std::string> finish_installation(InstallationState& state, UndoLedger& ledger) {
+std::vector<std::string> finish_installation(InstallationState& state, UndoLedger& ledger,
+                                             uint64_t unpacked_bytes) {
     const InstallationChoices choices{state.TargetFolder, state.GroupName, state.ProgramsFolder,
                                       state.DesktopFolder};
     const InstallationSteps steps = plan_installation(state.Plan, state.Product, choices);
     // An installation over an earlier one of the product: the keys that one made exist now,
     // and its record, about to be replaced, is the only word that they are the product's.
     const std::string& product = state.Product.ProductFolderName;
-    const std::optional<std::string> earlier_record =
-        vouched_earlier_file(record_path(choices.target), product, kRecordDigestValue, state.Log);
+    const RegistryView view = product_view(state.Product.Architecture);
+    const std::optional<std::string> earlier_record = vouched_earlier_file(
+        record_path(choices.target), product, view, kRecordDigestValue, state.Log);
     const Lines made_before = made_key_lines(earlier_record.value_or(""));
     // Its list too: what it wrote stays the product's, also where this run writes nothing. An
     // earlier installation that left no list wrote what nobody knows now: then none is written,
     // and the uninstaller removes the product as it would have removed that one.
     const std::optional<std::string> earlier_list_text = vouched_earlier_file(
-        installed_list_path(choices.target), product, kInstalledListDigestValue, state.Log);
+        installed_list_path(choices.target), product, view, kInstalledListDigestValue, state.Log);
     std::optional<Lines> earlier_list;
     if (earlier_list_text || !earlier_record)
         earlier_list = list_lines(earlier_list_text.value_or(""));
@@ -287,8 +292,14 @@ std::vector<std::string> finish_installation(InstallationState& state, UndoLedge
     if (steps.write_uninstaller) {
         const Lines registry_lines = registry_record_lines(steps, key_was_new, made_before);
         const Lines shortcut_lines = shortcut_record_lines(steps);
-        WriteUninstallRecord(state.Product, choices.target, registry_lines, shortcut_lines,
+        const EntryFacts facts{choices.target, platform::local_date_text(), unpacked_bytes};
+        const std::vector<EntryValue> entry =
+            uninstall_entry_values(state.Product, state.Plan, facts);
+        WriteUninstallRecord(state.Product, choices.target, entry, registry_lines, shortcut_lines,
                              earlier_list, ledger);
+        for (const EntryValue& value : entry)
+            state.Log.line("wpis programu: " + value.name + " = " +
+                           (value.number ? std::to_string(*value.number) : value.text));
         for (const Lines* lines : {&registry_lines, &shortcut_lines})
             for (const std::string& line : *lines) state.Log.line("zapis deinstalatora: " + line);
     }
@@ -297,10 +308,11 @@ std::vector<std::string> finish_installation(InstallationState& state, UndoLedge
 
 // After a complete extraction: the steps that make the product whole (a failure is taken
 // back), then the programs (a failure is not: the product is installed).
-RunEnd make_product_whole(TForm1& form, InstallationState& state, UndoLedger& ledger) {
+RunEnd make_product_whole(TForm1& form, InstallationState& state, UndoLedger& ledger,
+                          uint64_t unpacked_bytes) {
     std::vector<std::string> programs;
     try {
-        programs = finish_installation(state, ledger);
+        programs = finish_installation(state, ledger, unpacked_bytes);
     } catch (const std::exception& e) {
         return failed_with(ExitCode::later_step_failed, e.what());
     }
@@ -350,6 +362,14 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
             state.TargetFolder, platform::protected_folders(), longest_name(listing));
         !refusal.empty())
         return failed_with(ExitCode::bad_arguments, refusal);
+    // A 64-bit product's files must reach the folders its programs see: the system redirects
+    // what this 32-bit installer and its extractor write into the system folder.
+    if (state.Product.Architecture == ProductArchitecture::x64) {
+        if (const std::string refusal =
+                redirected_target_refusal(state.TargetFolder, platform::windows_folder());
+            !refusal.empty())
+            return failed_with(ExitCode::bad_arguments, refusal);
+    }
     try {
         make_target_folder(state.TargetFolder, ledger, state.Log);
     } catch (const std::exception& e) {
@@ -365,7 +385,7 @@ RunEnd run_steps(TForm1& form, HMODULE module, InstallationState& state,
         return failed_with(
             ExitCode::extraction_failed,
             extraction_failure_text(outcome, extractor.path(), state.Product.ArchivePath));
-    return make_product_whole(form, state, ledger);
+    return make_product_whole(form, state, ledger, listing.unpacked_bytes);
 }
 
 // The one way out of a run: the archive let go, the extractor's file removed (if the

@@ -1,10 +1,12 @@
 #include "app/startup.h"
 
 #include "app/failure_report.h"
+#include "install/uninstall_entry.h"
 #include "platform/error/runtime_error.h"
 #include "platform/error_box.h"
 #include "platform/files.h"
 #include "platform/private_parent.h"
+#include "platform/registry_writer.h"
 #include "script/ini_reader.h"
 
 namespace setup {
@@ -36,6 +38,12 @@ Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, Instal
     // file: a file, wherever it lay, could be swapped between its writing and its reading.
     const IniText script(platform::load_resource(module, "SETUP"));
     state.Product = read_product_settings(script, installer_folder);
+    if (const std::string_view refusal =
+            architecture_refusal(state.Product.Architecture, platform::windows_is_64_bit());
+        !refusal.empty()) {
+        report_failure(state, ExitCode::unsupported_platform, std::string(refusal));
+        return Startup::failed;
+    }
     if (!platform::file_exists(state.Product.ArchivePath)) {
         report_failure(state, ExitCode::archive_unusable,
                        "Nie ma pliku: " + state.Product.ArchivePath, "Błąd");
@@ -43,7 +51,8 @@ Startup run_sequence(TForm1& form, SystemQueries& system, HMODULE module, Instal
     }
     state.Plan = read_install_plan(script);
 
-    const SystemFolders folders = discover_folders(system);
+    const SystemFolders folders =
+        discover_folders(system, product_view(state.Product.Architecture));
     state.ProgramFilesDir = folders.ProgramFilesDir;
     state.ProgramsFolder = folders.ProgramsFolder;
     state.DesktopFolder = folders.DesktopFolder;

@@ -23,6 +23,8 @@ enum class ExitCode : int {
     refused = 1625,
     // Done, but files in use go at the next start (ERROR_SUCCESS_REBOOT_REQUIRED).
     restart_needed = 3010,
+    // A 64-bit product on 32-bit Windows (ERROR_INSTALL_PLATFORM_UNSUPPORTED).
+    unsupported_platform = 1633,
 };
 
 // Setup.exe's switches, case-insensitive, in any order, separated by blanks:

@@ -45,17 +45,27 @@ std::string error_box_text(std::string message) {
     return message;
 }
 
-SystemFolders discover_folders(SystemQueries& system) {
+std::string_view architecture_refusal(ProductArchitecture architecture, bool windows_is_64_bit) {
+    if (architecture == ProductArchitecture::x64 && !windows_is_64_bit)
+        return "Ten program wymaga 64-bitowej wersji systemu Windows.";
+    return "";
+}
+
+SystemFolders discover_folders(SystemQueries& system, RegistryView view) {
     using Root = SystemQueries::Root;
     SystemFolders f;
     f.ProgramFilesDir =
-        system.registry_text(Root::local_machine, kCurrentVersion, "ProgramFilesDir");
-    f.ProgramsFolder = system.registry_text(Root::local_machine, kShellFolders, "Common Programs");
+        system.registry_text(Root::local_machine, kCurrentVersion, "ProgramFilesDir", view);
+    f.ProgramsFolder = system.registry_text(Root::local_machine, kShellFolders, "Common Programs",
+                                            RegistryView::program);
     if (!system.folder_exists(f.ProgramsFolder))
-        f.ProgramsFolder = system.registry_text(Root::current_user, kShellFolders, "Programs");
-    f.DesktopFolder = system.registry_text(Root::local_machine, kShellFolders, "Common Desktop");
+        f.ProgramsFolder = system.registry_text(Root::current_user, kShellFolders, "Programs",
+                                                RegistryView::program);
+    f.DesktopFolder = system.registry_text(Root::local_machine, kShellFolders, "Common Desktop",
+                                           RegistryView::program);
     if (!system.folder_exists(f.DesktopFolder))
-        f.DesktopFolder = system.registry_text(Root::current_user, kShellFolders, "Desktop");
+        f.DesktopFolder = system.registry_text(Root::current_user, kShellFolders, "Desktop",
+                                               RegistryView::program);
     if (!system.folder_exists(f.DesktopFolder))
         f.DesktopFolder = system.special_folder(kCommonDesktop);
     // The last fallbacks are taken as the shell gives them.

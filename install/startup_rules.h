@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "record/registry_root.h"
+#include "script/setup_script.h"
+
 namespace setup {
 
 // The text with exactly one "\" appended when its last character is not one.
@@ -28,10 +31,10 @@ class SystemQueries {
   public:
     enum class Root { local_machine, current_user };
     virtual ~SystemQueries() = default;
-    // The text value, unexpanded; "" when the key cannot be opened for full access or the
-    // value is missing. A value of a non-text type throws the runtime's registry error.
-    virtual std::string registry_text(Root root, const std::string& key,
-                                      const std::string& value) = 0;
+    // The text value in `view`, unexpanded; "" when the key cannot be opened for full access
+    // or the value is missing. A value of a non-text type throws the runtime's registry error.
+    virtual std::string registry_text(Root root, const std::string& key, const std::string& value,
+                                      RegistryView view) = 0;
     // The shell's folder for a special-folder number; "" when the shell fails.
     virtual std::string special_folder(int csidl) = 0;
     virtual bool folder_exists(const std::string& path) = 0;
@@ -44,7 +47,11 @@ struct SystemFolders {
 };
 
 // All-users locations before the current user's, the registry before the shell, and
-// "C:\" when Program Files is nowhere.
-SystemFolders discover_folders(SystemQueries& system);
+// "C:\" when Program Files is nowhere. Program Files is the one of `view`: a 32-bit program
+// reads that of 32-bit programs in its own view on 64-bit Windows, "Program Files (x86)".
+SystemFolders discover_folders(SystemQueries& system, RegistryView view = RegistryView::program);
+
+// Why a product of `architecture` cannot be installed on this Windows; "" when it can.
+std::string_view architecture_refusal(ProductArchitecture architecture, bool windows_is_64_bit);
 
 }  // namespace setup

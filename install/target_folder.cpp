@@ -124,6 +124,19 @@ std::string target_refusal(std::string_view target,
     return "";
 }
 
+std::string redirected_target_refusal(std::string_view target, std::string_view windows_folder) {
+    if (windows_folder.empty()) return "";
+    const std::string windows(paths::without_trailing_separators(windows_folder));
+    for (const char* name : {"System32", "Sysnative"}) {
+        const std::string folder = windows + "\\" + name;
+        if (paths::is_within(target, folder))
+            return "Nie można instalować w folderze " + std::string(target) +
+                   ": system przekierowuje zapisy programów 32-bitowych w folderze " + windows +
+                   "\\System32, więc program 64-bitowy nie znalazłby tam swoich plików.";
+    }
+    return "";
+}
+
 void prepare_target_folder(const std::string& target,
                            const std::function<PathKind(const std::string&)>& kind_of,
                            const std::function<void(const std::string&)>& make_folder) {

@@ -51,6 +51,13 @@ inline constexpr size_t kLongestPath = 259;
 std::string target_refusal(std::string_view target,
                            const std::vector<std::string>& protected_folders, size_t longest_name);
 
+// Why a 64-bit product cannot be installed into `target`, or "" when it can: the system
+// redirects what 32-bit programs (this installer, its extractor and uninstaller) write into
+// `windows_folder`\System32, so its files would land where the product's 64-bit programs do not
+// look; Sysnative, the way around for 32-bit programs, is refused too, as those programs
+// would not find it.
+std::string redirected_target_refusal(std::string_view target, std::string_view windows_folder);
+
 // Makes the target folder ready for the extractor: refuses it when it or a level on its way
 // is a link, otherwise makes its missing levels top-down with `make_folder` (which throws
 // naming the folder when it cannot) and looks once more, so that a link put in place of a

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "install/uninstall_entry.h"
 #include "platform/error/runtime_error.h"
 #include "platform/files.h"
 #include "platform/win_handle.h"
@@ -39,9 +40,9 @@ std::string GetSpecialFolder(int csidl) {
 }
 
 std::string WindowsSystemQueries::registry_text(Root root, const std::string& key,
-                                                const std::string& value) {
+                                                const std::string& value, RegistryView view) {
     return read_registry_text(root == Root::local_machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-                              key, value);
+                              key, value, view == RegistryView::x64 ? KEY_WOW64_64KEY : 0);
 }
 
 std::string WindowsSystemQueries::special_folder(int csidl) {
@@ -50,6 +51,17 @@ std::string WindowsSystemQueries::special_folder(int csidl) {
 
 bool WindowsSystemQueries::folder_exists(const std::string& path) {
     return platform::folder_exists(path);
+}
+
+std::string windows_folder() {
+    char buffer[MAX_PATH + 1] = {};
+    return GetWindowsDirectoryA(buffer, MAX_PATH) ? buffer : "";
+}
+
+std::string local_date_text() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return install_date_text(now.wYear, now.wMonth, now.wDay);
 }
 
 std::vector<std::string> protected_folders() {

@@ -11,7 +11,8 @@ namespace setup::platform {
 
 class WindowsSystemQueries : public SystemQueries {
   public:
-    std::string registry_text(Root root, const std::string& key, const std::string& value) override;
+    std::string registry_text(Root root, const std::string& key, const std::string& value,
+                              RegistryView view) override;
     std::string special_folder(int csidl) override;
     bool folder_exists(const std::string& path) override;
 };
@@ -25,6 +26,12 @@ std::string GetSpecialFolder(int csidl);
 // `view` may add KEY_WOW64_64KEY or KEY_WOW64_32KEY.
 std::string read_registry_text(HKEY root, const std::string& key, const std::string& value,
                                REGSAM view = 0);
+
+// The Windows folder (GetWindowsDirectory); "" when the system does not tell it.
+std::string windows_folder();
+
+// Today's date on this machine's clock, "yyyymmdd".
+std::string local_date_text();
 
 // The folders of the system and of its users that no installation may take as its target nor
 // an uninstall record name as one: the Windows and system folders, Program Files and its

@@ -65,14 +65,17 @@ Loaded load(const std::string& program) {
     if (!why.empty()) throw setup::RuntimeError(why);
     const std::optional<RegistryLine> product = product_key(loaded.record);
     const std::string stored =
-        product ? read_machine_text(product->key, std::string(setup::kRecordDigestValue)) : "";
+        product
+            ? read_machine_text(product->key, std::string(setup::kRecordDigestValue), product->view)
+            : "";
     const std::string untrusted =
         digest_refusal(loaded.record, loaded.input.record_path, hex_sha256(file.bytes), stored);
     if (!untrusted.empty()) throw setup::RuntimeError(untrusted);
     // The list of what the installation wrote, where it left one. A list the key vouches for
     // that cannot be read refuses the record: without it every file would be taken.
     const std::string stored_list =
-        product ? read_machine_text(product->key, std::string(setup::kInstalledListDigestValue))
+        product ? read_machine_text(product->key, std::string(setup::kInstalledListDigestValue),
+                                    product->view)
                 : "";
     if (!stored_list.empty()) {
         const std::string list_path = setup::installed_list_path(folder);

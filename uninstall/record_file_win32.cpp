@@ -4,6 +4,7 @@
 
 #include "platform/error/runtime_error.h"
 #include "platform/files.h"
+#include "platform/registry_writer.h"
 #include "platform/win_handle.h"
 
 namespace setup::uninstall {
@@ -27,11 +28,11 @@ RecordFile read_record_file(const std::string& path) {
     return record;
 }
 
-std::string read_machine_text(const std::string& key, const std::string& name) {
+std::string read_machine_text(const std::string& key, const std::string& name, RegistryView view) {
     HKEY opened = nullptr;
     // Reading is all this needs: the value must be readable by whoever may uninstall.
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &opened) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0,
+                      KEY_QUERY_VALUE | platform::view_access(view), &opened) != ERROR_SUCCESS)
         return "";
     platform::UniqueKey owned(opened);
     char data[256] = {};

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "record/registry_root.h"
+
 namespace setup::uninstall {
 
 inline constexpr const char* kRecordName = "uninstal.ini";
@@ -16,8 +18,8 @@ struct RecordFile {
 // it cannot be read or is far larger than any record.
 RecordFile read_record_file(const std::string& path);
 
-// The text value `name` of the key `key` under HKEY_LOCAL_MACHINE, "" when the key or the
-// value is missing or the value is no short REG_SZ text (a digest is 64 characters).
-std::string read_machine_text(const std::string& key, const std::string& name);
+// The text value `name` of the key `key` under HKEY_LOCAL_MACHINE in `view`, "" when the key
+// or the value is missing or the value is no short REG_SZ text (a digest is 64 characters).
+std::string read_machine_text(const std::string& key, const std::string& name, RegistryView view);
 
 }  // namespace setup::uninstall

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -19,6 +20,7 @@
 
 #include "install/startup_rules.h"
 #include "integrity/sha256.h"
+#include "platform/registry_writer.h"
 #include "platform/system_queries.h"
 #include "tests/support/directory_link.h"
 #include "tests/support/installer_driver.h"
@@ -44,9 +46,12 @@ struct Value {
     std::string bytes;
     bool operator==(const Value&) const = default;
 };
-std::optional<Value> read_value(HKEY root, const std::string& key, const std::string& name) {
+// `view` may add KEY_WOW64_64KEY or KEY_WOW64_32KEY.
+std::optional<Value> read_value(HKEY root, const std::string& key, const std::string& name,
+                                REGSAM view = 0) {
     HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &k) != ERROR_SUCCESS)
+        return std::nullopt;
     Value v;
     DWORD size = 0;
     std::optional<Value> result;
@@ -1023,4 +1028,149 @@ TEST_F(Installation, CancelDuringTheLaunchPhaseStillLaunchesButShowsNoFinish) {
     EXPECT_TRUE(visible("Progress"));
     EXPECT_FALSE(visible("Finish"));
     EXPECT_EQ(window_text(find("Label1")), "Instaluję...");
+}
+
+namespace {
+
+bool key_in_view(HKEY root, const std::string& key, REGSAM view) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+// Removes `key` of `root` and all below it in both views, as far as it is there.
+void forget_in_both_views(HKEY root, const std::string& parent, const std::string& name) {
+    for (REGSAM view : {REGSAM{KEY_WOW64_64KEY}, REGSAM{KEY_WOW64_32KEY}}) {
+        HKEY k = nullptr;
+        if (RegOpenKeyExA(root, parent.c_str(), 0, KEY_ALL_ACCESS | view, &k) != ERROR_SUCCESS)
+            continue;
+        SHDeleteKeyA(k, name.c_str());
+        RegCloseKey(k);
+    }
+}
+
+}  // namespace
+
+// A 64-bit product on 64-bit Windows, installed without questions into the folder proposed:
+// the 64-bit Program Files, its values and its complete entry in the 64-bit view only, its
+// link to its 64-bit folder; its uninstaller takes all of it away in that view. Only the
+// 32-bit build in a 64-bit prefix meets the redirection a 32-bit installer must get around;
+// the 64-bit test build, itself a 64-bit program, shows the rest.
+TEST_F(Installation, ASixtyFourBitProductGoesWhereSixtyFourBitProgramsLook) {
+    if (!setup::platform::windows_is_64_bit())
+        GTEST_SKIP() << "this Windows is 32-bit: a 64-bit product is refused here (the next test)";
+    if (sizeof(void*) == 8)
+        std::cout << "[ NOTE     ] a 64-bit test build is not redirected: the 32-bit build in a "
+                     "64-bit prefix shows what redirection does\n";
+    const std::string product = "Test 64";
+    const std::string uninstall_key = kUninstallKeys + product;
+    const char* version_key = "Software\\Microsoft\\Windows\\CurrentVersion";
+    const std::string program_files = setup::platform::read_registry_text(
+        HKEY_LOCAL_MACHINE, version_key, "ProgramFilesDir", KEY_WOW64_64KEY);
+    const std::string program_files_x86 = setup::platform::read_registry_text(
+        HKEY_LOCAL_MACHINE, version_key, "ProgramFilesDir", KEY_WOW64_32KEY);
+    ASSERT_FALSE(program_files.empty());
+    const auto forget_all = [&] {
+        forget_in_both_views(HKEY_LOCAL_MACHINE, "Software", product);
+        forget_in_both_views(HKEY_CURRENT_USER, "Software", product);
+        forget_in_both_views(HKEY_LOCAL_MACHINE, kUninstallKeys, product);
+        std::error_code ignored;
+        fs::remove_all(u8_native(program_files + "\\" + product), ignored);
+        fs::remove_all(u8_native(programs(product)), ignored);
+    };
+    forget_all();
+    target = program_files + "\\" + product;
+    const std::string install_log = native(dir.path()) + "\\x64.log";
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_X64_EXE, sample_archive(),
+                              "/S /LOG=" + install_log));
+    EXPECT_EQ(program->wait_exit(120s), 0) << read_file(u8_native(install_log));
+    EXPECT_TRUE(fs::exists(u8_native(target + "\\Witaj.exe")));
+    if (program_files_x86 != program_files)
+        EXPECT_FALSE(fs::exists(u8_native(program_files_x86 + "\\" + product)));
+    expect_link(programs(product + "\\Witaj 64.lnk"), target + "\\Witaj.exe", target + "\\");
+
+    // Every value in the 64-bit view, none in the 32-bit one.
+    const REGSAM wide = KEY_WOW64_64KEY;
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, "Software\\" + product, "Folder", wide),
+              text_value(target));
+    EXPECT_EQ(read_value(HKEY_CURRENT_USER, "Software\\" + product, "Okno", wide),
+              integer_value(42));
+    const std::map<std::string, Value> entry = {
+        {"DisplayName", text_value(product)},
+        {"UninstallString", text_value("\"" + target + "\\Odinstaluj.exe\"")},
+        {"DisplayVersion", text_value("2.1.0")},
+        {"Publisher", text_value("Firma Testowa")},
+        {"URLInfoAbout", text_value("https://example.org/test64")},
+        {"InstallLocation", text_value(target)},
+        {"DisplayIcon", text_value(target + "\\Witaj.exe")},
+        {"QuietUninstallString", text_value("\"" + target + "\\Odinstaluj.exe\" /S")},
+        {"NoModify", integer_value(1)},
+        {"NoRepair", integer_value(1)}};
+    for (const auto& [name, value] : entry)
+        EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, uninstall_key, name, wide), value) << name;
+    const std::optional<Value> date =
+        read_value(HKEY_LOCAL_MACHINE, uninstall_key, "InstallDate", wide);
+    ASSERT_TRUE(date);
+    EXPECT_EQ(date->bytes.size(), 9u);  // yyyymmdd and its NUL
+    const std::optional<Value> size =
+        read_value(HKEY_LOCAL_MACHINE, uninstall_key, "EstimatedSize", wide);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_GE(*reinterpret_cast<const DWORD*>(size->bytes.data()),
+              fs::file_size(fs::path(test_program_path(WITAJ_EXE))) / 1024);
+    if (sizeof(void*) == 4) {
+        EXPECT_FALSE(key_in_view(HKEY_LOCAL_MACHINE, uninstall_key, KEY_WOW64_32KEY));
+        EXPECT_FALSE(key_in_view(HKEY_LOCAL_MACHINE, "Software\\" + product, KEY_WOW64_32KEY));
+    }
+    // The record names each of them in the 64-bit view.
+    const std::vector<std::string> lines = record();
+    ASSERT_GE(lines.size(), 16u);
+    const std::string u = "J64,2," + uninstall_key + ",";
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + 2, lines.begin() + 15),
+        (std::vector<std::string>{u, u + "DisplayName", u + "UninstallString", u + "DisplayVersion",
+                                  u + "Publisher", u + "URLInfoAbout", u + "InstallLocation",
+                                  u + "InstallDate", u + "EstimatedSize", u + "DisplayIcon",
+                                  u + "QuietUninstallString", u + "NoModify", u + "NoRepair"}));
+
+    remove_silently();
+    EXPECT_FALSE(fs::exists(u8_native(target)));
+    EXPECT_FALSE(fs::exists(u8_native(programs(product))));
+    for (REGSAM view : {REGSAM{KEY_WOW64_64KEY}, REGSAM{KEY_WOW64_32KEY}}) {
+        EXPECT_FALSE(key_in_view(HKEY_LOCAL_MACHINE, uninstall_key, view));
+        EXPECT_FALSE(key_in_view(HKEY_LOCAL_MACHINE, "Software\\" + product, view));
+        EXPECT_FALSE(key_in_view(HKEY_CURRENT_USER, "Software\\" + product, view));
+    }
+    forget_all();
+}
+
+// On 32-bit Windows a 64-bit product is refused before the wizard: in the standard error box,
+// or, without questions, with 1633 and nothing written.
+TEST_F(Installation, OnThirtyTwoBitWindowsASixtyFourBitProductIsRefused) {
+    if (setup::platform::windows_is_64_bit())
+        GTEST_SKIP() << "this Windows is 64-bit: the refusal shows in a 32-bit prefix, with the "
+                        "32-bit build under 32-bit Wine";
+    const std::string install_log = native(dir.path()) + "\\x64.log";
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_X64_EXE, sample_archive(),
+                              "/S /LOG=" + install_log + " /D=" + native(dir.path()) + "\\T64"));
+    EXPECT_EQ(program->wait_exit(60s), 1633);
+    const std::string text = read_file(u8_native(install_log));
+    EXPECT_NE(text.find("Ten program wymaga 64-bitowej wersji systemu Windows."), std::string::npos)
+        << text;
+    EXPECT_FALSE(fs::exists(dir.path() / "T64"));
+    EXPECT_FALSE(key_in_view(HKEY_LOCAL_MACHINE, kUninstallKeys + "Test 64", 0));
+
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_X64_EXE, sample_archive(), ""));
+    const auto until = std::chrono::steady_clock::now() + 60s;
+    HWND box = nullptr;
+    while (!box && std::chrono::steady_clock::now() < until) {
+        for (HWND w : top_level_windows(program->pid()))
+            if (IsWindowVisible(w) && class_of(w) == "#32770") box = w;
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_NE(box, nullptr) << "no box";
+    EXPECT_EQ(message_text(box), "Ten program wymaga 64-bitowej wersji systemu Windows.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(program->wait_exit(30s), 1);
 }

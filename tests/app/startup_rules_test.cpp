@@ -44,10 +44,12 @@ struct FakeSystem : SystemQueries {
     std::map<int, std::string> shell;
     std::vector<std::string> folders;
 
-    std::string registry_text(Root root, const std::string& key,
-                              const std::string& value) override {
+    // The 64-bit view's keys are "HKLM64|...".
+    std::string registry_text(Root root, const std::string& key, const std::string& value,
+                              RegistryView view) override {
+        const std::string where = root == Root::local_machine ? "HKLM" : "HKCU";
         auto it =
-            values.find((root == Root::local_machine ? "HKLM|" : "HKCU|") + key + "|" + value);
+            values.find(where + (view == RegistryView::x64 ? "64|" : "|") + key + "|" + value);
         return it == values.end() ? "" : it->second;
     }
     std::string special_folder(int csidl) override {
@@ -111,4 +113,20 @@ TEST(FolderDiscovery, FallsBackFromAllUsersToUserToShellToDriveC) {
         EXPECT_EQ(got.ProgramsFolder, c.expected.ProgramsFolder) << c.what;
         EXPECT_EQ(got.DesktopFolder, c.expected.DesktopFolder) << c.what;
     }
+}
+
+// A 64-bit product proposes the 64-bit programs' Program Files, which a 32-bit installer
+// reads only in the 64-bit view, and is refused on 32-bit Windows.
+TEST(FolderDiscovery, ASixtyFourBitProductsProgramFilesIsThatOfTheSixtyFourBitView) {
+    FakeSystem system;
+    system.values = {{"HKLM|" + kVersion + "|ProgramFilesDir", "C:\\Program Files (x86)"},
+                     {"HKLM64|" + kVersion + "|ProgramFilesDir", "C:\\Program Files"}};
+    system.folders = {"C:\\Program Files (x86)", "C:\\Program Files"};
+    EXPECT_EQ(discover_folders(system).ProgramFilesDir, "C:\\Program Files (x86)");
+    EXPECT_EQ(discover_folders(system, RegistryView::x64).ProgramFilesDir, "C:\\Program Files");
+
+    EXPECT_EQ(architecture_refusal(ProductArchitecture::x64, false),
+              "Ten program wymaga 64-bitowej wersji systemu Windows.");
+    EXPECT_EQ(architecture_refusal(ProductArchitecture::x64, true), "");
+    EXPECT_EQ(architecture_refusal(ProductArchitecture::x86, false), "");
 }

@@ -22,11 +22,21 @@ InstallPlan plan_of(std::string_view lines) {
 }  // namespace
 
 TEST(ProductSettings, DefaultsWithoutSectionIAndEveryKeyRead) {
+    const auto settings = [](std::string title, std::string folder, std::string archive,
+                             bool uninstaller, int32_t colour) {
+        ProductSettings s;
+        s.ProductTitle = std::move(title);
+        s.ProductFolderName = std::move(folder);
+        s.ArchivePath = std::move(archive);
+        s.CreateUninstaller = uninstaller;
+        s.AccentColor = colour;
+        return s;
+    };
     EXPECT_EQ(settings_of("[M]|0=0"),
-              (ProductSettings{"Program v1.0", "Program", "C:\\Kat\\data.uha", true, 16777215}));
+              settings("Program v1.0", "Program", "C:\\Kat\\data.uha", true, 16777215));
     EXPECT_EQ(settings_of("[i]|1 = \xAF\xF3\xB3w 2.0 |2=Firma\\Gra|3=sub\\x.uha|4=0|5=0xFF0000"),
-              (ProductSettings{"\xAF\xF3\xB3w 2.0", "Firma\\Gra", "C:\\Kat\\sub\\x.uha", false,
-                               16711680}));  // blue
+              settings("\xAF\xF3\xB3w 2.0", "Firma\\Gra", "C:\\Kat\\sub\\x.uha", false,
+                       16711680));  // blue
 }
 
 TEST(ProductSettings, NumbersSetTheSwitchAndColourOtherTextsKeepTheDefaults) {
@@ -40,6 +50,32 @@ TEST(ProductSettings, NumbersSetTheSwitchAndColourOtherTextsKeepTheDefaults) {
         EXPECT_EQ(s.CreateUninstaller, uninstaller) << value;
         EXPECT_EQ(s.AccentColor, colour) << value;
     }
+}
+
+TEST(ProductSettings, VersionPublisherKindAndAddressOfAProductOfToday) {
+    const ProductSettings none = settings_of("[I]|1=Gra");
+    EXPECT_FALSE(none.complete_entry());
+    EXPECT_EQ(none.Architecture, ProductArchitecture::x86);
+    const ProductSettings full =
+        settings_of("[I]|6=2.1|7=Firma \xAF\xF3\xB3w|8=X64|9=https://gra.pl");
+    EXPECT_EQ(full.ProductVersion, "2.1");
+    EXPECT_EQ(full.Publisher, "Firma \xAF\xF3\xB3w");
+    EXPECT_EQ(full.Architecture, ProductArchitecture::x64);
+    EXPECT_EQ(full.WebAddress, "https://gra.pl");
+    EXPECT_TRUE(settings_of("[I]|7=Firma").complete_entry());
+    // A kind the installer does not know installs as it always did.
+    EXPECT_EQ(settings_of("[I]|8=arm64").Architecture, ProductArchitecture::x86);
+    EXPECT_EQ(parse_architecture("x86"), ProductArchitecture::x86);
+    for (const char* kind : {"", "x64 ", "amd64", "X6", "x644"})
+        EXPECT_EQ(parse_architecture(kind), std::nullopt) << kind;
+
+    // clang-format off
+    const std::pair<const char*, bool> versions[] = {
+        {"1", true}, {"2.1", true}, {"10.0.3.1", true}, {"123456789.0", true},
+        {"", false}, {"1.", false}, {".1", false}, {"1..2", false}, {"1.2.3.4.5", false},
+        {"v1", false}, {"1.0 beta", false}, {"1234567890", false}, {"-1", false}};
+    // clang-format on
+    for (const auto& [text, sound] : versions) EXPECT_EQ(is_product_version(text), sound) << text;
 }
 
 TEST(InstallPlan, EntryCountComesFromKeyZero) {

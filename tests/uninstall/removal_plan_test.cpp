@@ -481,3 +481,28 @@ TEST(UninstallRefusal, TheRecordMustBeTheOneTheUninstallKeyVouchesFor) {
     }
     EXPECT_NE(digest_refusal(genuine, "x", "", ""), "");  // nothing stored, nothing hashed
 }
+
+// A 64-bit product's record: each line names its view, and everything of the product goes in
+// that view, its digest and its key too; the same key in the other view is another key.
+TEST(UninstallPlan, ASixtyFourBitProductIsRemovedInItsView) {
+    const std::string u = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Gra";
+    Record r = parse_record("U0,C:\\Gra,0\r\nJ64,2," + u + ",\r\nJ64,2," + u +
+                            ",DisplayName\r\nJ64,1,Software\\Gra,\r\nJ64,1,Software\\Gra,Okno\r\n"
+                            "J0,1,Software\\Gra,Okno\r\nJ65,1,Software\\Gra,X\r\n");
+    ASSERT_EQ(r.notes.size(), 1u) << "J65 names no view";
+    EXPECT_EQ(product_key(r)->view, setup::RegistryView::x64);
+    std::vector<std::string> registry;
+    for (const std::string& s : describe_steps(make_plan(r, input_for("C:\\Gra"))))
+        if (s.starts_with("value") || s.starts_with("key")) registry.push_back(s);
+    const std::string wide = " (widok 64-bitowy)";
+    EXPECT_EQ(registry, (std::vector<std::string>{
+                            "value HKEY_LOCAL_MACHINE\\" + u + wide,
+                            "value HKEY_LOCAL_MACHINE\\" + u + "\\DisplayName" + wide,
+                            "value HKEY_CURRENT_USER\\Software\\Gra" + wide,
+                            "value HKEY_CURRENT_USER\\Software\\Gra\\Okno" + wide,
+                            "value HKEY_CURRENT_USER\\Software\\Gra\\Okno",
+                            "value HKEY_LOCAL_MACHINE\\" + u + "\\UninstallRecordSha256" + wide,
+                            "key HKEY_LOCAL_MACHINE\\" + u + wide,
+                            "key HKEY_CURRENT_USER\\Software\\Gra" + wide,
+                        }));
+}
