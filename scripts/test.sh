@@ -65,6 +65,21 @@ if why=$(SETUP_WINEARCH=win32 "$here/wine-usable.sh"); then
   "$here/wine-start.sh"
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
   suite windows
+  # What only a 32-bit program on 64-bit Windows meets: the 32-bit build's tests of 64-bit
+  # products again, in a 64-bit prefix, where the system redirects it.
+  if why64=$(SETUP_WINEARCH=wow64 "$here/wine-usable.sh"); then
+    wineserver -k >/dev/null 2>&1 || true
+    export SETUP_WINEARCH=wow64 WINEPREFIX=$PWD/build/windows/wineprefix64
+    "$here/wine-start.sh"
+    echo "== windows in a 64-bit prefix (SixtyFour)"
+    log=$(mktemp)
+    ctest --preset windows -R SixtyFour 2>&1 | tee "$log"
+    count "$log"
+    rm -f "$log"
+  else
+    echo "== windows in a 64-bit prefix: SKIPPED, 1 test program not run: $why64"
+    skipped=$((skipped + 1))
+  fi
 elif SETUP_WINEARCH=win64 "$here/wine-usable.sh" >/dev/null; then
   echo "== windows: 32-bit Wine cannot run here ($why); the 64-bit test build runs its tests"
   export SETUP_WINEARCH=win64 WINEPREFIX=$PWD/build/windows64/wineprefix
@@ -72,6 +87,9 @@ elif SETUP_WINEARCH=win64 "$here/wine-usable.sh" >/dev/null; then
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
   [ "$windows_built" = 1 ] || failed=$((failed + 1))
   suite windows64
+  echo "== windows in a 64-bit prefix: SKIPPED, 1 test program not run: 32-bit Wine cannot run" \
+    "here, and the 64-bit test build is not redirected"
+  skipped=$((skipped + 1))
 else
   # The Windows build was made above; only running its tests is impossible here. Its tests
   # are listed by running them, so what is skipped is counted in test programs.

@@ -5,6 +5,12 @@
 # prints the reason on standard output and exits 1.
 # With SETUP_WINEARCH=win64 it asks the same of the 64-bit Wine that runs the 64-bit test build
 # (wine-env.sh).
+# With SETUP_WINEARCH=wow64, whether both run: 32-bit programs in a 64-bit prefix need both.
+if [ "${SETUP_WINEARCH:-win32}" = wow64 ]; then
+  SETUP_WINEARCH=win64 "$0" || exit 1
+  SETUP_WINEARCH=win32 "$0" || exit 1
+  exit 0
+fi
 if [ "${SETUP_WINEARCH:-win32}" = win64 ]; then
   if [ ! -x /usr/lib/wine/wine64 ]; then
     echo "64-bit Wine is not installed (/usr/lib/wine/wine64)"
