@@ -1,16 +1,19 @@
 #include "mksetup/installer_contents.h"
 
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
 #include "integrity/archive_digest.h"
 #include "integrity/sha256.h"
 #include "mksetup/host_files.h"
+#include "mksetup/installed_entry.h"
 #include "mksetup/messages.h"
 #include "mksetup/stub.h"
 #include "script/ini_reader.h"
 #include "script/setup_script.h"
 #include "script_check/code_page_1250.h"
+#include "uha/src/archive.h"
 #include "uha/src/fs.h"
 #include "ui/jpeg_image.h"
 #include "ui/layout.h"
@@ -55,6 +58,36 @@ void save_contents(const std::vector<setup::pe::Resource>& resources, const std:
     }
 }
 
+// The sizes of the archive's files, added up from its table as the installer adds them; nullopt
+// when the archive is not there or its table does not read.
+std::optional<uint64_t> unpacked_bytes(const std::string& archive) {
+    if (!is_file(archive)) return std::nullopt;
+    try {
+        const auto source = uha::open_file(archive);
+        uint64_t bytes = 0;
+        for (const uha::Entry& e : uha::read_archive(*source, archive).table.entries)
+            if (e.kind == uha::EntryKind::file) bytes += e.size;
+        return bytes;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// What the installation will write into the system's list of programs.
+void print_entry(std::FILE* out, const std::string& script, const std::string& archive) {
+    const setup::IniText ini(script);
+    setup::InstallPlan plan;
+    try {
+        plan = setup::read_install_plan(ini);
+    } catch (const std::exception& e) {
+        print_line(out, std::string("uninstall entry: the script cannot be read: ") + e.what());
+        return;
+    }
+    for (const std::string& line : installed_entry_lines(setup::read_product_settings(ini, ""),
+                                                         plan, unpacked_bytes(archive)))
+        print_line(out, line);
+}
+
 }  // namespace
 
 void inspect_installer(const Options& options, const Console& console) {
@@ -76,6 +109,7 @@ void inspect_installer(const Options& options, const Console& console) {
         print_line(out, "  " + setup::pe::describe(r.type, r.name) + " (language " +
                             std::to_string(r.language) + "): " + std::to_string(r.data.size()) +
                             " bytes");
+    std::string archive;  // where the installer will look for it; "" without a script
     if (const auto* script = rc(kScriptResource)) {
         print_line(out, "script:");
         std::istringstream lines(setup::cp1250_to_utf8(text_of(*script)));
@@ -83,6 +117,10 @@ void inspect_installer(const Options& options, const Console& console) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             print_line(out, "  " + line);
         }
+        const setup::IniText ini(text_of(*script));
+        archive = join_path(folder_of(path),
+                            native_separators(setup::read_product_settings(ini, "").ArchivePath));
+        print_entry(out, text_of(*script), archive);
     }
     if (const auto* header = rc(kHeaderResource))
         print_line(out, "header picture: " + picture_size(text_of(*header)));
@@ -103,10 +141,7 @@ void inspect_installer(const Options& options, const Console& console) {
         return;
     }
     print_line(out, "archive digest: SHA-256 " + text_of(*digest));
-    if (const auto* script = rc(kScriptResource)) {
-        const setup::IniText ini(text_of(*script));
-        const std::string archive = join_path(
-            folder_of(path), native_separators(setup::read_product_settings(ini, "").ArchivePath));
+    if (!archive.empty()) {
         const std::string shown = uha::native_to_utf8(archive);
         if (!is_file(archive))
             print_line(out, "archive: " + shown + " is not there");

@@ -4,7 +4,8 @@
 
 namespace mksetup {
 
-// Prints what an installer carries: its stub version, resources, script, pictures, digest,
+// Prints what an installer carries: its stub version, resources, script, the product's kind
+// and the uninstall entry the installation will write (installed_entry.h), pictures, digest,
 // and whether the archive beside it matches the digest. Throws std::runtime_error.
 void inspect_installer(const Options& options, const Console& console);
 

@@ -51,25 +51,37 @@ EntryCount check_entry_count(CheckContext& context, const EntrySectionKind& kind
 // entry keys above the count. `counts` are in the order of kEntrySections.
 void check_names(CheckContext& context, const std::vector<EntryCount>& counts);
 
-// Section [I]: title, folder name, archive, uninstaller switch, colour.
+// Section [I]: title, folder name, archive, uninstaller switch, colour, and the keys of the
+// product's entry in the list of programs: version, publisher, kind, web address.
 void check_settings(CheckContext& context, const ProductSettings& settings);
 
+// A file of the product folder that an entry names, with the key that names it.
+struct NamedFile {
+    const ProductItem* item;
+    const KeyLine* key;
+};
+
 // What the entries' fields refer to: the settings, and the product folder when it is known.
-struct EntryFacts {
+struct EntryReferents {
     const ProductSettings& settings;
-    const ProductIndex* product;  // nullptr: the product folder is not checked against
+    const ProductIndex* product;          // nullptr: the product folder is not checked against
+    std::vector<NamedFile>* named_files;  // gets the files the entries name; with `product`
 };
 
 // [M], [A], [D]: captions that can name a link file, targets in the product folder.
 void check_shortcuts(CheckContext& context, const EntrySectionKind& kind,
                      const std::vector<ShortcutEntry>& entries, const EntryCount& count,
-                     const EntryFacts& facts);
+                     const EntryReferents& facts);
 // [R]: programs the installer can find and start.
 void check_programs(CheckContext& context, const std::vector<std::string>& entries,
-                    const EntryCount& count, const EntryFacts& facts);
+                    const EntryCount& count, const EntryReferents& facts);
 // [S]: root and type codes, number data, the target-folder placeholder.
 void check_registry(CheckContext& context, const std::vector<RegistryEntry>& entries,
                     const EntryCount& count);
+
+// Key 8 of [I] against the kinds of the programs among `named` (read from their headers): a
+// 64-bit program in an x86 installation, an x64 installation of 32-bit programs only.
+void check_architecture(CheckContext& context, const std::vector<NamedFile>& named);
 
 // The product folder: names Windows cannot hold or holds as one, names the installer writes
 // itself, paths too long under a typical target folder, a folder without files.

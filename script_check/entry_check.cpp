@@ -59,14 +59,14 @@ enum class Found { nothing, file, folder };
 
 // What a shortcut or program may name: an item of the product, or the uninstaller that the
 // installer writes beside it when it is on.
-Found look_up(const EntryFacts& facts, std::string_view utf8_path) {
+Found look_up(const EntryReferents& facts, std::string_view utf8_path) {
     if (facts.settings.CreateUninstaller && names_uninstaller(utf8_path)) return Found::file;
     const ProductItem* item = facts.product->find(utf8_path);
     return item == nullptr ? Found::nothing : item->folder ? Found::folder : Found::file;
 }
 
 // "; did you mean 'Dane\x.txt'?" for a name close to one in the same folder, else "".
-std::string suggestion(const EntryFacts& facts, std::string_view utf8_path) {
+std::string suggestion(const EntryReferents& facts, std::string_view utf8_path) {
     const auto meant =
         nearest(with_forward_slashes(utf8_path), facts.product->names_beside(utf8_path), 2);
     if (!meant) return "";
@@ -76,7 +76,16 @@ std::string suggestion(const EntryFacts& facts, std::string_view utf8_path) {
     return "; did you mean '" + windows_name + "'?";
 }
 
-std::string when_uninstaller_is_off(const EntryFacts& facts, std::string_view utf8_path) {
+// Hands the product's file that a found field names on, for the check of program kinds.
+void note_named_file(const EntryPlace& entry, char letter, const EntryReferents& facts,
+                     std::string_view utf8_path) {
+    const ProductItem* item = facts.product->find(utf8_path);
+    const KeyLine* key = entry.key(letter);
+    if (item != nullptr && !item->folder && key != nullptr && facts.named_files != nullptr)
+        facts.named_files->push_back({item, key});
+}
+
+std::string when_uninstaller_is_off(const EntryReferents& facts, std::string_view utf8_path) {
     if (facts.settings.CreateUninstaller || !names_uninstaller(utf8_path)) return "";
     return " (the uninstaller is off: key 4 in [I] is 0)";
 }
@@ -105,7 +114,7 @@ void check_caption(const EntryPlace& entry, std::string_view caption) {
     check_no_placeholder(entry, 'a', caption);
 }
 
-void check_target(const EntryPlace& entry, std::string_view target, const EntryFacts& facts) {
+void check_target(const EntryPlace& entry, std::string_view target, const EntryReferents& facts) {
     if (target.empty()) {
         entry.report(Severity::error, 'b', 0,
                      entry.name() + " has no target (key " + entry.key_name('b') +
@@ -117,6 +126,8 @@ void check_target(const EntryPlace& entry, std::string_view target, const EntryF
             entry.report(Severity::error, 'b', 0,
                          "the target " + quoted(target) + " names nothing in the product folder" +
                              when_uninstaller_is_off(facts, utf8) + suggestion(facts, utf8));
+        } else {
+            note_named_file(entry, 'b', facts, utf8);
         }
     }
     check_no_placeholder(entry, 'b', target);
@@ -148,7 +159,7 @@ bool is_program_file(std::string_view utf8_name) {
     return extension == "exe" || extension == "com" || extension == "bat" || extension == "cmd";
 }
 
-void check_program(const EntryPlace& entry, std::string_view command, const EntryFacts& facts) {
+void check_program(const EntryPlace& entry, std::string_view command, const EntryReferents& facts) {
     if (command.empty()) {
         entry.report(Severity::error, 0, 0,
                      entry.name() +
@@ -175,6 +186,8 @@ void check_program(const EntryPlace& entry, std::string_view command, const Entr
                      quoted(file) +
                          " is not a program: Windows starts only .exe, .com, .bat and .cmd files "
                          "this way, and the installer passes over the failure silently");
+    } else {
+        note_named_file(entry, 0, facts, utf8);
     }
 }
 
@@ -287,7 +300,7 @@ bool has_keys(const EntryCount& count, size_t index) {
 
 void check_shortcuts(CheckContext& context, const EntrySectionKind& kind,
                      const std::vector<ShortcutEntry>& entries, const EntryCount& count,
-                     const EntryFacts& facts) {
+                     const EntryReferents& facts) {
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!has_keys(count, i)) continue;  // reported with the count
         const EntryPlace entry(context, kind, static_cast<int32_t>(i + 1));
@@ -297,7 +310,7 @@ void check_shortcuts(CheckContext& context, const EntrySectionKind& kind,
 }
 
 void check_programs(CheckContext& context, const std::vector<std::string>& entries,
-                    const EntryCount& count, const EntryFacts& facts) {
+                    const EntryCount& count, const EntryReferents& facts) {
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!has_keys(count, i)) continue;
         check_program(EntryPlace(context, kProgramSection, static_cast<int32_t>(i + 1)), entries[i],

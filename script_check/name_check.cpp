@@ -10,7 +10,7 @@ namespace setup {
 namespace {
 
 constexpr std::string_view kSectionNames[] = {"I", "M", "A", "D", "R", "S"};
-constexpr std::string_view kSettingKeys[] = {"1", "2", "3", "4", "5"};
+constexpr std::string_view kSettingKeys[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
 
 template <size_t N>
 std::vector<std::string> strings_of(const std::string_view (&names)[N]) {
@@ -24,7 +24,7 @@ const EntrySectionKind* entry_kind(std::string_view section) {
 }
 
 std::string keys_of(const EntrySectionKind* kind) {
-    if (kind == nullptr) return "[I] has the keys 1 to 5";
+    if (kind == nullptr) return "[I] has the keys 1 to 9";
     const std::string section = bracketed(kind->name);
     if (kind->letters.empty()) return section + " has the keys 0 (the count) and 1, 2, 3 and so on";
     return section + " has the keys 0 (the count) and, for each entry n, n followed by a letter " +

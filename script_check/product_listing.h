@@ -12,6 +12,9 @@ namespace setup {
 struct ProductItem {
     std::string name;
     bool folder = false;
+    // The file as the system opens it, for reading a program's headers; empty in a listing
+    // made by hand, whose files are then not read.
+    std::string native_path = {};
 };
 using ProductListing = std::vector<ProductItem>;
 

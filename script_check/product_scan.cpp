@@ -11,7 +11,7 @@ ProductListing scan_product(const std::string& native_folder,
          uha::scan_inputs({uha::PackInput(native_folder, ".")}, [&](const std::string& text) {
              if (note) note(text);
          }))
-        listing.push_back({item.name, item.folder});
+        listing.push_back({item.name, item.folder, item.native_path});
     return listing;
 }
 

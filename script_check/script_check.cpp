@@ -42,7 +42,7 @@ void sort_by_place(std::vector<Diagnostic>& diagnostics) {
 }
 
 void check_entries(CheckContext& context, const InstallPlan& plan,
-                   const std::vector<EntryCount>& counts, const EntryFacts& facts) {
+                   const std::vector<EntryCount>& counts, const EntryReferents& facts) {
     check_shortcuts(context, kEntrySections[0], plan.StartMenuEntries, counts[0], facts);
     check_shortcuts(context, kEntrySections[1], plan.AutostartEntries, counts[1], facts);
     check_shortcuts(context, kEntrySections[2], plan.DesktopEntries, counts[2], facts);
@@ -67,8 +67,13 @@ std::vector<Diagnostic> check_script(std::string_view cp1250_text, const Product
     check_settings(context, settings);
     std::optional<ProductIndex> index;
     if (product != nullptr) index.emplace(*product);
-    check_entries(context, read_install_plan(ini), counts, {settings, index ? &*index : nullptr});
-    if (product != nullptr) check_product(*product, settings, out);
+    std::vector<NamedFile> named_files;
+    check_entries(context, read_install_plan(ini), counts,
+                  {settings, index ? &*index : nullptr, &named_files});
+    if (product != nullptr) {
+        check_architecture(context, named_files);
+        check_product(*product, settings, out);
+    }
     sort_by_place(out);
     return out;
 }

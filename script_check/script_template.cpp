@@ -1,7 +1,9 @@
 #include "script_check/script_template.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "script_check/program_architecture.h"
 #include "uha/src/names.h"
 
 namespace setup {
@@ -38,7 +40,20 @@ std::string empty_section(std::string_view name, const std::vector<std::string>&
     return text;
 }
 
-std::string product_section(const std::string& name) {
+// x64 when one of the listed programs is 64-bit: the check warns of a 64-bit program in an
+// x86 installation, not of 32-bit helpers in an x64 one, and the script must pass it.
+std::string_view architecture_of(const ProductListing& product,
+                                 const std::vector<std::string>& programs) {
+    for (const ProductItem& item : product) {
+        if (item.native_path.empty() ||
+            std::find(programs.begin(), programs.end(), item.name) == programs.end())
+            continue;
+        if (read_program_architecture(item.native_path) == ProductArchitecture::x64) return "x64";
+    }
+    return "x86";
+}
+
+std::string product_section(const std::string& name, std::string_view architecture) {
     std::string text =
         "; [I] The product.\n"
         "[I]\n"
@@ -56,7 +71,18 @@ std::string product_section(const std::string& name) {
         ";    (with a Start-menu shortcut when [M] has entries); 0 does not.\n"
         "4=1\n"
         "; 5: the second colour of the wizard's page headers, as $BBGGRR (blue, green, red).\n"
-        "5=$FFFFFF\n";
+        "5=$FFFFFF\n"
+        "; 6, 7: the version (one to four numbers separated by dots) and the publisher (write\n"
+        ";    its name for \"Wydawca\"), shown in Windows' list of programs with the product's\n"
+        ";    folder, size and icon.\n"
+        "6=1.0\n"
+        "7=Wydawca\n"
+        "; 8: x86 for a 32-bit program, x64 for a 64-bit one: it goes into the 64-bit Program\n"
+        ";    Files and registry, and installs only on 64-bit Windows.\n";
+    text += "8=" + std::string(architecture) + "\n";
+    text +=
+        "; 9: the product's web address, shown in the list of programs with 6 or 7.\n"
+        ";9=https://www.example.com\n";
     return text;
 }
 
@@ -106,7 +132,8 @@ std::string starting_script(std::string_view folder_name, const ProductListing& 
            "; comment; the others are [sections] and key=value lines. Letter case in section\n"
            "; and key names does not matter; blanks around a value are dropped.\n"
            "; \"mksetup check\" tells what the installer would make of it.\n\n" +
-           product_section(name) + start_menu_section(programs) + other_sections(name, example);
+           product_section(name, architecture_of(product, programs)) +
+           start_menu_section(programs) + other_sections(name, example);
 }
 
 }  // namespace setup

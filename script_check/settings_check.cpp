@@ -95,6 +95,66 @@ void check_colour(CheckContext& context) {
                           "; write the colour as $BBGGRR (blue, green, red), e.g. $E0A040");
 }
 
+// An empty value reads as a missing key: the entry lacks the value, and nothing is misread.
+// Worth a warning, as the packager wrote the key to give something; not an error, as the
+// installer does with it what it does without it.
+bool warn_if_empty(CheckContext& context, const KeyLine& line, std::string_view what,
+                   std::string_view value_hint) {
+    if (!line.value.empty()) return false;
+    context.report_at(Severity::warning, line, 0,
+                      std::string(what) + " (key " + std::string(line.name) +
+                          " in [I]) is empty: the installer reads it as missing; write " +
+                          std::string(line.name) + "=<" + std::string(value_hint) +
+                          "> or remove the key");
+    return true;
+}
+
+constexpr std::string_view kVersionForm = "one to four numbers separated by dots, such as 2.1";
+
+void check_version(CheckContext& context) {
+    const KeyLine* line = context.key("I", "6");
+    if (line == nullptr || warn_if_empty(context, *line, "the product's version", kVersionForm))
+        return;
+    if (is_product_version(line->value)) return;
+    context.report_at(Severity::error, *line, 0,
+                      "the product's version (key 6 in [I]) " + quoted(line->value) +
+                          " is not one to four numbers of up to nine digits separated by dots: "
+                          "the system's list of programs would show it as written; write 6=<" +
+                          std::string(kVersionForm) + ">");
+}
+
+void check_publisher(CheckContext& context) {
+    if (const KeyLine* line = context.key("I", "7"))
+        warn_if_empty(context, *line, "the publisher", "the publisher's name");
+}
+
+void check_architecture_key(CheckContext& context) {
+    const KeyLine* line = context.key("I", "8");
+    if (line == nullptr || parse_architecture(line->value)) return;
+    context.report_at(Severity::error, *line, 0,
+                      "the product's kind (key 8 in [I]) " + quoted(line->value) +
+                          " is neither x86 nor x64: the installer would install it as a 32-bit "
+                          "program (x86); write 8=x86 or 8=x64");
+}
+
+void check_web_address(CheckContext& context, const ProductSettings& settings) {
+    const KeyLine* line = context.key("I", "9");
+    if (line == nullptr || warn_if_empty(context, *line, "the web address", "https://...")) return;
+    const std::string lower = ascii_lower(line->value);
+    if (!lower.starts_with("http://") && !lower.starts_with("https://")) {
+        context.report_at(Severity::warning, *line, 0,
+                          "the web address (key 9 in [I]) " + quoted(line->value) +
+                              " does not start with http:// or https://: the system's list of "
+                              "programs shows it as a link that may open nothing");
+    }
+    if (!settings.complete_entry()) {
+        context.report_at(Severity::warning, *line, 0,
+                          "the web address (key 9 in [I]) goes into the system's list of "
+                          "programs only with the product's version (key 6) or publisher (key "
+                          "7), and the script gives neither; write one of them");
+    }
+}
+
 }  // namespace
 
 void check_settings(CheckContext& context, const ProductSettings& settings) {
@@ -105,6 +165,10 @@ void check_settings(CheckContext& context, const ProductSettings& settings) {
     check_archive_name(context);
     check_uninstaller_switch(context);
     check_colour(context);
+    check_version(context);
+    check_publisher(context);
+    check_architecture_key(context);
+    check_web_address(context, settings);
 }
 
 }  // namespace setup

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "mksetup/command_line.h"
+#include "mksetup/installed_entry.h"
 #include "mksetup/layout_pictures.h"
 #include "mksetup/progress_view.h"
 #include "mksetup/signing.h"
@@ -74,6 +75,45 @@ TEST(MksetupProgress, ShowsPercentSpeedAndTimeLeft) {
     EXPECT_NE(line.find("10.0 MB/s"), std::string::npos) << line;
     EXPECT_NE(line.find("0:05 left"), std::string::npos) << line;
     EXPECT_EQ(ProgressView::terminal_line(half, 0.1).find("MB/s"), std::string::npos);
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+// The entry inspect shows: the installer's own values, with what the installation decides
+// shown as stand-ins; nothing beyond DisplayName and UninstallString without key 6 or 7.
+TEST(MksetupInspect, ShowsTheEntryTheInstallerWillWrite) {
+    setup::ProductSettings product;
+    product.ProductFolderName = "Firma\\Gra";
+    const setup::InstallPlan plan{{{"Gra", "bin\\gra.exe"}}, {}, {}, {}, {}};
+    const std::string plain = joined(installed_entry_lines(product, plan, 5000));
+    EXPECT_NE(plain.find("mode: x86"), std::string::npos) << plain;
+    EXPECT_NE(
+        plain.find("uninstall entry: HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                   "Uninstall\\Firma\\Gra (32-bit view)\n  DisplayName: Firma\\Gra\n"
+                   "  UninstallString: \"<Program Files (x86)>\\Firma\\Gra\\Odinstaluj.exe\"\n"),
+        std::string::npos)
+        << plain;
+    EXPECT_EQ(plain.find("DisplayVersion"), std::string::npos) << plain;
+
+    product.ProductVersion = "2.1";
+    product.Architecture = setup::ProductArchitecture::x64;
+    const std::string complete = joined(installed_entry_lines(product, plan, 5000));
+    for (const char* part :
+         {"mode: x64", "(64-bit view)", "  DisplayVersion: 2.1\n",
+          "  InstallLocation: <Program Files>\\Firma\\Gra\n",
+          "  InstallDate: <the day of the installation, yyyymmdd>\n", "  EstimatedSize: 5 (KiB)\n",
+          "  DisplayIcon: <Program Files>\\Firma\\Gra\\bin\\gra.exe\n", "  NoModify: 1 (DWORD)\n"})
+        EXPECT_NE(complete.find(part), std::string::npos) << part << "\n" << complete;
+    EXPECT_NE(joined(installed_entry_lines(product, plan, std::nullopt))
+                  .find("  EstimatedSize: <KiB, from the archive's table>\n"),
+              std::string::npos);
+    product.CreateUninstaller = false;
+    EXPECT_NE(joined(installed_entry_lines(product, plan, 0)).find("uninstall entry: none"),
+              std::string::npos);
 }
 
 }  // namespace

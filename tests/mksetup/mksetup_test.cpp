@@ -89,7 +89,8 @@ TEST_F(MksetupTest, BuildsAnInstallerThatCarriesTheScriptAndTheArchiveDigest) {
     const Outcome shown = mksetup({"inspect", (dir_ / "out/Setup.exe").string()});
     EXPECT_EQ(shown.exit_code, 0) << shown.output;
     for (const char* part :
-         {"stub version 1", "1=Mój Program 1.0", "matches the digest", "header picture: 109 x 56"})
+         {"stub version 1", "1=Mój Program 1.0", "matches the digest", "header picture: 109 x 56",
+          "mode: x86", "Uninstall\\Mój Program (32-bit view)\n  DisplayName: Mój Program\n"})
         EXPECT_NE(shown.output.find(part), std::string::npos) << part << "\n" << shown.output;
     // One byte of the archive changed: inspect says the installer will refuse it.
     std::string archive = read_file(dir_ / "out/data.uha");

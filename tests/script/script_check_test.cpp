@@ -3,6 +3,8 @@
 // it; the decoding of script files; the sample script; the starting script of "mksetup init".
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,6 +14,7 @@
 #include "script_check/code_page_1250.h"
 #include "script_check/near_match.h"
 #include "script_check/product_scan.h"
+#include "script_check/program_architecture.h"
 #include "script_check/script_check.h"
 #include "script_check/script_layout.h"
 #include "script_check/script_source.h"
@@ -74,7 +77,7 @@ const Row kRows[] = {
     {"[I]|1=Gra|2=Gra|[ M ]|0=0", nullptr, "setup.ini:4:1: warning: ", "unknown section [ M ]: the installer reads only [I], [M], [A], [D], [R] and [S]; did you mean [M]?"},
     {"[I]|1=Gra|2=Gra|[M]|0=1|1a=Gra|1b=gra.exe|1c=x", nullptr, "setup.ini:8:1: warning: ", "unknown key '1c' in [M]: the installer ignores it; did you mean '1a'?"},
     {"[I]|1=Gra|2=Gra|01=Gra", nullptr, "setup.ini:4:1: warning: ", "unknown key '01' in [I]: the installer ignores it; did you mean '1'?"},
-    {"[I]|1=Gra|2=Gra|6=Gra", nullptr, "setup.ini:4:1: warning: ", "unknown key '6' in [I]: the installer ignores it ([I] has the keys 1 to 5)"},
+    {"[I]|1=Gra|2=Gra|10=Gra", nullptr, "setup.ini:4:1: warning: ", "unknown key '10' in [I]: the installer ignores it; did you mean '1'? ([I] has the keys 1 to 9)"},
     {"[I]|1=Gra|2=Gra|[R]|0=1|1=gra.exe|2=pomoc.exe", nullptr, "setup.ini:7:1: warning: ", "key '2' in [R] is ignored: the entry count (key 0) is 1; raise it to 2"},
     // Section [I].
     {"[I]|2=Gra", nullptr, "setup.ini:1:1: error: ", "the product's title (key 1 in [I]) is missing: the installer shows the title 'Program v1.0'"},
@@ -92,6 +95,17 @@ const Row kRows[] = {
     {"[I]|1=Gra|2=Gra|4=2", nullptr, "setup.ini:4:3: warning: ", "2 is neither 0 nor 1: the installer reads it as on"},
     {"[I]|1=Gra|2=Gra|5=czerwony", nullptr, "setup.ini:4:3: warning: ", "'czerwony' is not a number: the installer uses white ($FFFFFF)"},
     {"[I]|1=Gra|2=Gra|5=$1FFFFFF", nullptr, "setup.ini:4:3: warning: ", "'$1FFFFFF' is outside $000000 to $FFFFFF"},
+    {"[I]|1=Gra|2=Gra|6=1..2", nullptr, "setup.ini:4:3: error: ", "the product's version (key 6 in [I]) '1..2' is not one to four numbers of up to nine digits separated by dots"},
+    {"[I]|1=Gra|2=Gra|6=1.2.3.4.5", nullptr, "setup.ini:4:3: error: ", "write 6=<one to four numbers separated by dots, such as 2.1>"},
+    {"[I]|1=Gra|2=Gra|6=v1", nullptr, "setup.ini:4:3: error: ", "'v1' is not one to four numbers"},
+    {"[I]|1=Gra|2=Gra|6=1234567890", nullptr, "setup.ini:4:3: error: ", "'1234567890' is not one to four numbers"},
+    {"[I]|1=Gra|2=Gra|6=2.|7=Firma", nullptr, "setup.ini:4:3: error: ", "'2.' is not one to four numbers"},
+    {"[I]|1=Gra|2=Gra|6= ", nullptr, "setup.ini:4:3: warning: ", "the product's version (key 6 in [I]) is empty: the installer reads it as missing"},
+    {"[I]|1=Gra|2=Gra|7=", nullptr, "setup.ini:4:3: warning: ", "the publisher (key 7 in [I]) is empty"},
+    {"[I]|1=Gra|2=Gra|8=arm64", nullptr, "setup.ini:4:3: error: ", "the product's kind (key 8 in [I]) 'arm64' is neither x86 nor x64: the installer would install it as a 32-bit program (x86)"},
+    {"[I]|1=Gra|2=Gra|8=", nullptr, "setup.ini:4:3: error: ", "'' is neither x86 nor x64"},
+    {"[I]|1=Gra|2=Gra|6=1.0|9=www.gra.pl", nullptr, "setup.ini:5:3: warning: ", "'www.gra.pl' does not start with http:// or https://"},
+    {"[I]|1=Gra|2=Gra|9=https://gra.pl", nullptr, "setup.ini:4:3: warning: ", "goes into the system's list of programs only with the product's version (key 6) or publisher (key 7)"},
     // Entry counts.
     {"[I]|1=Gra|2=Gra|[M]|0=4|1a=Gra|1b=gra.exe|3a=Pomoc|3b=Czytaj.txt", nullptr, "setup.ini:5:3: warning: ", "the entry count 4 of [M] declares entries 2, 4, which have no keys: the installer reads each as an empty Start-menu shortcut"},
     {"[I]|1=Gra|2=Gra|[R]|0=jeden|1=gra.exe", nullptr, "setup.ini:5:3: warning: ", "the entry count 'jeden' is not a number: the installer reads none of the entries of [R]; write 0=1"},
@@ -131,7 +145,105 @@ const Row kRows[] = {
 };
 // clang-format on
 
+// A PE image with one section and headers just valid enough for the reader: PE32+ for a
+// 64-bit machine; `managed`: with a CLR header.
+std::string pe_image(uint16_t machine, bool managed = false) {
+    std::string b(0x400, '\0');
+    const auto put = [&b](size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) b[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    const bool plus = machine != kMachineI386;
+    const size_t fixed = plus ? 112 : 96, optional = 0x58, table = optional + fixed + 128;
+    b[0] = 'M', b[1] = 'Z', put(0x3c, 0x40, 4);
+    std::memcpy(&b[0x40], "PE\0\0", 4);
+    put(0x44, machine, 2), put(0x46, 1, 2), put(0x54, static_cast<uint32_t>(fixed + 128), 2);
+    put(optional, plus ? 0x20b : 0x10b, 2), put(optional + 32, 0x1000, 4);
+    put(optional + 36, 0x200, 4), put(optional + 60, 0x200, 4), put(optional + fixed - 4, 16, 4);
+    if (managed)
+        put(optional + fixed + 8 * 14, 0x1000, 4), put(optional + fixed + 8 * 14 + 4, 72, 4);
+    std::memcpy(&b[table], ".text", 5);
+    put(table + 8, 0x200, 4), put(table + 12, 0x1000, 4), put(table + 16, 0x200, 4);
+    put(table + 20, 0x200, 4);
+    return b;
+}
+
+// A product folder of real files, for the checks that read the programs' headers.
+class ProductFolder {
+  public:
+    explicit ProductFolder(const std::map<std::string, std::string>& files)
+        : path_(std::filesystem::temp_directory_path() /
+                ("script-check-" + std::to_string(reinterpret_cast<uintptr_t>(this)))) {
+        std::filesystem::create_directories(path_);
+        for (const auto& [name, bytes] : files)
+            std::ofstream(path_ / name, std::ios::binary) << bytes;
+        listing_ = scan_product(path_.string());
+    }
+    ~ProductFolder() { std::filesystem::remove_all(path_); }
+    const ProductListing& listing() const { return listing_; }
+
+  private:
+    std::filesystem::path path_;
+    ProductListing listing_;
+};
+
 }  // namespace
+
+TEST(ProgramArchitecture, TellsTheKindFromTheMachineField) {
+    const auto bytes = [](const std::string& text) {
+        return std::vector<uint8_t>(text.begin(), text.end());
+    };
+    std::string cut = pe_image(kMachineAmd64);
+    cut.resize(0x300);  // the section's data lies past the end: no image Windows starts
+    const std::pair<std::string, std::optional<ProductArchitecture>> cases[] = {
+        {pe_image(kMachineI386), ProductArchitecture::x86},
+        {pe_image(kMachineAmd64), ProductArchitecture::x64},
+        {pe_image(kMachineArm64), ProductArchitecture::x64},
+        {pe_image(kMachineI386, true), std::nullopt},  // managed: runs as either kind
+        {pe_image(0x1c4), std::nullopt},               // 32-bit ARM
+        {cut, std::nullopt},
+        {"MZ not really a program", std::nullopt},
+    };
+    for (const auto& [image, kind] : cases)
+        EXPECT_EQ(program_architecture(bytes(image)), kind) << image.substr(0x44, 2);
+}
+
+// Key 8 against the programs the entries name: each 64-bit program of an x86 installation
+// once, at its first entry; an x64 installation of 32-bit programs only once, at key 8; files
+// that are no programs count for nothing.
+TEST(ScriptCheck, WarnsWhenKey8DisagreesWithThePrograms) {
+    const ProductFolder product({{"gra32.exe", pe_image(kMachineI386)},
+                                 {"gra64.exe", pe_image(kMachineAmd64)},
+                                 {"fake.exe", "MZ but no program"},
+                                 {"Czytaj.txt", "text"}});
+    struct Case {
+        std::string script;
+        std::string findings;
+    };
+    const std::string i = "[I]|1=Gra|2=Gra|";
+    const Case cases[] = {
+        {i + "[M]|0=2|1a=Gra|1b=GRA64.exe|2a=Gra|2b=gra64.exe|[R]|0=1|1=gra64 --start",
+         "setup.ini:7:4: warning: 'gra64.exe' is a 64-bit program, and the installation is x86 "
+         "(key 8 in [I] is missing): the installer would put it in Program Files (x86) and its "
+         "registry values in the 32-bit view; write 8=x64 in [I]\n"},
+        {i + "8=x86|[R]|0=1|1=gra64.exe",
+         "setup.ini:7:3: warning: 'gra64.exe' is a 64-bit program, and the installation is x86 "
+         "(key 8 in [I] is x86)"},
+        {i + "8=x64|[M]|0=2|1a=Gra|1b=gra32.exe|2a=Czytaj|2b=Czytaj.txt|[D]|0=1|1a=F|1b=fake.exe",
+         "setup.ini:4:3: warning: every program the entries name is 32-bit ('gra32.exe'), yet "
+         "8=x64"},
+        {i + "8=x64|[M]|0=2|1a=Gra|1b=gra32.exe|2a=Gra|2b=gra64.exe", ""},
+        {i + "8=x64|[M]|0=1|1a=F|1b=fake.exe", ""},
+        {i + "[M]|0=2|1a=Gra|1b=gra32.exe|2a=F|2b=fake.exe", ""},
+    };
+    for (const Case& c : cases) {
+        const std::string found =
+            formatted(check_script_file(lines(c.script), &product.listing()).diagnostics);
+        EXPECT_TRUE(found.starts_with(c.findings) && (found.empty() == c.findings.empty()) &&
+                    std::count(found.begin(), found.end(), '\n') <= 1)
+            << c.script << "\n"
+            << found;
+    }
+}
 
 TEST(ScriptCheck, EachFindingAtItsPlace) {
     for (const Row& row : kRows) {
@@ -148,7 +260,8 @@ TEST(ScriptCheck, EachFindingAtItsPlace) {
 // Everything the script may say, said in the ways the reader accepts: no finding.
 TEST(ScriptCheck, AScriptUsingEveryFeatureGivesNoFindings) {
     const std::string script = lines(
-        "; Gra 2.0|[i]|1 = \"Gra 2.0\" |2=Firma\\Gra|3=dane\\gra.uha|4=0x1|5=$E0A040||"
+        "; Gra 2.0|[i]|1 = \"Gra 2.0\" |2=Firma\\Gra|3=dane\\gra.uha|4=0x1|5=$E0A040|"
+        "6=2.0.0.123456789|7=Firma|8=X64|9=HTTPS://gra.pl||"
         "[m]|0=$3|1A=Gra|1b=GRA.EXE|2a=Ustawienia|2b=NARZĘDZIA\\ustawienia.exe|"
         "3a=Odinstaluj|3b=odinstaluj.exe|[A]|0=0|[D]|0=1|1a=Dane|1b=dane|"
         "[R]|0=3|1=Moja Gra.exe --start|2=gra /q|3=\"Moja Gra.exe\" x|"
@@ -229,6 +342,26 @@ TEST(ScriptTemplate, PassesTheCheckAndShortcutsEachProgramAtTheRoot) {
         EXPECT_EQ(plan.StartMenuEntries, c.shortcuts) << script;
         EXPECT_TRUE(plan.AutostartEntries.empty() && plan.DesktopEntries.empty() &&
                     plan.RunAfterInstall.empty() && plan.RegistryEntries.empty());
+        EXPECT_EQ(settings.ProductVersion, "1.0");
+        EXPECT_TRUE(settings.complete_entry());
+        EXPECT_EQ(settings.Architecture, ProductArchitecture::x86);  // no file is read
+    }
+}
+
+// Key 8 follows the programs [M] lists: x64 as soon as one is 64-bit, which the check accepts.
+TEST(ScriptTemplate, DeclaresTheKindOfTheListedPrograms) {
+    const ProductFolder x86({{"gra32.exe", pe_image(kMachineI386)},
+                             {"fake.exe", "MZ"},
+                             {"Dane.bin", pe_image(kMachineAmd64)}});  // not listed
+    const ProductFolder x64(
+        {{"gra32.exe", pe_image(kMachineI386)}, {"gra64.exe", pe_image(kMachineAmd64)}});
+    for (const auto& [folder, kind] :
+         {std::pair{&x86, ProductArchitecture::x86}, std::pair{&x64, ProductArchitecture::x64}}) {
+        const std::string script = starting_script("Gra", folder->listing());
+        const CheckedScript checked = check_script_file(script, &folder->listing());
+        EXPECT_EQ(formatted(checked.diagnostics), "") << script;
+        EXPECT_EQ(read_product_settings(IniText(checked.cp1250_text), "").Architecture, kind)
+            << script;
     }
 }
 
