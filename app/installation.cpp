@@ -9,6 +9,7 @@
 #include "app/failure_report.h"
 #include "app/shortcut.h"
 #include "app/uninstall_record_writer.h"
+#include "app/vouched_file.h"
 #include "install/extractor_runner.h"
 #include "install/installation_plan.h"
 #include "install/launch_rules.h"
@@ -230,36 +231,6 @@ void note_archive(TForm1& form, InstallationState& state, const ArchiveListing& 
                     [&form] { form.pump_messages(); });
     for (const std::string& name : listing.unnamed)
         state.Log.line("nazwa spoza strony kodowej, nie do cofnięcia: " + name);
-}
-
-// A file an earlier installation of the product left in `target`, when the product's uninstall
-// key holds its SHA-256 as `digest_value`; nullopt otherwise (logged when the file is there).
-// The record and the list lie in a folder its users may write, and what they name goes with
-// the product: a file planted in a folder made beforehand must not reach the new installation.
-std::optional<std::string> vouched_earlier_file(const std::string& path,
-                                                const std::string& folder_name, RegistryView view,
-                                                std::string_view digest_value,
-                                                InstallationLog& log) {
-    std::optional<std::string> text = platform::read_small_file(path, 1 << 24);
-    if (!text) return std::nullopt;
-    std::string stored;
-    try {
-        stored =
-            platform::read_registry_text(HKEY_LOCAL_MACHINE, uninstall_key_path(folder_name),
-                                         std::string(digest_value), platform::view_access(view));
-    } catch (const RuntimeError&) {
-        // Not a text: no digest of ours, so nothing vouches for the file.
-    }
-    Sha256 digest;
-    digest.update(text->data(), text->size());
-    if (stored.empty() || to_hex(digest.finish()) != stored) {
-        log.line(
-            "plik deinstalatora sprzed instalacji pominięty (klucz deinstalacji nie "
-            "potwierdza jego sumy SHA-256): " +
-            path);
-        return std::nullopt;
-    }
-    return text;
 }
 
 // The steps after the extraction that make the product whole: links, registry values, the

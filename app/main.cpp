@@ -68,6 +68,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (args) {
         state.Silent = args->silent;
         state.RunPrograms = !args->silent || args->run_programs;
+        state.Force = args->force;
         if (args->log) {
             try {
                 log_file.emplace(*args->log);

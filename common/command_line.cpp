@@ -140,6 +140,7 @@ std::variant<SetupArguments, ArgumentError> parse_setup_arguments(std::string_vi
                                                 {"/P", &a.passive},
                                                 {"/?", &a.help},
                                                 {"/RUN", &a.run_programs},
+                                                {"/FORCE", &a.force},
                                                 {"/D", nullptr, &a.target},
                                                 {"/GROUP", nullptr, &a.group},
                                                 {"/LOG", nullptr, &a.log}}))
@@ -157,7 +158,7 @@ std::variant<UninstallArguments, ArgumentError> parse_uninstall_arguments(
 }
 
 std::string setup_switches_text() {
-    return "Setup.exe [/S | /P] [/GROUP=nazwa] [/LOG=plik] [/RUN] [/D=folder]\r\n"
+    return "Setup.exe [/S | /P] [/GROUP=nazwa] [/LOG=plik] [/RUN] [/FORCE] [/D=folder]\r\n"
            "\r\n"
            "/S\tbez kreatora i bez pytań\r\n"
            "/P\ttylko strona postępu, bez pytań\r\n"
@@ -165,6 +166,7 @@ std::string setup_switches_text() {
            "/GROUP=\tgrupa w menu Start\r\n"
            "/LOG=\tplik dziennika instalacji\r\n"
            "/RUN\turuchom programy skryptu po instalacji /S\r\n"
+           "/FORCE\tinstaluj także nad nowszą wersją\r\n"
            "/?\tta lista";
 }
 

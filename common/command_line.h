@@ -25,6 +25,8 @@ enum class ExitCode : int {
     restart_needed = 3010,
     // A 64-bit product on 32-bit Windows (ERROR_INSTALL_PLATFORM_UNSUPPORTED).
     unsupported_platform = 1633,
+    // A newer version of the product is installed (ERROR_PRODUCT_VERSION).
+    newer_version_installed = 1638,
 };
 
 // Setup.exe's switches, case-insensitive, in any order, separated by blanks:
@@ -32,6 +34,7 @@ enum class ExitCode : int {
 //   /D=<folder>    the target folder: the rest of the command line, blanks included
 //   /GROUP=<name>  the Start-menu group              /LOG=<file>  a log of every step
 //   /RUN           start the script's programs after a silent installation
+//   /FORCE         install also over a newer installed version
 //   /?             a box listing the switches
 // A value may be quoted ("/LOG=C:\a b\x.log" or /LOG="C:\a b\x.log"), except /D='s, which
 // is taken as it stands.
@@ -40,6 +43,7 @@ struct SetupArguments {
     bool passive = false;
     bool help = false;
     bool run_programs = false;
+    bool force = false;  // install over a newer installed version
     std::optional<std::string> target = std::nullopt;
     std::optional<std::string> group = std::nullopt;
     std::optional<std::string> log = std::nullopt;

@@ -30,6 +30,7 @@ struct InstallationState {
     // exit code. The script's programs are started only with /RUN then.
     bool Silent = false;
     bool RunPrograms = true;
+    bool Force = false;  // /FORCE: also over a newer installed version
     InstallationLog Log;
     ExitCode Result = ExitCode::done;
 };

@@ -67,6 +67,9 @@ class TForm1 {
     std::string proposed_group() const { return text("Edit2"); }
     void set_target(const std::string& folder) { set_text("Edit1", folder); }
     void set_group(const std::string& group) { set_text("Edit2", group); }
+    // A line the summary adds at its end ("" for none): what installing over an installed
+    // copy does.
+    void set_summary_note(std::string note) { summary_note_ = std::move(note); }
 
     // A control's text by its name in the layout.
     std::string text(std::string_view name) const;
@@ -130,6 +133,7 @@ class TForm1 {
     COLORREF color_ = RGB(255, 255, 255);
     std::string folder_name_;
     std::string title_;  // the product's, for the summary
+    std::string summary_note_;
     std::map<std::string, HWND, std::less<>> controls_;
     std::map<std::string, std::string, std::less<>> panel_kind_;  // panel name -> page/bar/body
     std::map<std::string, std::unique_ptr<TGradient>, std::less<>> gradients_;

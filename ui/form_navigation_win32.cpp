@@ -75,7 +75,7 @@ void TForm1::command(int id, int code) {
 void TForm1::Button9Click(const PageButton& button) {
     go(button);
     std::string summary;
-    const auto lines = summary_lines(title_, text("Edit1"), text("Edit2"));
+    const auto lines = summary_lines(title_, text("Edit1"), text("Edit2"), summary_note_);
     for (size_t i = 0; i < lines.size(); ++i) summary += (i ? "\r\n" : "") + lines[i];
     set_text("Memo1", summary);
 }

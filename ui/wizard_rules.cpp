@@ -21,9 +21,15 @@ std::string group_for(std::string_view picked, std::string_view product_folder) 
 }
 
 std::vector<std::string> summary_lines(std::string_view title, std::string_view target,
-                                       std::string_view group) {
-    return {std::string(title) + " zainstaluje się do katalogu:", std::string(target), "",
-            std::string(title) + " utworzy się w Menu Start:", std::string(group)};
+                                       std::string_view group, std::string_view note) {
+    std::vector<std::string> lines = {
+        std::string(title) + " zainstaluje się do katalogu:", std::string(target), "",
+        std::string(title) + " utworzy się w Menu Start:", std::string(group)};
+    if (!note.empty()) {
+        lines.emplace_back();
+        lines.emplace_back(note);
+    }
+    return lines;
 }
 
 std::string format_caption(std::string_view pattern, std::string_view title) {

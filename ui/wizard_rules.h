@@ -15,9 +15,10 @@ std::string target_folder_for(std::string_view current_folder, std::string_view 
 // The group picked in the list of existing groups, with the product's folder name below it.
 std::string group_for(std::string_view picked, std::string_view product_folder);
 
-// The summary's five lines: target, an empty line, group.
+// The summary's five lines: target, an empty line, group; then, when `note` is not empty (an
+// installation over an installed copy), an empty line and the note.
 std::vector<std::string> summary_lines(std::string_view title, std::string_view target,
-                                       std::string_view group);
+                                       std::string_view group, std::string_view note = "");
 
 // "%s" in a layout caption replaced by the title, whose characters ("%" too) are copied as
 // they are.

@@ -1086,8 +1086,9 @@ TEST_F(Installation, ASixtyFourBitProductGoesWhereSixtyFourBitProgramsLook) {
                               "/S /LOG=" + install_log));
     EXPECT_EQ(program->wait_exit(120s), 0) << read_file(u8_native(install_log));
     EXPECT_TRUE(fs::exists(u8_native(target + "\\Witaj.exe")));
-    if (program_files_x86 != program_files)
+    if (program_files_x86 != program_files) {
         EXPECT_FALSE(fs::exists(u8_native(program_files_x86 + "\\" + product)));
+    }
     expect_link(programs(product + "\\Witaj 64.lnk"), target + "\\Witaj.exe", target + "\\");
 
     // Every value in the 64-bit view, none in the 32-bit one.
@@ -1173,4 +1174,68 @@ TEST_F(Installation, OnThirtyTwoBitWindowsASixtyFourBitProductIsRefused) {
     EXPECT_EQ(message_text(box), "Ten program wymaga 64-bitowej wersji systemu Windows.");
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(program->wait_exit(30s), 1);
+}
+
+// An installed version is found through its entry: a later one goes into its folder and group,
+// through the wizard (which proposes them and says so in its summary) or without questions; a
+// version older than the installed one is refused unless forced.
+TEST_F(Installation, ALaterVersionGoesIntoTheFolderAndGroupOfTheInstalledOne) {
+    const std::string product = "Test Wersji";
+    group = "Moje wersje";
+    forget(product, {programs(group), programs(product)});
+    target = native(dir.path()) + "\\Moje\\Wersje";
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_VERSION1_EXE, sample_archive(),
+                              "/S /GROUP=\"" + group + "\" /D=" + target));
+    EXPECT_EQ(program->wait_exit(120s), 0);
+
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_VERSION2_EXE, sample_archive(), ""));
+    form = wait_for_window(program->pid(), "TForm1", "", 30s);
+    ASSERT_NE(form, nullptr);
+    SendMessageA(find("Button4"), BM_CLICK, 0, 0);
+    EXPECT_EQ(window_text(find("Edit1")), target);
+    SendMessageA(find("Button7"), BM_CLICK, 0, 0);
+    EXPECT_EQ(window_text(find("Edit2")), group);
+    SendMessageA(find("Button9"), BM_CLICK, 0, 0);
+    const std::string summary = window_text(find("Memo1"));
+    EXPECT_TRUE(summary.ends_with(
+        "\r\n\r\nZainstalowana wersja 1.0 zostanie zaktualizowana do wersji 2.0."))
+        << summary;
+    PostMessageA(find("Button13"), BM_CLICK, 0, 0);
+    EXPECT_NE(program->wait_exit(30s), -1);
+    form = nullptr;
+
+    const std::string install_log = native(dir.path()) + "\\wersje.log";
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_VERSION3_EXE, sample_archive(),
+                              "/S /LOG=" + install_log));
+    EXPECT_EQ(program->wait_exit(120s), 0) << read_file(u8_native(install_log));
+    const std::string uninstall_key = kUninstallKeys + product;
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayVersion"), text_value("3.0"));
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, uninstall_key, "InstallLocation"), text_value(target));
+    EXPECT_TRUE(fs::exists(u8_native(programs(group + "\\Witaj.lnk"))));
+    EXPECT_FALSE(fs::exists(u8_native(programs(product)))) << "no second group";
+
+    // Version 2 over version 3: refused, with a box in the wizard, unless /FORCE.
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_VERSION2_EXE, sample_archive(),
+                              "/S /LOG=" + install_log));
+    EXPECT_EQ(program->wait_exit(60s), 1638);
+    EXPECT_NE(read_file(u8_native(install_log))
+                  .find("Zainstalowana jest nowsza wersja 3.0; instalacja wersji 2.0 nie jest "
+                        "możliwa."),
+              std::string::npos);
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayVersion"), text_value("3.0"));
+    ASSERT_TRUE(run_installer(program, dir.path(), SETUP_VERSION2_EXE, sample_archive(), ""));
+    const HWND box = wait_message();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_text(box),
+              "Zainstalowana jest nowsza wersja 3.0; instalacja wersji 2.0 nie jest możliwa.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(program->wait_exit(30s), 1);
+    ASSERT_TRUE(
+        run_installer(program, dir.path(), SETUP_VERSION2_EXE, sample_archive(), "/S /FORCE"));
+    EXPECT_EQ(program->wait_exit(120s), 0);
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayVersion"), text_value("2.0"));
+
+    remove_silently();
+    EXPECT_FALSE(fs::exists(u8_native(target)));
+    EXPECT_FALSE(key_in_view(HKEY_LOCAL_MACHINE, uninstall_key, 0));
 }

@@ -24,6 +24,7 @@ TEST(CommandLine, SetupSwitches) {
         {"/s", {.silent = true}},
         {"/S /RUN /GROUP=Gry /LOG=C:\\log.txt",
          {.silent = true, .run_programs = true, .group = "Gry", .log = "C:\\log.txt"}},
+        {"/force /S", {.silent = true, .force = true}},
         // /D= takes the rest of the line, blanks and Polish letters included, as it stands.
         {"/S /d=C:\\Program Files\\Gra \xBF\xF3\xB3ta  ",
          {.silent = true, .target = "C:\\Program Files\\Gra \xBF\xF3\xB3ta"}},

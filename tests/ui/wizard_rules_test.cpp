@@ -16,6 +16,11 @@ TEST(WizardRules, SummaryHasFiveLines) {
     EXPECT_EQ(summary_lines("Gra 1.0", "C:\\Gra", "Gry\\Gra"),
               (std::vector<std::string>{"Gra 1.0 zainstaluje się do katalogu:", "C:\\Gra", "",
                                         "Gra 1.0 utworzy się w Menu Start:", "Gry\\Gra"}));
+    const std::vector<std::string> over = summary_lines(
+        "Gra 2.0", "C:\\Gra", "Gry", "Zainstalowany program zostanie zaktualizowany.");
+    ASSERT_EQ(over.size(), 7u);
+    EXPECT_EQ(over[5], "");
+    EXPECT_EQ(over[6], "Zainstalowany program zostanie zaktualizowany.");
 }
 
 TEST(WizardRules, CaptionPatternTakesTheTitleAsItIs) {
