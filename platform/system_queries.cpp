@@ -8,6 +8,7 @@
 #include "install/uninstall_entry.h"
 #include "platform/error/runtime_error.h"
 #include "platform/files.h"
+#include "platform/registry_writer.h"
 #include "platform/win_handle.h"
 
 namespace setup::platform {
@@ -42,7 +43,7 @@ std::string GetSpecialFolder(int csidl) {
 std::string WindowsSystemQueries::registry_text(Root root, const std::string& key,
                                                 const std::string& value, RegistryView view) {
     return read_registry_text(root == Root::local_machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-                              key, value, view == RegistryView::x64 ? KEY_WOW64_64KEY : 0);
+                              key, value, view_access(view));
 }
 
 std::string WindowsSystemQueries::special_folder(int csidl) {
